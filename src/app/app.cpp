@@ -1,0 +1,71 @@
+#include "app/app.h"
+
+#include "about/aboutwin.h"
+#include "app/menubar1.h"
+#include "media/media.h"
+#include "scene/window1.h"
+
+namespace lumorra {
+
+namespace FileTypes {
+std::shared_ptr<host::FileType> pText;
+}
+
+void InitFileTypes() {
+  FileTypes::pText = std::make_shared<host::FileType>();
+  FileTypes::pText->Name = "text";
+  FileTypes::pText->Extensions = "";
+  FileTypes::pText->MacType = "TEXT";
+  FileTypes::pText->MacCreator = "R*ch";
+  FileTypes::pText->Register();
+}
+
+void NewAppInstance() {
+  auto app = std::make_shared<App>();
+  host::Deref(app).MenuBar = MenuBar1::Instance();
+  host::Runtime::Current().RegisterApplication(app);
+}
+
+void ApplicationAddMenuHandlers() {}
+
+void MakeDefaultView() { Window1::Instance(); }
+
+void Main() {
+  host::Runtime& runtime = host::Runtime::Current();
+  try {
+    InitFileTypes();
+    NewAppInstance();
+    ApplicationAddMenuHandlers();
+    MakeDefaultView();
+    runtime.Run();
+  } catch (...) {
+    runtime.HandleUnhandledException(std::current_exception());
+  }
+}
+
+void Finalise() {
+  ReleaseMedia();
+  host::Runtime& runtime = host::Runtime::Current();
+  runtime.ReleaseWindows();
+  runtime.ReleaseImplicitInstances();
+  FileTypes::pText.reset();
+  MenuBar1::ReleaseInstance();
+}
+
+int RunProgram(host::Backend& backend, const host::ResourceTable& resources) {
+  host::Runtime runtime(backend, &resources);
+  // Start decoding the dark scene and the opening sound first: they are the first things
+  // shown and heard. The rest follows in the order the program first asks for them.
+  static constexpr std::pair<host::ResourceKind, int> kOrder[] = {
+      {host::ResourceKind::Picture, 171}, {host::ResourceKind::Sound, 169},
+      {host::ResourceKind::Picture, 172}, {host::ResourceKind::Picture, 168},
+      {host::ResourceKind::Picture, 169}, {host::ResourceKind::Picture, 170},
+      {host::ResourceKind::Sound, 168},   {host::ResourceKind::Sound, 170},
+  };
+  if (runtime.Resources()) runtime.Resources()->Prefetch(kOrder);
+  Main();
+  Finalise();
+  return runtime.ExitStatus();
+}
+
+}  // namespace lumorra

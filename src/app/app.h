@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include "host/application.h"
+#include "host/backend.h"
+#include "host/resources.h"
+
+namespace lumorra {
+
+// The application object. It keeps every default of the host's application.
+class App : public host::Application {};
+
+// The one document type the program registers (and never uses).
+namespace FileTypes {
+extern std::shared_ptr<host::FileType> pText;
+}
+
+// Start-up, in order: register the file type, make the application object with its menu
+// bar, make the main window (which opens the scene), run the event loop. An exception that
+// escapes goes to the host's unhandled-exception handling and the rest is skipped.
+void Main();
+void InitFileTypes();
+void NewAppInstance();
+void ApplicationAddMenuHandlers();
+void MakeDefaultView();
+
+// Releases what the program keeps for its whole run, in a fixed order.
+void Finalise();
+
+// The whole process on a backend: the host framework, Main, finalisation. Returns the exit
+// status.
+int RunProgram(host::Backend& backend, const host::ResourceTable& resources);
+
+}  // namespace lumorra

@@ -1,0 +1,104 @@
+#pragma once
+
+// The seam between the host core and the platform. The core decides all behaviour (event
+// routing, timers, what a window shows); a backend only carries it out: it opens native
+// windows, draws a finished view, reads input, plays sound and tells the time. One backend
+// runs on SDL2, another in memory with a manual clock for tests and benchmarks.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/picture.h"
+#include "host/sound.h"
+#include "host/types.h"
+
+namespace host {
+
+enum class CursorKind { Arrow, HandOpen };
+
+// Input, already translated out of the platform's terms. Coordinates are window pixels.
+struct InputEvent {
+  enum class Type {
+    MouseMove,     // pointer moved to (x, y) in `window`
+    MouseDown,     // primary button pressed at (x, y)
+    MouseUp,       // primary button released at (x, y), reported to the window that saw the press
+    MouseLeave,    // pointer left `window`
+    KeyDown,       // `key` (a lowercase letter or 0) with or without the command modifier
+    CloseRequest,  // the window manager asked `window` to close
+    QuitRequest,   // the session or a signal asked the program to end
+    Expose,        // `window` lost its pixels and must be drawn again
+    Wake,          // nothing to do; the backend needed the loop to run a pass
+  };
+  Type type = Type::Wake;
+  int window = 0;
+  int x = 0, y = 0;
+  char key = 0;
+  bool command = false;
+  bool repeat = false;
+};
+
+// A label as it is drawn.
+struct LabelView {
+  Rect rect;
+  std::string text;  // '\r' or '\n' breaks lines when multiLine is set
+  std::string font;
+  int size = 12;
+  Color color;
+  int align = 0;  // 0 left, 1 centre, 2 right
+  bool multiLine = false, bold = false, italic = false, underline = false;
+  friend bool operator==(const LabelView&, const LabelView&) = default;
+};
+
+// Everything a window shows: its back colour, its backdrop at the top-left at its own size,
+// and its visible labels from bottom to top.
+struct WindowView {
+  Size size;
+  bool hasBackColor = false;
+  Color backColor;
+  std::shared_ptr<Picture> backdrop;
+  std::vector<LabelView> labels;
+};
+
+struct NativeWindowSpec {
+  std::string title;
+  Rect rect;                 // in screen coordinates
+  bool fullScreen = false;   // covers the main screen, borderless
+  bool keepAbove = false;    // a small box that must stay above the full-screen window
+};
+
+class NativeWindow {
+ public:
+  virtual ~NativeWindow() = default;
+  virtual int Id() const = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  virtual void Present(const WindowView& view) = 0;
+  virtual void SetCursor(CursorKind cursor) = 0;
+};
+
+class NativeSound {
+ public:
+  virtual ~NativeSound() = default;
+  virtual void Play() = 0;
+  virtual void Stop() = 0;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  virtual Size MainScreenSize() = 0;
+  virtual Micros Now() = 0;
+
+  // Blocks until input arrives or the clock reaches `deadline` (no deadline when negative).
+  // Returns false when the deadline passed with no input.
+  virtual bool WaitEvent(Micros deadline, InputEvent& event) = 0;
+  virtual bool PollEvent(InputEvent& event) = 0;
+
+  virtual std::unique_ptr<NativeWindow> CreateNativeWindow(const NativeWindowSpec& spec) = 0;
+  virtual std::unique_ptr<NativeSound> CreateSound(std::shared_ptr<const SoundData> data) = 0;
+  virtual void OpenURL(const std::string& url) = 0;
+};
+
+}  // namespace host

@@ -1,0 +1,200 @@
+#include "host/codec.h"
+
+#include <jpeglib.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include "host/worker.h"
+
+namespace host {
+
+namespace {
+
+// ---- JPEG ------------------------------------------------------------------------------
+
+struct JpegError {
+  jpeg_error_mgr base;
+  std::jmp_buf escape;
+};
+
+void JpegFail(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<JpegError*>(info->err)->escape, 1);
+}
+
+void JpegReport(j_common_ptr info) {
+  char text[JMSG_LENGTH_MAX];
+  info->err->format_message(info, text);
+  std::fprintf(stderr, "lumorra: damaged picture resource: %s\n", text);
+}
+
+// Reads the header; on success the caller owns an open decompressor.
+bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error,
+              std::span<const std::uint8_t> bytes) {
+  info.err = jpeg_std_error(&error.base);
+  error.base.error_exit = JpegFail;
+  error.base.output_message = JpegReport;
+  jpeg_create_decompress(&info);
+  if (setjmp(error.escape)) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  return true;
+}
+
+void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
+                    int height) {
+  jpeg_decompress_struct info;
+  JpegError error;
+  if (!OpenJpeg(info, error, bytes)) return;
+  if (setjmp(error.escape)) {
+    // What was decoded stays; the rest of the picture is black.
+    jpeg_destroy_decompress(&info);
+    return;
+  }
+  // Straight into the XRGB layout of our pictures: no intermediate RGB buffer and no
+  // conversion pass, which matters on machines where touching fresh memory is slow.
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  info.out_color_space = JCS_EXT_BGRX;
+#else
+  info.out_color_space = JCS_EXT_XRGB;
+#endif
+  jpeg_start_decompress(&info);
+  if (static_cast<int>(info.output_width) != width ||
+      static_cast<int>(info.output_height) != height || info.output_components != 4) {
+    jpeg_destroy_decompress(&info);
+    return;
+  }
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(info.output_scanline) * width);
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+}
+
+// ---- Sound -----------------------------------------------------------------------------
+
+struct MemoryFile {
+  std::span<const std::uint8_t> bytes;
+  sf_count_t position = 0;
+};
+
+sf_count_t MemLength(void* user) {
+  return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+}
+sf_count_t MemSeek(sf_count_t offset, int whence, void* user) {
+  auto* f = static_cast<MemoryFile*>(user);
+  const auto size = static_cast<sf_count_t>(f->bytes.size());
+  sf_count_t to = whence == SEEK_SET ? offset : whence == SEEK_CUR ? f->position + offset : size + offset;
+  f->position = std::clamp<sf_count_t>(to, 0, size);
+  return f->position;
+}
+sf_count_t MemRead(void* out, sf_count_t count, void* user) {
+  auto* f = static_cast<MemoryFile*>(user);
+  const auto size = static_cast<sf_count_t>(f->bytes.size());
+  const sf_count_t n = std::clamp<sf_count_t>(count, 0, size - f->position);
+  std::memcpy(out, f->bytes.data() + f->position, static_cast<std::size_t>(n));
+  f->position += n;
+  return n;
+}
+sf_count_t MemWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t MemTell(void* user) { return static_cast<MemoryFile*>(user)->position; }
+
+SF_VIRTUAL_IO memoryIo{MemLength, MemSeek, MemRead, MemWrite, MemTell};
+
+struct OpenSound {
+  MemoryFile file;
+  SF_INFO info{};
+  SNDFILE* handle = nullptr;
+  ~OpenSound() {
+    if (handle) sf_close(handle);
+  }
+};
+
+std::vector<std::int16_t> DecodeSoundBody(OpenSound& sound) {
+  const int channels = sound.info.channels;
+  const int rate = sound.info.samplerate;
+  std::vector<std::int16_t> in;
+  std::vector<std::int16_t> block(4096 * static_cast<std::size_t>(channels));
+  for (;;) {
+    const sf_count_t frames = sf_readf_short(sound.handle, block.data(), 4096);
+    if (frames <= 0) break;
+    in.insert(in.end(), block.begin(), block.begin() + frames * channels);
+  }
+  if (sf_error(sound.handle) != SF_ERR_NO_ERROR)
+    std::fprintf(stderr, "lumorra: damaged sound resource: %s\n", sf_strerror(sound.handle));
+
+  // To the mixer's 44.1 kHz stereo: mono is doubled, extra channels are dropped, another
+  // rate is resampled linearly (our own sounds are made at 44.1 kHz and pass unchanged).
+  const std::size_t inFrames = in.size() / channels;
+  auto sample = [&](std::size_t frame, int ch) {
+    return in[frame * channels + std::min(ch, channels - 1)];
+  };
+  const std::size_t outFrames =
+      rate == SoundData::kRate ? inFrames
+                               : static_cast<std::size_t>(static_cast<double>(inFrames) *
+                                                          SoundData::kRate / rate);
+  std::vector<std::int16_t> out(outFrames * 2);
+  for (std::size_t i = 0; i < outFrames; ++i) {
+    for (int ch = 0; ch < 2; ++ch) {
+      if (rate == SoundData::kRate) {
+        out[i * 2 + ch] = sample(i, ch);
+        continue;
+      }
+      const double pos = static_cast<double>(i) * rate / SoundData::kRate;
+      const auto a = static_cast<std::size_t>(pos);
+      const std::size_t b = std::min(a + 1, inFrames - 1);
+      const double t = pos - static_cast<double>(a);
+      out[i * 2 + ch] = static_cast<std::int16_t>(sample(a, ch) * (1 - t) + sample(b, ch) * t);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes) {
+  jpeg_decompress_struct info;
+  JpegError error;
+  if (bytes.empty() || !OpenJpeg(info, error, bytes)) return nullptr;
+  const int width = static_cast<int>(info.image_width);
+  const int height = static_cast<int>(info.image_height);
+  jpeg_destroy_decompress(&info);
+  if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return nullptr;
+  try {
+    return std::make_shared<Picture>(width, height, [bytes, width, height](std::uint32_t* pixels) {
+      DecodeJpegBody(bytes, pixels, width, height);
+    });
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+std::shared_ptr<const SoundData> DecodeSound(int resourceId, std::span<const std::uint8_t> bytes) {
+  auto sound = std::make_shared<OpenSound>();
+  sound->file.bytes = bytes;
+  sound->handle = sf_open_virtual(&memoryIo, SFM_READ, &sound->info, &sound->file);
+  if (!sound->handle || sound->info.channels < 1 || sound->info.samplerate < 1000 ||
+      sound->info.samplerate > 384000)
+    return nullptr;
+  auto samples = std::make_shared<std::vector<std::int16_t>>();
+  auto done = RunInBackground([sound, samples] { *samples = DecodeSoundBody(*sound); });
+  // The future hands out the samples once the decode has finished.
+  std::shared_future<std::vector<std::int16_t>> result =
+      std::async(std::launch::deferred, [done, samples] {
+        done.wait();
+        return std::move(*samples);
+      }).share();
+  return std::make_shared<SoundData>(resourceId, result);
+}
+
+}  // namespace host

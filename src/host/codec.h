@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "host/picture.h"
+#include "host/sound.h"
+
+namespace host {
+
+// Decoding of encoded media. Both check the header at once and return nil for bytes that are
+// not a picture or sound they can read; the body is decoded on the worker thread. A body
+// that turns out damaged decodes as far as it can (the rest stays black or silent) and
+// reports one line on stderr.
+
+// JPEG, decoded straight into the picture's XRGB pixels.
+std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes);
+
+// WAV, OGG/Vorbis or anything else libsndfile reads, converted to 44.1 kHz stereo.
+std::shared_ptr<const SoundData> DecodeSound(int resourceId, std::span<const std::uint8_t> bytes);
+
+}  // namespace host

@@ -1,0 +1,168 @@
+#include "host/headless/headless_backend.h"
+
+#include <algorithm>
+
+namespace host::headless {
+
+namespace {
+
+class HeadlessSound final : public NativeSound {
+ public:
+  HeadlessSound(std::vector<SoundEvent>& log, Backend& clock, int id)
+      : log_(log), clock_(clock), id_(id) {}
+  void Play() override { log_.push_back({clock_.Now(), SoundEvent::Kind::Play, id_}); }
+  void Stop() override { log_.push_back({clock_.Now(), SoundEvent::Kind::Stop, id_}); }
+
+ private:
+  std::vector<SoundEvent>& log_;
+  Backend& clock_;
+  int id_;
+};
+
+// Removes itself from the backend's list when the host closes it.
+class OwnedWindow final : public NativeWindow {
+ public:
+  OwnedWindow(HeadlessBackend& backend, std::unique_ptr<HeadlessWindow> window,
+              void (*forget)(HeadlessBackend&, HeadlessWindow*))
+      : backend_(backend), window_(std::move(window)), forget_(forget) {}
+  ~OwnedWindow() override { forget_(backend_, window_.get()); }
+  int Id() const override { return window_->Id(); }
+  void Show() override { window_->Show(); }
+  void Hide() override { window_->Hide(); }
+  void Present(const WindowView& view) override { window_->Present(view); }
+  void SetCursor(CursorKind cursor) override { window_->SetCursor(cursor); }
+
+ private:
+  HeadlessBackend& backend_;
+  std::unique_ptr<HeadlessWindow> window_;
+  void (*forget_)(HeadlessBackend&, HeadlessWindow*);
+};
+
+}  // namespace
+
+void HeadlessWindow::Show() {
+  shown_ = true;
+  ++showCount_;
+}
+
+void HeadlessWindow::Present(const WindowView& view) {
+  frames_.push_back(Frame{backend_.Now(), view});
+}
+
+const WindowView& HeadlessWindow::Showing() const {
+  static const WindowView empty;
+  return frames_.empty() ? empty : frames_.back().view;
+}
+
+bool HeadlessBackend::WaitEvent(Micros deadline, InputEvent& event) {
+  if (PollEvent(event)) return true;
+  if (deadline >= 0) {
+    now_ = std::max(now_, deadline);
+    return false;
+  }
+  event = InputEvent{};
+  event.type = InputEvent::Type::QuitRequest;
+  return true;
+}
+
+bool HeadlessBackend::PollEvent(InputEvent& event) {
+  if (input_.empty()) return false;
+  event = input_.front();
+  input_.pop_front();
+  return true;
+}
+
+std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(const NativeWindowSpec& spec) {
+  auto window = std::make_unique<HeadlessWindow>(*this, nextId_++, spec);
+  windows_.push_back(window.get());
+  return std::make_unique<OwnedWindow>(
+      *this, std::move(window),
+      [](HeadlessBackend& b, HeadlessWindow* w) { b.Forget(w); });
+}
+
+void HeadlessBackend::Forget(HeadlessWindow* window) {
+  windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+}
+
+std::unique_ptr<NativeSound> HeadlessBackend::CreateSound(std::shared_ptr<const SoundData> data) {
+  return std::make_unique<HeadlessSound>(sounds_, *this, data ? data->ResourceId() : 0);
+}
+
+HeadlessWindow* HeadlessBackend::NativeFor(const Window& window) const {
+  if (!window.Native()) return nullptr;
+  for (HeadlessWindow* w : windows_)
+    if (w->Id() == window.Native()->Id()) return w;
+  return nullptr;
+}
+
+int Driver::IdOf(const Window& window) const {
+  return window.Native() ? window.Native()->Id() : 0;
+}
+
+void Driver::Send(const InputEvent& event) {
+  backend_.Push(event);
+  runtime_.RunPass();
+}
+
+void Driver::MoveTo(const Window& window, int x, int y) {
+  InputEvent e;
+  e.type = InputEvent::Type::MouseMove;
+  e.window = IdOf(window);
+  e.x = x;
+  e.y = y;
+  Send(e);
+}
+
+void Driver::Leave(const Window& window) {
+  InputEvent e;
+  e.type = InputEvent::Type::MouseLeave;
+  e.window = IdOf(window);
+  Send(e);
+}
+
+void Driver::Press(const Window& window, int x, int y) {
+  InputEvent e;
+  e.type = InputEvent::Type::MouseDown;
+  e.window = IdOf(window);
+  e.x = x;
+  e.y = y;
+  Send(e);
+}
+
+void Driver::Release(const Window& window, int x, int y) {
+  InputEvent e;
+  e.type = InputEvent::Type::MouseUp;
+  e.window = IdOf(window);
+  e.x = x;
+  e.y = y;
+  Send(e);
+}
+
+void Driver::Click(const Window& window, int x, int y) {
+  MoveTo(window, x, y);
+  Press(window, x, y);
+  Release(window, x, y);
+}
+
+void Driver::Key(char key, bool command) {
+  InputEvent e;
+  e.type = InputEvent::Type::KeyDown;
+  e.key = key;
+  e.command = command;
+  Send(e);
+}
+
+void Driver::Advance(double ms) {
+  const Micros target = backend_.Now() + static_cast<Micros>(ms * kMillis);
+  for (;;) {
+    if (runtime_.QuitRequested()) return;
+    const Micros next = runtime_.NextDeadline();
+    if (next < 0 || next > target) break;
+    backend_.SetNow(std::max(backend_.Now(), next));
+    runtime_.RunPass();
+  }
+  backend_.SetNow(target);
+  runtime_.RunPass();
+}
+
+}  // namespace host::headless

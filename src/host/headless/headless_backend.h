@@ -1,0 +1,120 @@
+#pragma once
+
+// A backend that lives in memory: a manual clock, scripted input, and a record of what every
+// window showed and every sound did. Tests and benchmarks drive the real host core with it.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "host/application.h"
+#include "host/backend.h"
+
+namespace host::headless {
+
+class HeadlessBackend;
+
+struct Frame {
+  Micros time = 0;
+  WindowView view;
+};
+
+class HeadlessWindow final : public NativeWindow {
+ public:
+  HeadlessWindow(HeadlessBackend& backend, int id, NativeWindowSpec spec)
+      : backend_(backend), id_(id), spec_(std::move(spec)) {}
+
+  int Id() const override { return id_; }
+  void Show() override;
+  void Hide() override { shown_ = false; }
+  void Present(const WindowView& view) override;
+  void SetCursor(CursorKind cursor) override { cursor_ = cursor; }
+
+  const NativeWindowSpec& Spec() const { return spec_; }
+  bool Shown() const { return shown_; }
+  int ShowCount() const { return showCount_; }
+  CursorKind Cursor() const { return cursor_; }
+  const std::vector<Frame>& Frames() const { return frames_; }
+  // The last frame presented; empty view before the first.
+  const WindowView& Showing() const;
+
+ private:
+  HeadlessBackend& backend_;
+  int id_;
+  NativeWindowSpec spec_;
+  bool shown_ = false;
+  int showCount_ = 0;
+  CursorKind cursor_ = CursorKind::Arrow;
+  std::vector<Frame> frames_;
+};
+
+struct SoundEvent {
+  enum class Kind { Play, Stop };
+  Micros time = 0;
+  Kind kind = Kind::Play;
+  int resourceId = 0;
+  friend bool operator==(const SoundEvent&, const SoundEvent&) = default;
+};
+
+class HeadlessBackend final : public Backend {
+ public:
+  explicit HeadlessBackend(Size screen = Size{1920, 1080}) : screen_(screen) {}
+
+  Size MainScreenSize() override { return screen_; }
+  Micros Now() override { return now_; }
+  // With input queued, returns it; otherwise the clock jumps to the deadline. With neither,
+  // the script has ended and the program is asked to quit, so a headless run never hangs.
+  bool WaitEvent(Micros deadline, InputEvent& event) override;
+  bool PollEvent(InputEvent& event) override;
+  std::unique_ptr<NativeWindow> CreateNativeWindow(const NativeWindowSpec& spec) override;
+  std::unique_ptr<NativeSound> CreateSound(std::shared_ptr<const SoundData> data) override;
+  void OpenURL(const std::string& url) override { urls_.push_back(url); }
+
+  void SetScreen(Size screen) { screen_ = screen; }
+  void SetNow(Micros now) { now_ = now; }
+  void Push(const InputEvent& event) { input_.push_back(event); }
+
+  const std::vector<HeadlessWindow*>& NativeWindows() const { return windows_; }
+  HeadlessWindow* NativeFor(const Window& window) const;
+  const std::vector<SoundEvent>& Sounds() const { return sounds_; }
+  const std::vector<std::string>& Urls() const { return urls_; }
+
+ private:
+  friend class HeadlessWindow;
+  friend class HeadlessSound;
+  void Forget(HeadlessWindow* window);
+
+  Size screen_;
+  Micros now_ = 0;
+  int nextId_ = 1;
+  std::deque<InputEvent> input_;
+  std::vector<HeadlessWindow*> windows_;
+  std::vector<SoundEvent> sounds_;
+  std::vector<std::string> urls_;
+};
+
+// Scripted input and a manual clock for a runtime on the headless backend. Every call runs
+// the loop until nothing more is due, as the real loop would.
+class Driver {
+ public:
+  Driver(Runtime& runtime, HeadlessBackend& backend) : runtime_(runtime), backend_(backend) {}
+
+  void MoveTo(const Window& window, int x, int y);
+  void Leave(const Window& window);
+  void Press(const Window& window, int x, int y);
+  void Release(const Window& window, int x, int y);
+  // Moves there, presses and releases.
+  void Click(const Window& window, int x, int y);
+  void Key(char key, bool command = true);
+  void Send(const InputEvent& event);
+  // Lets `ms` milliseconds pass, firing every timer on its due time.
+  void Advance(double ms);
+  Micros NowMs() const { return backend_.Now() / kMillis; }
+
+ private:
+  int IdOf(const Window& window) const;
+  Runtime& runtime_;
+  HeadlessBackend& backend_;
+};
+
+}  // namespace host::headless

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <future>
+#include <memory>
+
+namespace host {
+
+class Picture;
+
+// Drawing into a picture.
+class Graphics {
+ public:
+  explicit Graphics(Picture& target) : target_(target) {}
+
+  // Scales the source rectangle of `source` into the target rectangle of this picture. A nil
+  // source draws nothing. Rectangles are clipped to both pictures; scaling uses a windowed
+  // filter in linear light so that a reduced photograph keeps its detail without aliasing.
+  void DrawPicture(const std::shared_ptr<Picture>& source, int x, int y, int width, int height,
+                   int sourceX, int sourceY, int sourceWidth, int sourceHeight);
+
+ private:
+  Picture& target_;
+};
+
+// An image held by counted reference and compared by identity. Pixels are 32-bit XRGB
+// (0x00RRGGBB in a native-endian word), the layout the window surfaces use, so showing a
+// picture is a plain copy with no conversion.
+//
+// A picture made from a resource knows its size at once but may still be decoding on a
+// worker thread; the first access to its pixels waits for that decode to finish.
+class Picture {
+ public:
+  Picture(int width, int height);
+  // A picture whose pixels are filled in by `fill`, run once on a worker thread.
+  Picture(int width, int height, std::function<void(std::uint32_t* pixels)> fill);
+  ~Picture();
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  std::uint32_t* Pixels();
+  const std::uint32_t* Pixels() const;
+  std::uint32_t Pixel(int x, int y) const { return Pixels()[static_cast<std::size_t>(y) * width_ + x]; }
+
+  // Never nil for a live picture; a pointer so that callers test it as they test other objects.
+  host::Graphics* Graphics() { return &graphics_; }
+
+ private:
+  void WaitReady() const;
+
+  int width_;
+  int height_;
+  std::unique_ptr<std::uint32_t[]> pixels_;
+  mutable std::shared_future<void> ready_;
+  host::Graphics graphics_{*this};
+};
+
+// A blank (black) picture, or nil when the size or depth cannot be made.
+std::shared_ptr<Picture> NewPicture(int width, int height, int depth);
+
+}  // namespace host

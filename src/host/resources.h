@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <utility>
+
+#include "host/picture.h"
+#include "host/sound.h"
+
+namespace host {
+
+class Backend;
+
+enum class ResourceKind { Sound, Picture };
+
+// The application's own resources: encoded media by kind and number. Sounds and pictures are
+// numbered separately.
+class ResourceTable {
+ public:
+  void Add(ResourceKind kind, int number, std::span<const std::uint8_t> bytes) {
+    entries_[{kind, number}] = bytes;
+  }
+  // Empty when there is no such resource.
+  std::span<const std::uint8_t> Find(ResourceKind kind, int number) const {
+    auto it = entries_.find({kind, number});
+    return it == entries_.end() ? std::span<const std::uint8_t>() : it->second;
+  }
+
+ private:
+  std::map<std::pair<ResourceKind, int>, std::span<const std::uint8_t>> entries_;
+};
+
+// Turns resource bytes into pictures and sounds, and starts that work early: the pictures the
+// program asks for first are decoding on a worker thread while the window is being made.
+// A resource handed out once is decoded afresh when asked for again.
+class ResourceStore {
+ public:
+  ResourceStore(const ResourceTable& table, Backend& backend);
+
+  // Starts decoding these resources now, in this order.
+  void Prefetch(std::span<const std::pair<ResourceKind, int>> order);
+
+  std::shared_ptr<Sound> GetSound(int number);
+  std::shared_ptr<Picture> GetPicture(int number);
+
+ private:
+  std::shared_ptr<const SoundData> LoadSoundData(int number);
+  std::shared_ptr<Picture> LoadPicture(int number);
+
+  const ResourceTable& table_;
+  Backend& backend_;
+  std::map<int, std::shared_ptr<const SoundData>> sounds_;
+  std::map<int, std::shared_ptr<Picture>> pictures_;
+};
+
+// The application's resources as the program sees them.
+class ResourceFork {
+ public:
+  explicit ResourceFork(ResourceStore& store) : store_(store) {}
+  // Nil when the resource is missing or cannot be decoded.
+  std::shared_ptr<Sound> GetSound(int number) { return store_.GetSound(number); }
+  std::shared_ptr<Picture> GetPicture(int number) { return store_.GetPicture(number); }
+
+ private:
+  ResourceStore& store_;
+};
+
+}  // namespace host

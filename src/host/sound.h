@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <vector>
+
+namespace host {
+
+class NativeSound;
+
+// Decoded sound: interleaved signed 16-bit stereo at 44.1 kHz, the format the mixer is
+// opened with, so playing needs no conversion. May still be decoding on a worker thread;
+// Samples() waits for it.
+class SoundData {
+ public:
+  static constexpr int kRate = 44100;
+  static constexpr int kChannels = 2;
+
+  SoundData(int resourceId, std::shared_future<std::vector<std::int16_t>> samples)
+      : resourceId_(resourceId), samples_(std::move(samples)) {}
+
+  int ResourceId() const { return resourceId_; }
+  const std::vector<std::int16_t>& Samples() const { return samples_.get(); }
+  double Seconds() const {
+    return static_cast<double>(Samples().size()) / (kRate * kChannels);
+  }
+
+ private:
+  int resourceId_;
+  std::shared_future<std::vector<std::int16_t>> samples_;
+};
+
+// An audio clip held by counted reference. Each sound plays on a voice of its own: Play
+// restarts it from the beginning if it is still playing, Stop silences it. Never looped.
+class Sound {
+ public:
+  Sound(std::shared_ptr<const SoundData> data, std::unique_ptr<NativeSound> native);
+  ~Sound();
+  Sound(const Sound&) = delete;
+  Sound& operator=(const Sound&) = delete;
+
+  void Play();
+  void Stop();
+  const SoundData& Data() const { return *data_; }
+
+ private:
+  std::shared_ptr<const SoundData> data_;
+  std::unique_ptr<NativeSound> native_;
+};
+
+}  // namespace host

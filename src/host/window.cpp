@@ -1,0 +1,255 @@
+#include "host/window.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "host/application.h"
+
+namespace host {
+
+Window::Window() = default;
+
+Window::~Window() {
+  // Timers must leave the queue before the controls that own them go.
+  controls_.clear();
+}
+
+void Window::SetSize(int width, int height) {
+  if (built_) return;
+  size_ = Size{width, height};
+}
+
+void Window::SetHasBackColor(bool v) {
+  hasBackColor_ = v;
+  MarkChanged();
+}
+
+void Window::SetBackColor(Color c) {
+  backColor_ = c;
+  MarkChanged();
+}
+
+void Window::SetBackdrop(std::shared_ptr<Picture> picture) {
+  if (picture == backdrop_) return;
+  backdrop_ = std::move(picture);
+  MarkChanged();
+}
+
+void Window::SetMouseCursor(CursorKind cursor) {
+  if (cursor == cursor_) return;
+  cursor_ = cursor;
+  if (native_) native_->SetCursor(cursor);
+}
+
+void Window::SetVisible(bool v) {
+  if (built_)
+    v ? Show() : Hide();
+  else
+    visible_ = v;
+}
+
+void Window::Show() {
+  visible_ = true;
+  if (native_) native_->Show();
+  MarkChanged();
+}
+
+void Window::Hide() {
+  // The pointer is no longer over anything of a hidden window: controls under it get their
+  // MouseExit, so a highlighted label is plain again when the window comes back.
+  HoverTo(nullptr);
+  pointerInside_ = false;
+  visible_ = false;
+  if (native_) native_->Hide();
+}
+
+void Window::AddControl(const std::string& name, std::shared_ptr<Control> control) {
+  if (!control) throw NilObjectError();
+  control->name_ = name;
+  control->window_ = this;
+  controls_.push_back(std::move(control));
+  MarkChanged();
+  hoverStale_ = true;
+}
+
+std::shared_ptr<Control> Window::ControlNamed(const std::string& name) const {
+  for (const auto& c : controls_)
+    if (c->Name() == name) return c;
+  return nullptr;
+}
+
+namespace {
+
+// Controls in the order they are stacked, bottom first: each control directly followed by
+// its children, siblings in the order they were added.
+std::vector<RectControl*> StackingOrder(const std::vector<std::shared_ptr<Control>>& controls) {
+  std::vector<RectControl*> rects;
+  for (const auto& c : controls)
+    if (auto* r = dynamic_cast<RectControl*>(c.get())) rects.push_back(r);
+  std::vector<RectControl*> order;
+  order.reserve(rects.size());
+  std::function<void(RectControl*)> visit = [&](RectControl* parent) {
+    for (RectControl* r : rects)
+      if (r->Parent() == parent) {
+        order.push_back(r);
+        visit(r);
+      }
+  };
+  visit(nullptr);
+  return order;
+}
+
+}  // namespace
+
+RectControl* Window::HitTest(int x, int y) const {
+  const auto order = StackingOrder(controls_);
+  for (auto it = order.rbegin(); it != order.rend(); ++it)
+    if ((*it)->EffectivelyVisible() && (*it)->Bounds().Contains(x, y)) return *it;
+  return nullptr;
+}
+
+WindowView Window::View() const {
+  WindowView view;
+  view.size = size_;
+  view.hasBackColor = hasBackColor_;
+  view.backColor = backColor_;
+  view.backdrop = backdrop_;
+  for (RectControl* r : StackingOrder(controls_)) {
+    auto* label = dynamic_cast<StaticText*>(r);
+    if (!label || !label->EffectivelyVisible()) continue;
+    view.labels.push_back(LabelView{label->Bounds(), label->Text(), label->TextFont,
+                                    label->TextSize, label->TextColor(), label->TextAlign,
+                                    label->MultiLine, label->Bold, label->Italic,
+                                    label->Underline});
+  }
+  return view;
+}
+
+void Window::HoverTo(RectControl* target) {
+  hovered_ = target;
+  std::vector<RectControl*> chain;
+  for (RectControl* c = target; c; c = c->Parent()) chain.insert(chain.begin(), c);
+  if (chain == entered_) return;
+  const std::vector<RectControl*> old = std::move(entered_);
+  entered_ = chain;
+  auto contains = [](const std::vector<RectControl*>& v, RectControl* c) {
+    return std::find(v.begin(), v.end(), c) != v.end();
+  };
+  // Leaving the innermost first, then entering from the outermost: moving onto a child is
+  // not leaving its parent.
+  for (auto it = old.rbegin(); it != old.rend(); ++it)
+    if (!contains(chain, *it) && (*it)->MouseExit) Runtime::Invoke((*it)->MouseExit);
+  for (RectControl* c : chain)
+    if (!contains(old, c) && c->MouseEnter) Runtime::Invoke(c->MouseEnter);
+}
+
+void Window::RefreshHover() {
+  // Handlers raised here may show or hide more controls; a few rounds settle any chain.
+  for (int round = 0; round < 8 && hoverStale_; ++round) {
+    hoverStale_ = false;
+    HoverTo(pointerInside_ && visible_ ? HitTest(pointerX_, pointerY_) : nullptr);
+  }
+}
+
+void Window::PointerMoved(int x, int y) {
+  pointerInside_ = true;
+  pointerX_ = x;
+  pointerY_ = y;
+  hoverStale_ = true;
+  RefreshHover();
+}
+
+void Window::PointerLeft() {
+  pointerInside_ = false;
+  hoverStale_ = true;
+  RefreshHover();
+}
+
+void Window::PointerPressed(int x, int y) {
+  PointerMoved(x, y);
+  pressed_ = nullptr;
+  backgroundPressed_ = false;
+  // The press goes to the topmost control under the pointer that takes presses at all, so a
+  // label lying over a click area leaves the click to the area; with none, it goes to the
+  // window's background. A disabled control takes the press and does nothing with it.
+  const auto order = StackingOrder(controls_);
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    RectControl* c = *it;
+    if (!c->MouseDown || !c->EffectivelyVisible() || !c->Bounds().Contains(x, y)) continue;
+    if (!c->Enabled()) return;
+    if (Runtime::InvokeClaim([&] { return c->MouseDown(x - c->Left(), y - c->Top()); }))
+      pressed_ = c;
+    return;
+  }
+  backgroundPressed_ = Runtime::InvokeClaim([&] { return Event_MouseDown(x, y); });
+}
+
+void Window::PointerReleased(int x, int y) {
+  if (RectControl* c = pressed_) {
+    pressed_ = nullptr;
+    if (c->MouseUp) Runtime::Invoke([&] { c->MouseUp(x - c->Left(), y - c->Top()); });
+  } else if (backgroundPressed_) {
+    backgroundPressed_ = false;
+    Runtime::Invoke([&] { Event_MouseUp(x, y); });
+  }
+}
+
+bool Window::Event_MouseDown(int, int) { return false; }
+void Window::Event_MouseUp(int, int) {}
+
+bool Window::TakeChanged() {
+  const bool changed = changed_;
+  changed_ = false;
+  return changed;
+}
+
+void Window::ApplyLocks(int dx, int dy) {
+  for (const auto& c : controls_) {
+    auto* r = dynamic_cast<RectControl*>(c.get());
+    if (!r) continue;
+    Rect b = r->Bounds();
+    if (r->LockLeft && r->LockRight)
+      b.width += dx;
+    else if (r->LockRight)
+      b.left += dx;
+    if (r->LockTop && r->LockBottom)
+      b.height += dy;
+    else if (r->LockBottom)
+      b.top += dy;
+    r->SetBounds(b);
+  }
+}
+
+void Window::Realise(Runtime& runtime) {
+  Backend& backend = runtime.GetBackend();
+  const Size screen = backend.MainScreenSize();
+  NativeWindowSpec spec;
+  spec.title = Title;
+  if (FullScreen) {
+    ApplyLocks(screen.width - size_.width, screen.height - size_.height);
+    size_ = screen;
+    spec.rect = Rect{0, 0, screen.width, screen.height};
+    spec.fullScreen = true;
+  } else {
+    // Every placement puts a small window in the middle of the main screen, above the
+    // full-screen scene.
+    spec.rect = Rect{(screen.width - size_.width) / 2, (screen.height - size_.height) / 2,
+                     size_.width, size_.height};
+    spec.keepAbove = true;
+  }
+  native_ = backend.CreateNativeWindow(spec);
+  if (visible_) native_->Show();
+}
+
+void Window::Build(Runtime& runtime) {
+  runtime_ = &runtime;
+  Runtime::Invoke([&] { Layout(); });
+  Runtime::Invoke([&] { CreateControls(); });
+  Runtime::Invoke([&] { AddMenuHandlers(); });
+  Realise(runtime);
+  built_ = true;
+  Runtime::Invoke([&] { Event_Open(); });
+  MarkChanged();
+}
+
+}  // namespace host

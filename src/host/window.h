@@ -1,0 +1,138 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/backend.h"
+#include "host/controls.h"
+#include "host/menu.h"
+#include "host/picture.h"
+#include "host/timer.h"
+#include "host/types.h"
+
+namespace host {
+
+class Runtime;
+
+// A window: its properties, its controls by name, what it shows, and the routing of the
+// pointer among its controls. Subclasses fill in the construction hooks and the handlers.
+class Window {
+ public:
+  Window();
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // Properties set by Layout. Those that only matter when the window is made are plain.
+  std::shared_ptr<host::MenuBar> MenuBar;
+  int Placement = 0;  // 0: centred on the main screen
+  int MinWidth = 64, MinHeight = 64, MaxWidth = 32000, MaxHeight = 32000;
+  int Frame = 0;  // 4: a plain box with no title bar or border
+  bool Composite = false;
+  std::string Title;
+  bool FullScreen = false;
+  bool MenuBarVisible = true;
+  bool CloseButton = true;
+  bool Resizeable = false, LiveResize = false;
+  bool MaximizeButton = false, MinimizeButton = false;
+  std::string BalloonHelp;
+  int MacProcId = 0;
+
+  int Width() const { return size_.width; }
+  int Height() const { return size_.height; }
+  // The designed size. Once the window is on screen its size is final.
+  void SetSize(int width, int height);
+
+  bool HasBackColor() const { return hasBackColor_; }
+  void SetHasBackColor(bool v);
+  Color BackColor() const { return backColor_; }
+  void SetBackColor(Color c);
+
+  // The picture drawn at the top-left at its own size, or nil. Reading returns the very
+  // object last set.
+  const std::shared_ptr<Picture>& Backdrop() const { return backdrop_; }
+  void SetBackdrop(std::shared_ptr<Picture> picture);
+
+  CursorKind MouseCursor() const { return cursor_; }
+  void SetMouseCursor(CursorKind cursor);
+
+  bool Visible() const { return visible_; }
+  // Before the window is made, sets whether it appears when made.
+  void SetVisible(bool v);
+  void Show();
+  void Hide();
+
+  // Adds a control under a name. Controls are kept in the order they are added, which is
+  // also their stacking order among siblings: a later sibling lies on top of an earlier one.
+  void AddControl(const std::string& name, std::shared_ptr<Control> control);
+  // The control of that name, or nil.
+  std::shared_ptr<Control> ControlNamed(const std::string& name) const;
+  template <class T>
+  std::shared_ptr<T> Find(const std::string& name) const {
+    return std::dynamic_pointer_cast<T>(ControlNamed(name));
+  }
+  const std::vector<std::shared_ptr<Control>>& Controls() const { return controls_; }
+
+  // Pointer input in window coordinates, as the event loop routes it.
+  void PointerMoved(int x, int y);
+  void PointerLeft();
+  void PointerPressed(int x, int y);
+  void PointerReleased(int x, int y);
+
+  // What the window shows now.
+  WindowView View() const;
+  NativeWindow* Native() const { return native_.get(); }
+
+  // The control under the point that takes the mouse: visible, children on top of their
+  // parent, later siblings on top of earlier ones. Nil over the background.
+  RectControl* HitTest(int x, int y) const;
+  RectControl* Hovered() const { return hovered_; }
+
+ protected:
+  // Construction hooks, in the order they are raised while the window is made.
+  virtual void Layout() {}
+  virtual void CreateControls() {}
+  virtual void AddMenuHandlers() {}
+  virtual void Event_Open() {}
+  // The window's own press and release on its background. Unclaimed by default.
+  virtual bool Event_MouseDown(int x, int y);
+  virtual void Event_MouseUp(int x, int y);
+
+ private:
+  friend class Runtime;
+  friend class RectControl;
+
+  // Raises the construction hooks, makes the native window and raises Open.
+  void Build(Runtime& runtime);
+  void Realise(Runtime& runtime);
+  void ApplyLocks(int dx, int dy);
+  void MarkChanged() { changed_ = true; }
+  void HoverTo(RectControl* target);
+  // After anything moved, appeared or vanished under a still pointer.
+  void RefreshHover();
+  bool TakeChanged();
+
+  Runtime* runtime_ = nullptr;
+  Size size_{100, 100};
+  bool hasBackColor_ = false;
+  Color backColor_{255, 255, 255};
+  std::shared_ptr<Picture> backdrop_;
+  CursorKind cursor_ = CursorKind::Arrow;
+  bool visible_ = true;
+  bool built_ = false;
+  bool changed_ = true;
+  bool hoverStale_ = false;
+
+  std::vector<std::shared_ptr<Control>> controls_;
+  std::unique_ptr<NativeWindow> native_;
+
+  bool pointerInside_ = false;
+  int pointerX_ = 0, pointerY_ = 0;
+  RectControl* hovered_ = nullptr;  // deepest control under the pointer
+  std::vector<RectControl*> entered_;  // it and its parents, outermost first
+  RectControl* pressed_ = nullptr;  // the control that claimed the press
+  bool backgroundPressed_ = false;
+};
+
+}  // namespace host

@@ -1,0 +1,48 @@
+// The pull chain: an invisible canvas over the photographed chain. A click is a pull; what
+// it does depends on the picture showing and on whether the light was ever lit or has died.
+
+#include "media/media.h"
+#include "scene/window1.h"
+
+namespace lumorra {
+
+void Window1::Canvas2_MouseEnter() { SetMouseCursor(host::CursorKind::HandOpen); }
+
+// Leaving the chain is the only thing that lets it be pulled again: one pull per visit.
+void Window1::Canvas2_MouseExit() {
+  SetMouseCursor(host::CursorKind::Arrow);
+  ControlRect("Canvas2").SetEnabled(true);
+}
+
+bool Window1::Canvas2_MouseDown(int, int) { return true; }
+
+void Window1::Canvas2_MouseUp(int, int) {
+  // The light is out when the very dark picture object is the backdrop.
+  const bool lightIsOut = Backdrop() == darker;
+  if (lightIsOut && !fried && !lit) {
+    SetBackdrop(lighter2);
+    TimerNamed("chaintimer1").SetMode(1);
+    lit = true;
+  } else if (lightIsOut && !fried) {
+    TimerNamed("Timer9").SetMode(1);
+    TimerNamed("Timer1").SetMode(1);
+  } else if (lightIsOut) {
+    TimerNamed("Timer9").SetMode(1);
+    TimerNamed("TimerFried").SetMode(1);
+  } else {
+    TimerNamed("Timershort").SetMode(1);
+    for (const char* name :
+         {"Timer1", "Timer2", "Timer3", "Timer4", "Timer5", "Timer6", "Timer7", "Timer8"})
+      TimerNamed(name).SetMode(0);
+  }
+  host::Deref(chain()).Play();
+  ControlRect("Canvas2").SetEnabled(false);
+}
+
+void Window1::chaintimer1_Action() {
+  SetBackdrop(lighter);
+  TimerNamed("Timer8").SetMode(1);
+  TimerNamed("Timer2").SetMode(1);
+}
+
+}  // namespace lumorra

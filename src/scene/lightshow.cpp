@@ -1,0 +1,81 @@
+// The light show: a chain of timers, each arming the next. The light burns 20 s, flickers,
+// burns 9 s more, dies, and 3 s later gives one last flash before the screen goes black.
+
+#include "media/media.h"
+#include "scene/window1.h"
+
+namespace lumorra {
+
+void Window1::Timer1_Action() {
+  SetBackdrop(lighter);
+  TimerNamed("Timer8").SetMode(1);
+  TimerNamed("Timer2").SetMode(1);
+}
+
+void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(2); }
+
+// The flicker: four steps between the lit picture and the flash, then steady light again.
+void Window1::Timer3_Action(host::Timer& sender) {
+  if (counter < 4) {
+    SetBackdrop(Backdrop() == lighter ? flash : lighter);
+    counter = counter + 1;
+  } else {
+    sender.SetMode(0);
+    counter = 0;
+    TimerNamed("Timer4").SetMode(1);
+  }
+}
+
+void Window1::Timer4_Action() { TimerNamed("Timer5").SetMode(2); }
+
+// The dying flicker: three steps between lit and dark; the light is dead afterwards.
+void Window1::Timer5_Action(host::Timer& sender) {
+  if (counter < 3) {
+    SetBackdrop(Backdrop() == lighter ? darker : lighter);
+    counter = counter + 1;
+  } else {
+    sender.SetMode(0);
+    counter = 0;
+    fried = true;
+    TimerNamed("Timer6").SetMode(1);
+  }
+}
+
+void Window1::Timer6_Action() { TimerNamed("Timer7").SetMode(2); }
+
+// The last flash, then black for good. The chain can no longer be pulled from the first tick.
+void Window1::Timer7_Action(host::Timer& sender) {
+  if (counter < 2) {
+    if (Backdrop() == darker) {
+      SetBackdrop(flash);
+    } else {
+      SetBackdrop(nullptr);
+      SetHasBackColor(true);
+      SetBackColor(host::RGB(0, 0, 0));
+      enditall = true;
+    }
+    counter = counter + 1;
+  } else {
+    sender.SetMode(0);
+    counter = 0;
+  }
+  ControlRect("Canvas2").SetVisible(false);
+}
+
+void Window1::Timer8_Action() { host::Deref(showers()).Play(); }
+
+void Window1::Timershort_Action() {
+  SetBackdrop(lighter2);
+  TimerNamed("TimerTen").SetMode(1);
+}
+
+void Window1::TimerTen_Action() {
+  SetBackdrop(darker);
+  host::Deref(showers()).Stop();
+}
+
+void Window1::Timer9_Action() { SetBackdrop(darker2); }
+
+void Window1::TimerFried_Action() { SetBackdrop(darker); }
+
+}  // namespace lumorra

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "host/application.h"
+#include "host/controls.h"
+#include "host/menu.h"
+#include "host/picture.h"
+#include "host/timer.h"
+#include "host/window.h"
+
+namespace lumorra {
+
+// The full-screen scene: the photograph as the backdrop, the invisible chain over the
+// photographed chain, the hidden strip along the top edge with "Quit" and "About", and the
+// thirteen timers whose chain of Actions plays the light show.
+class Window1 : public host::Window {
+ public:
+  Window1() = default;
+  ~Window1() override;
+
+  // The single instance, made and opened on the first request.
+  static std::shared_ptr<Window1> Instance();
+
+  // Construction.
+  void Layout() override;
+  void CreateControls() override;
+  void CreateControls0();
+
+  // The hover strip ("Quit", "About") and clicks on the window.
+  void Canvas1_MouseExit();
+  void Canvas1_MouseEnter();
+  void StaticText1_MouseUp(int x, int y);
+  bool StaticText1_MouseDown(int x, int y);
+  void StaticText2_MouseUp(int x, int y);
+  bool StaticText2_MouseDown(int x, int y);
+  void Event_MouseUp(int x, int y) override;
+  bool Event_MouseDown(int x, int y) override;
+
+  // The light show.
+  void Timer4_Action();
+  void Timer5_Action(host::Timer& sender);
+  void Timer2_Action();
+  void Timer3_Action(host::Timer& sender);
+  void Timer1_Action();
+  void Timer6_Action();
+  void Timer7_Action(host::Timer& sender);
+  void Timer8_Action();
+  void TimerTen_Action();
+  void Timershort_Action();
+  void Timer9_Action();
+  void TimerFried_Action();
+
+  // The pull chain.
+  void Canvas2_MouseExit();
+  void Canvas2_MouseEnter();
+  void Canvas2_MouseUp(int x, int y);
+  bool Canvas2_MouseDown(int x, int y);
+  void chaintimer1_Action();
+
+  // The menu items of the window's menu bar, by name (nil for a name not in the bar).
+  std::shared_ptr<host::MenuItem> EditMenu();
+  std::shared_ptr<host::MenuItem> EditClear();
+  std::shared_ptr<host::MenuItem> EditPaste();
+  std::shared_ptr<host::MenuItem> EditCopy();
+  std::shared_ptr<host::MenuItem> EditCut();
+  std::shared_ptr<host::MenuItem> UntitledMenu0();
+  std::shared_ptr<host::MenuItem> EditUndo();
+  std::shared_ptr<host::MenuItem> FileMenu();
+  std::shared_ptr<host::QuitMenuItem> FileQuit();
+  std::shared_ptr<host::MenuItem> UntitledMenu1();
+  void AddMenuHandlers() override;
+
+  void Event_Open() override;
+
+  // State of the scene.
+  std::int32_t counter = 0;
+  bool lit = false;
+  bool fried = false;
+  std::shared_ptr<host::Picture> darker;
+  std::shared_ptr<host::Picture> lighter;
+  std::shared_ptr<host::Picture> flash;
+  std::shared_ptr<host::Picture> darker2;
+  std::shared_ptr<host::Picture> lighter2;
+  bool enditall = false;
+
+ private:
+  // Look-ups by name; a missing control raises the nil-object error.
+  host::Timer& TimerNamed(const char* name);
+  host::RectControl& ControlRect(const char* name);
+  std::shared_ptr<host::MenuItem> MenuItemNamed(const char* name);
+};
+
+}  // namespace lumorra

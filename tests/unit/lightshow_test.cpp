@@ -1,0 +1,281 @@
+// The light show on the manual clock: what the scene shows and plays, to the millisecond.
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/scene_fixture.h"
+
+namespace lumorra::testing {
+namespace {
+
+using host::headless::SoundEvent;
+using Step = std::pair<long, std::string>;  // ms after the start mark, picture shown
+
+constexpr int kChain = 168, kShowers = 170;
+
+class LightShow : public SceneTest {
+ protected:
+  // Marks the moment from which Timeline() counts.
+  void Mark() {
+    markMs_ = driver->NowMs();
+    markFrame_ = Native().Frames().size();
+    markSound_ = backend.Sounds().size();
+  }
+  // Every change of the backdrop since the mark.
+  std::vector<Step> Timeline() const {
+    std::vector<Step> steps;
+    const auto& frames = Native().Frames();
+    std::string last = markFrame_ > 0 ? NameOf(frames[markFrame_ - 1].view.backdrop) : "";
+    for (std::size_t i = markFrame_; i < frames.size(); ++i) {
+      std::string name = NameOf(frames[i].view.backdrop);
+      if (name == last) continue;
+      steps.emplace_back(frames[i].time / host::kMillis - markMs_, name);
+      last = name;
+    }
+    return steps;
+  }
+  std::vector<SoundEvent> SoundsSinceMark() const {
+    std::vector<SoundEvent> events(backend.Sounds().begin() + markSound_, backend.Sounds().end());
+    for (auto& e : events) e.time = e.time / host::kMillis - markMs_;
+    return events;
+  }
+  bool AnyTimerArmed() const { return runtime->NextDeadline() >= 0; }
+
+  long markMs_ = 0;
+  std::size_t markFrame_ = 0, markSound_ = 0;
+};
+
+SoundEvent Played(long ms, int id) { return {ms, SoundEvent::Kind::Play, id}; }
+SoundEvent Stopped(long ms, int id) { return {ms, SoundEvent::Kind::Stop, id}; }
+
+TEST_F(LightShow, NothingHappensWithoutAPull) {
+  driver->Advance(120000);
+  EXPECT_EQ(Showing(), "darker");
+  EXPECT_FALSE(AnyTimerArmed());
+  EXPECT_EQ(Native().Frames().size(), 1u);
+}
+
+TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
+  driver->Advance(1000);
+  Mark();
+  PullChain();
+  EXPECT_TRUE(window->lit);
+  driver->Advance(40000);
+
+  const std::vector<Step> expected = {
+      {0, "lighter2"},     {50, "lighter"},    {20075, "flash"},   {20100, "lighter"},
+      {20125, "flash"},    {20150, "lighter"}, {29275, "darker"},  {29375, "lighter"},
+      {29475, "darker"},   {32625, "flash"},   {32675, "none"},
+  };
+  EXPECT_EQ(Timeline(), expected);
+  EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Played(50, kShowers)}));
+  EXPECT_TRUE(window->fried);
+  EXPECT_TRUE(window->enditall);
+  EXPECT_EQ(window->counter, 0);
+  EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Visible());
+  EXPECT_FALSE(AnyTimerArmed());
+  EXPECT_EQ(Native().Showing().backColor, host::RGB(0, 0, 0));
+
+  // The click that ends it all.
+  EXPECT_FALSE(runtime->QuitRequested());
+  driver->Click(*window, 900, 600);
+  EXPECT_TRUE(runtime->QuitRequested());
+}
+
+TEST_F(LightShow, FlagsChangeOnlyOnTheirOwnTicks) {
+  PullChain();
+  driver->Advance(50 + 20000 + 125);  // Timer5 is due at the 4th of its ticks, 29.575 s
+  driver->Advance(29574 - 20175);
+  EXPECT_FALSE(window->fried) << "the dying steps themselves do not kill the light";
+  EXPECT_EQ(window->counter, 3);
+  driver->Advance(1);
+  EXPECT_TRUE(window->fried);
+  EXPECT_EQ(window->counter, 0);
+  driver->Advance(32625 - 29575);
+  EXPECT_EQ(Showing(), "flash");
+  EXPECT_FALSE(window->enditall) << "the flash is not yet the end";
+  EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Visible());
+  driver->Advance(50);
+  EXPECT_TRUE(window->enditall);
+}
+
+TEST_F(LightShow, LaterSwitchOnGoesThroughTheDarkPullPicture) {
+  PullChain();
+  driver->Advance(1000);
+  PullAgain();  // switch off
+  driver->Advance(1000);
+  Mark();
+  PullAgain();  // a later switch-on
+  driver->Advance(21000);
+  const std::vector<Step> expected = {{200, "darker2"}, {600, "lighter"}, {20625, "flash"},
+                                      {20650, "lighter"}, {20675, "flash"}, {20700, "lighter"}};
+  EXPECT_EQ(Timeline(), expected);
+  EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Played(600, kShowers)}));
+}
+
+TEST_F(LightShow, SwitchOffShowsThePullThenTheDarkAndStopsTheRain) {
+  PullChain();
+  driver->Advance(5000);
+  Mark();
+  PullAgain();
+  driver->Advance(60000);
+  EXPECT_EQ(Timeline(), (std::vector<Step>{{150, "lighter2"}, {350, "darker"}}));
+  EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Stopped(350, kShowers)}));
+  EXPECT_FALSE(window->fried);
+  EXPECT_FALSE(window->enditall);
+  EXPECT_TRUE(window->lit);
+}
+
+TEST_F(LightShow, SecondClickWithoutLeavingTheChainDoesNothing) {
+  PullChain();
+  driver->Advance(1000);
+  const auto sounds = backend.Sounds().size();
+  PullChain();  // the pointer never left
+  driver->Advance(1000);
+  EXPECT_EQ(Showing(), "lighter");
+  EXPECT_EQ(backend.Sounds().size(), sounds);
+  EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Enabled());
+  LeaveChain();
+  EXPECT_TRUE(window->Find<host::Canvas>("Canvas2")->Enabled());
+}
+
+TEST_F(LightShow, EnteringTheChainShowsTheOpenHandAndLeavingRestoresTheArrow) {
+  auto chain = window->Find<host::Canvas>("Canvas2");
+  driver->MoveTo(*window, chain->Left() + 1, chain->Top() + 1);
+  EXPECT_EQ(Native().Cursor(), host::CursorKind::HandOpen);
+  LeaveChain();
+  EXPECT_EQ(Native().Cursor(), host::CursorKind::Arrow);
+}
+
+TEST_F(LightShow, PressOnTheChainReleasedElsewhereIsAPull) {
+  auto chain = window->Find<host::Canvas>("Canvas2");
+  driver->MoveTo(*window, chain->Left() + 5, chain->Top() + 5);
+  driver->Press(*window, chain->Left() + 5, chain->Top() + 5);
+  driver->MoveTo(*window, 1500, 900);
+  driver->Release(*window, 1500, 900);
+  EXPECT_EQ(Showing(), "lighter2");
+  EXPECT_TRUE(window->lit);
+}
+
+TEST_F(LightShow, CounterSurvivesASwitchOffAndShapesTheNextRun) {
+  PullChain();
+  driver->Advance(50 + 20000 + 75);  // three flicker steps: flash, lighter, flash
+  ASSERT_EQ(window->counter, 3);
+  ASSERT_EQ(Showing(), "flash");
+  PullAgain();  // switch off in the middle of the flicker
+  driver->Advance(1000);
+  EXPECT_EQ(window->counter, 3) << "a pull never resets the counter";
+  EXPECT_EQ(Showing(), "darker");
+
+  Mark();
+  PullAgain();  // later switch-on: lighter at +600, flicker from +20600
+  driver->Advance(20600 + 25);
+  EXPECT_EQ(Showing(), "flash") << "one step left on the counter";
+  driver->Advance(25);
+  EXPECT_EQ(Showing(), "flash") << "the stopping tick changes no picture";
+  EXPECT_EQ(window->counter, 0);
+  driver->Advance(9000);  // dying steps start from flash: lighter, darker, lighter
+  driver->Advance(300);
+  EXPECT_EQ(Showing(), "lighter");
+  driver->Advance(100);
+  EXPECT_TRUE(window->fried);
+  EXPECT_EQ(Showing(), "lighter");
+  driver->Advance(3050);  // no final flash: straight to black
+  EXPECT_EQ(Showing(), "none");
+  EXPECT_TRUE(window->enditall);
+  const auto timeline = Timeline();
+  for (const auto& [ms, name] : timeline) {
+    if (ms > 29000) {
+      EXPECT_NE(name, "flash") << "at " << ms;
+    }
+  }
+}
+
+TEST_F(LightShow, PullWhileTheDarkPullPictureShowsIsASwitchOff) {
+  PullChain();
+  driver->Advance(1000);
+  PullAgain();  // off
+  driver->Advance(1000);
+  PullAgain();  // later switch-on
+  driver->Advance(300);
+  ASSERT_EQ(Showing(), "darker2");
+  Mark();
+  PullAgain();  // cancels Timer1 before it fires
+  driver->Advance(5000);
+  EXPECT_EQ(Timeline(), (std::vector<Step>{{150, "lighter2"}, {350, "darker"}}));
+  EXPECT_TRUE(window->lit);
+  EXPECT_FALSE(TimerNamed("Timer2").Mode());
+}
+
+TEST_F(LightShow, PullInTheDyingPhaseRelightsADeadLight) {
+  PullChain();
+  driver->Advance(50 + 20125 + 9000 + 100);  // first dying step: darker
+  ASSERT_EQ(Showing(), "darker");
+  Mark();
+  PullAgain();  // darker shows and the light is not yet dead: a later switch-on
+  driver->Advance(700);
+  EXPECT_TRUE(window->fried) << "the dying timer ran on and set fried";
+  EXPECT_EQ(Showing(), "lighter") << "Timer1 lit the dead light again";
+  driver->Advance(3000);
+  EXPECT_EQ(Showing(), "none") << "the final flash went straight to black";
+  EXPECT_TRUE(window->enditall);
+  driver->Advance(20000);
+  EXPECT_NE(Showing(), "none") << "the re-armed flicker puts pictures back on the black window";
+  driver->Click(*window, 900, 600);
+  EXPECT_TRUE(runtime->QuitRequested()) << "enditall stays true, so a click quits";
+}
+
+TEST_F(LightShow, BurntOutPullWhileDarker2ShowsLeavesTheSceneDarkForGood) {
+  PullChain();
+  driver->Advance(50 + 20125 + 9400 + 10);  // burnt out: fried, Timer6 running
+  ASSERT_TRUE(window->fried);
+  PullAgain();  // pull after the light died: darker2 at +200, darker at +500
+  driver->Advance(250);
+  ASSERT_EQ(Showing(), "darker2");
+  PullAgain();  // a switch-off pull: cancels Timer6
+  driver->Advance(600000);
+  EXPECT_EQ(Showing(), "darker");
+  EXPECT_FALSE(window->enditall);
+  PullAgain();  // only moves the chain now
+  driver->Advance(200);
+  EXPECT_EQ(Showing(), "darker2");
+  driver->Advance(300);
+  EXPECT_EQ(Showing(), "darker");
+  driver->Advance(60000);
+  EXPECT_FALSE(window->enditall);
+  EXPECT_FALSE(AnyTimerArmed());
+}
+
+TEST_F(LightShow, ChainSoundPlaysOnEveryPullIncludingAfterDeath) {
+  PullChain();
+  driver->Advance(29700);
+  PullAgain();
+  const auto& s = backend.Sounds();
+  EXPECT_EQ(std::count_if(s.begin(), s.end(),
+                          [](const SoundEvent& e) { return e.resourceId == kChain; }),
+            2);
+}
+
+class LightShowUnprepared : public LightShow {
+ protected:
+  // No resources at all: the scene cannot be prepared and nothing is shown.
+  const host::ResourceTable& resources() override {
+    static const host::ResourceTable empty;
+    return empty;
+  }
+};
+
+TEST_F(LightShowUnprepared, PullWithNoPicturesIsAFirstSwitchOn) {
+  EXPECT_EQ(window->darker, nullptr);
+  EXPECT_EQ(window->Backdrop(), nullptr);
+  PullChain();
+  EXPECT_TRUE(window->lit) << "nil backdrop and nil darker count as the light being out";
+  EXPECT_EQ(TimerNamed("chaintimer1").Mode(), 1);
+  // The chain sound cannot be had: the handler ends there and the chain stays enabled.
+  EXPECT_TRUE(window->Find<host::Canvas>("Canvas2")->Enabled());
+}
+
+}  // namespace
+}  // namespace lumorra::testing
