@@ -12,7 +12,7 @@ LUMORRA_MEDIA(lowlight2_jpg)
 LUMORRA_MEDIA(chain1_jpg)
 LUMORRA_MEDIA(chain2_jpg)
 LUMORRA_MEDIA(highlight_jpg)
-LUMORRA_MEDIA(chain_ogg)
+LUMORRA_MEDIA(chain_wav)
 LUMORRA_MEDIA(quiet_ogg)
 LUMORRA_MEDIA(showers_ogg)
 #undef LUMORRA_MEDIA
@@ -29,7 +29,7 @@ const host::ResourceTable& EmbeddedResources() {
   static const host::ResourceTable table = [] {
     using host::ResourceKind;
     host::ResourceTable t;
-    t.Add(ResourceKind::Sound, 168, Bytes(lumorra_media_chain_ogg, lumorra_media_chain_ogg_end));
+    t.Add(ResourceKind::Sound, 168, Bytes(lumorra_media_chain_wav, lumorra_media_chain_wav_end));
     t.Add(ResourceKind::Sound, 169, Bytes(lumorra_media_quiet_ogg, lumorra_media_quiet_ogg_end));
     t.Add(ResourceKind::Sound, 170,
           Bytes(lumorra_media_showers_ogg, lumorra_media_showers_ogg_end));

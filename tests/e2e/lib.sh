@@ -1,0 +1,108 @@
+# Shared helpers for the end-to-end tests: a private Xvfb server, the real program on it,
+# screenshots, and cleanup of every process started, by pid.
+set -euo pipefail
+
+LUMORRA=${1:?usage: $0 path/to/lumorra}
+LUMORRA=$(readlink -f "$LUMORRA")
+MEDIA_DIR=$(dirname "$LUMORRA")/media
+WORK=$(mktemp -d /tmp/lumorra-e2e.XXXXXX)
+PIDS=()
+
+cleanup() {
+  local pid
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# start_xvfb WIDTHxHEIGHT: a private X server on a free display; sets DISPLAY.
+start_xvfb() {
+  local size=$1 n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "${size}x24" -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    PIDS+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.05
+    done
+    fail "Xvfb did not start on :$n"
+  done
+  fail "no free X display"
+}
+
+# A stub browser first in PATH that records the address it was asked to open.
+install_stub_xdg_open() {
+  mkdir -p "$WORK/bin"
+  cat >"$WORK/bin/xdg-open" <<STUB
+#!/bin/sh
+echo "\$@" >> "$WORK/urls.txt"
+STUB
+  chmod +x "$WORK/bin/xdg-open"
+  export PATH="$WORK/bin:$PATH"
+}
+
+# start_lumorra: the program with sound going to a file; sets APP_PID.
+start_lumorra() {
+  SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-disk} SDL_DISKAUDIOFILE="$WORK/audio.raw" \
+    "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+  APP_PID=$!
+  PIDS+=("$APP_PID")
+  xdotool search --sync --onlyvisible --pid "$APP_PID" >/dev/null 2>&1 &
+  local search=$!
+  for _ in $(seq 200); do
+    kill -0 "$search" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill "$search" 2>/dev/null || true
+  kill -0 "$APP_PID" 2>/dev/null || fail "lumorra exited at start: $(cat "$WORK/stderr.txt")"
+  sleep 0.3  # let the first frame land
+}
+
+# wait_exit PID SECONDS: waits for the process to end; sets STATUS to its exit status, or to
+# "timeout".
+wait_exit() {
+  local pid=$1 limit=$2
+  STATUS=timeout
+  for _ in $(seq $((limit * 20))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      STATUS=0
+      wait "$pid" 2>/dev/null || STATUS=$?
+      return 0
+    fi
+    sleep 0.05
+  done
+}
+
+# shot FILE: a screenshot of the whole screen, 8 bits a channel.
+shot() { import -window root -depth 8 "$1"; }
+
+# differs_from SHOT REFERENCE GEOMETRY: mean absolute error (0..1) between the same crop
+# of a screenshot and of a reference picture.
+crop_error() {
+  local shot=$1 ref=$2 geometry=$3
+  convert "$shot" -crop "$geometry" +repage "$WORK/a.png"
+  convert "$ref" -crop "$geometry" +repage "$WORK/b.png"
+  image_error "$WORK/a.png" "$WORK/b.png"
+}
+
+# image_error A B: mean absolute error (0..1) between two pictures of one size.
+image_error() {
+  local out
+  out=$(compare -metric MAE "$1" "$2" null: 2>&1 || true)  # compare exits 1 when they differ
+  printf '%s\n' "$out" | sed -E 's/.*\((.*)\).*/\1/'
+}
+
+# mean_level SHOT GEOMETRY: mean brightness (0..1) of a crop.
+mean_level() {
+  convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:
+}
+
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
