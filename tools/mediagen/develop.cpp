@@ -1,0 +1,353 @@
+#include "develop.h"
+
+#include <cmath>
+
+#include "mathx.h"
+#include "parallel.h"
+
+namespace mg {
+namespace {
+
+constexpr double kLateralCa = 0.0007;  // red grows, blue shrinks by this fraction at the edges
+
+std::vector<float> gaussKernel(double sigma) {
+  int r = std::max(1, static_cast<int>(std::ceil(sigma * 3.0)));
+  std::vector<float> k(static_cast<size_t>(2 * r + 1));
+  double sum = 0;
+  for (int i = -r; i <= r; ++i) {
+    double v = std::exp(-0.5 * i * i / (sigma * sigma));
+    k[static_cast<size_t>(i + r)] = static_cast<float>(v);
+    sum += v;
+  }
+  for (float& v : k) v = static_cast<float>(v / sum);
+  return k;
+}
+
+// Separable Gaussian blur of a 3-channel w x h image, restricted to the window
+// [x0, x1) x [y0, y1) (pixels outside it are left as they are); edges clamped.
+void blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, int x1, int y1) {
+  std::vector<float> k = gaussKernel(sigma);
+  int r = static_cast<int>(k.size() / 2);
+  int ww = x1 - x0, hh = y1 - y0;
+  if (ww <= 0 || hh <= 0) return;
+  std::vector<float> tmp(static_cast<size_t>(ww) * h * 3);
+  // horizontal pass over all rows that the vertical pass will read
+  int ry0 = std::max(0, y0 - r), ry1 = std::min(h, y1 + r);
+  parallelRows(ry1 - ry0, [&](int row) {
+    int y = ry0 + row;
+    const float* src = &img[static_cast<size_t>(y) * w * 3];
+    float* dst = &tmp[static_cast<size_t>(y) * ww * 3];
+    for (int x = x0; x < x1; ++x) {
+      float a = 0, b = 0, c = 0;
+      for (int i = -r; i <= r; ++i) {
+        int xx = std::clamp(x + i, 0, w - 1);
+        float kv = k[static_cast<size_t>(i + r)];
+        a += kv * src[xx * 3];
+        b += kv * src[xx * 3 + 1];
+        c += kv * src[xx * 3 + 2];
+      }
+      float* d = &dst[(x - x0) * 3];
+      d[0] = a;
+      d[1] = b;
+      d[2] = c;
+    }
+  });
+  parallelRows(hh, [&](int row) {
+    int y = y0 + row;
+    float* dst = &img[static_cast<size_t>(y) * w * 3];
+    for (int x = x0; x < x1; ++x) {
+      float a = 0, b = 0, c = 0;
+      for (int i = -r; i <= r; ++i) {
+        int yy = std::clamp(y + i, ry0, ry1 - 1);
+        const float* s = &tmp[(static_cast<size_t>(yy) * ww + (x - x0)) * 3];
+        float kv = k[static_cast<size_t>(i + r)];
+        a += kv * s[0];
+        b += kv * s[1];
+        c += kv * s[2];
+      }
+      dst[x * 3] = a;
+      dst[x * 3 + 1] = b;
+      dst[x * 3 + 2] = c;
+    }
+  });
+}
+
+std::vector<float> downsample2(const std::vector<float>& img, int w, int h, int& ow, int& oh) {
+  ow = (w + 1) / 2;
+  oh = (h + 1) / 2;
+  std::vector<float> out(static_cast<size_t>(ow) * oh * 3);
+  const int outW = ow;
+  parallelRows(oh, [&](int y) {
+    for (int x = 0; x < outW; ++x)
+      for (int c = 0; c < 3; ++c) {
+        float s = 0;
+        for (int dy = 0; dy < 2; ++dy)
+          for (int dx = 0; dx < 2; ++dx) {
+            int xx = std::min(2 * x + dx, w - 1), yy = std::min(2 * y + dy, h - 1);
+            s += img[(static_cast<size_t>(yy) * w + xx) * 3 + c];
+          }
+        out[(static_cast<size_t>(y) * outW + x) * 3 + c] = s * 0.25f;
+      }
+  });
+  return out;
+}
+
+// dst += weight * (src upsampled bilinearly from 1/scale resolution).
+void addUpsampled(std::vector<float>& dst, const std::vector<float>& src, int sw, int sh, int scale,
+                  float weight) {
+  parallelRows(kHeight, [&](int y) {
+    double fy = (y + 0.5) / scale - 0.5;
+    int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, sh - 1);
+    int y1 = std::min(y0 + 1, sh - 1);
+    float ty = static_cast<float>(std::clamp(fy - y0, 0.0, 1.0));
+    for (int x = 0; x < kWidth; ++x) {
+      double fx = (x + 0.5) / scale - 0.5;
+      int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, sw - 1);
+      int x1 = std::min(x0 + 1, sw - 1);
+      float tx = static_cast<float>(std::clamp(fx - x0, 0.0, 1.0));
+      for (int c = 0; c < 3; ++c) {
+        auto at = [&](int xx, int yy) { return src[(static_cast<size_t>(yy) * sw + xx) * 3 + c]; };
+        float v = (at(x0, y0) * (1 - tx) + at(x1, y0) * tx) * (1 - ty) +
+                  (at(x0, y1) * (1 - tx) + at(x1, y1) * tx) * ty;
+        dst[(static_cast<size_t>(y) * kWidth + x) * 3 + c] += weight * v;
+      }
+    }
+  });
+}
+
+double sampleBilinear(const std::vector<float>& img, double x, double y, int ch) {
+  x = std::clamp(x, 0.0, kWidth - 1.001);
+  y = std::clamp(y, 0.0, kHeight - 1.001);
+  int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
+  double tx = x - x0, ty = y - y0;
+  auto at = [&](int xx, int yy) { return img[(static_cast<size_t>(yy) * kWidth + xx) * 3 + ch]; };
+  return (at(x0, y0) * (1 - tx) + at(x0 + 1, y0) * tx) * (1 - ty) +
+         (at(x0, y0 + 1) * (1 - tx) + at(x0 + 1, y0 + 1) * tx) * ty;
+}
+
+// Filmic curve with a soft toe and a long shoulder.
+double filmic(double x) {
+  x = std::max(0.0, x);
+  return clamp01((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14));
+}
+
+double srgbEncode(double v) {
+  v = clamp01(v);
+  return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055;
+}
+
+// Linear [0,1] -> sRGB, tabulated finely enough that 8-bit output is unaffected.
+const std::vector<float>& srgbTable() {
+  static const std::vector<float> t = [] {
+    std::vector<float> v(65537);
+    for (size_t i = 0; i < v.size(); ++i) v[i] = static_cast<float>(srgbEncode(i / 65536.0));
+    return v;
+  }();
+  return t;
+}
+double srgbFast(double v) {
+  const std::vector<float>& t = srgbTable();
+  double f = clamp01(v) * 65536.0;
+  size_t i = static_cast<size_t>(f);
+  if (i >= 65536) return t[65536];
+  double a = f - static_cast<double>(i);
+  return t[i] * (1 - a) + t[i + 1] * a;
+}
+
+void compositeLayer(std::vector<float>& img, const Layer& L, double gm, double gb) {
+  for (int y = 0; y < L.h; ++y)
+    for (int x = 0; x < L.w; ++x) {
+      int X = L.x0 + x, Y = L.y0 + y;
+      if (X < 0 || Y < 0 || X >= kWidth || Y >= kHeight) continue;
+      size_t i = static_cast<size_t>(y) * L.w + x;
+      float a = L.alpha[i];
+      if (a <= 0) continue;
+      float* p = &img[(static_cast<size_t>(Y) * kWidth + X) * 3];
+      for (int c = 0; c < 3; ++c)
+        p[c] = static_cast<float>(L.moon[i * 3 + c] * gm + L.bulb[i * 3 + c] * gb) + (1 - a) * p[c];
+    }
+}
+
+// Glow of light too bright for the sensor, spread by the lens at several scales.
+std::vector<float> computeGlow(const std::vector<float>& img, const Shot& shot) {
+  const size_t n = static_cast<size_t>(kWidth) * kHeight;
+  std::vector<float> glow(n * 3, 0.0f);
+  std::vector<float> src(n * 3);
+  const float cap = static_cast<float>(shot.bloomClamp);
+  int bx0 = kWidth, by0 = kHeight, bx1 = 0, by1 = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      for (int c = 0; c < 3; ++c) {
+        size_t i = (static_cast<size_t>(y) * kWidth + x) * 3 + c;
+        float v = std::min(cap, std::max(0.0f, img[i] - 0.9f));
+        src[i] = v;
+        if (v > 0) {
+          bx0 = std::min(bx0, x);
+          by0 = std::min(by0, y);
+          bx1 = std::max(bx1, x + 1);
+          by1 = std::max(by1, y + 1);
+        }
+      }
+  if (bx1 <= bx0) return glow;
+  struct Level {
+    double sigma;  // in full-resolution pixels
+    float weight;
+  };
+  const Level levels[] = {
+      {2.0, 0.035f}, {7.0, 0.015f}, {26.0, 0.02f}, {90.0, 0.05f}, {260.0, 0.05f}};
+  // The finest level works at full resolution, only around the bright area.
+  {
+    int m = static_cast<int>(std::ceil(levels[0].sigma * 4));
+    int x0 = std::max(0, bx0 - m), y0 = std::max(0, by0 - m);
+    int x1 = std::min(kWidth, bx1 + m), y1 = std::min(kHeight, by1 + m);
+    // blur a copy of just the rows involved (plus the kernel's reach)
+    int r0 = std::max(0, y0 - m), r1 = std::min(kHeight, y1 + m);
+    std::vector<float> b(src.begin() + static_cast<std::ptrdiff_t>(r0) * kWidth * 3,
+                         src.begin() + static_cast<std::ptrdiff_t>(r1) * kWidth * 3);
+    blur3(b, kWidth, r1 - r0, levels[0].sigma, x0, y0 - r0, x1, y1 - r0);
+    float w = levels[0].weight * static_cast<float>(shot.bloom);
+    parallelRows(y1 - y0, [&](int row) {
+      for (int x = x0; x < x1; ++x)
+        for (int c = 0; c < 3; ++c) {
+          size_t i = (static_cast<size_t>(y0 + row) * kWidth + x) * 3 + c;
+          size_t j = (static_cast<size_t>(y0 - r0 + row) * kWidth + x) * 3 + c;
+          glow[i] += w * b[j];
+        }
+    });
+  }
+  std::vector<float> cur = std::move(src);
+  int cw = kWidth, ch = kHeight, scale = 1;
+  for (size_t li = 1; li < std::size(levels); ++li) {
+    const Level& lv = levels[li];
+    while (lv.sigma / scale > 6.0) {
+      int nw, nh;
+      cur = downsample2(cur, cw, ch, nw, nh);
+      cw = nw;
+      ch = nh;
+      scale *= 2;
+    }
+    std::vector<float> b = cur;
+    blur3(b, cw, ch, lv.sigma / scale, 0, 0, cw, ch);
+    addUpsampled(glow, b, cw, ch, scale, lv.weight * static_cast<float>(shot.bloom));
+  }
+  return glow;
+}
+
+}  // namespace
+
+void defocusRoom(Plane& p, double sigma) {
+  blur3(p.px, p.w, p.h, sigma, 0, 0, p.w, p.h);
+}
+
+std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
+                             std::vector<float>* glowCache) {
+  const size_t n = static_cast<size_t>(kWidth) * kHeight;
+  std::vector<float> img(n * 3);
+  const float gm = static_cast<float>(shot.moonGain), gb = static_cast<float>(shot.bulbGain);
+  for (size_t i = 0; i < n * 3; ++i) img[i] = sb.roomMoon.px[i] * gm + sb.roomBulb.px[i] * gb;
+  compositeLayer(img, sb.fixture, gm, gb);
+
+  // The glow is taken from the frame without the chain, so moving the chain never changes
+  // pixels away from it.
+  if (shot.bloom > 0) {
+    std::vector<float> local;
+    std::vector<float>& glow = glowCache ? *glowCache : local;
+    if (glow.empty()) glow = computeGlow(img, shot);
+    compositeLayer(img, sb.chain[shot.chain], gm, gb);
+    for (size_t i = 0; i < n * 3; ++i) img[i] += glow[i];
+  } else {
+    compositeLayer(img, sb.chain[shot.chain], gm, gb);
+  }
+
+  const double bx = sb.bulbX, by = sb.bulbY;
+  const double diag = std::hypot(kWidth * 0.5, kHeight * 0.5);
+  // Low-frequency colour blotches of the noise, made at a third of the resolution.
+  const int bw = kWidth / 3 + 2, bh = kHeight / 3 + 2;
+  std::vector<float> blotch(static_cast<size_t>(bw) * bh * 3);
+  parallelRows(bh, [&](int y) {
+    for (int x = 0; x < bw; ++x)
+      for (int ch = 0; ch < 3; ++ch)
+        blotch[(static_cast<size_t>(y) * bw + x) * 3 + ch] =
+            static_cast<float>(gnoise(x * 3 / 2.7, y * 3 / 2.7, shot.noiseSeed + 31u * ch) * 1.6);
+  });
+  // spike directions of the aperture
+  double spikeCos[6], spikeSin[6];
+  for (int k = 0; k < 6; ++k) {
+    spikeCos[k] = std::cos(k * kPi / 3.0 - 0.21);
+    spikeSin[k] = std::sin(k * kPi / 3.0 - 0.21);
+  }
+  std::vector<uint8_t> out(n * 3);
+  parallelRows(kHeight, [&](int y) {
+    for (int x = 0; x < kWidth; ++x) {
+      size_t i = static_cast<size_t>(y) * kWidth + x;
+      // Lateral chromatic aberration: red is imaged a touch larger than green, blue smaller.
+      double c[3];
+      c[1] = img[i * 3 + 1];
+      for (int ch = 0; ch < 3; ch += 2) {
+        double k = ch == 0 ? 1.0 + kLateralCa : 1.0 - kLateralCa;
+        double sx = kWidth * 0.5 + (x + 0.5 - kWidth * 0.5) * k - 0.5;
+        double sy = kHeight * 0.5 + (y + 0.5 - kHeight * 0.5) * k - 0.5;
+        c[ch] = sampleBilinear(img, sx, sy, ch);
+      }
+      double dx = x + 0.5 - bx, dy = y + 0.5 - by;
+      double r = std::hypot(dx, dy);
+      // Diffraction spikes from a six-bladed aperture.
+      if (shot.starburst > 0 && r > 2.0 && r < 900.0) {
+        double spk = 0;
+        double w = 1.0 + r * 0.004;
+        for (int k = 0; k < 6; ++k) {
+          if (dx * spikeCos[k] + dy * spikeSin[k] < 0) continue;
+          double perp = std::fabs(dy * spikeCos[k] - dx * spikeSin[k]);
+          if (perp > 5 * w) continue;
+          spk += std::exp(-perp * perp / (w * w)) * (k % 2 == 0 ? 1.0 : 0.7);
+        }
+        double fall = spk > 0 ? shot.starburst / std::pow(1.0 + r / 40.0, 1.6) : 0.0;
+        c[0] += spk * fall * 1.0;
+        c[1] += spk * fall * 0.82;
+        c[2] += spk * fall * 0.6;
+      }
+      // Veiling glare: scattered bulb light lifting the blacks, strongest near the bulb.
+      if (shot.veil > 0) {
+        double dr = r / diag;
+        double v = shot.veil * (0.25 + 0.75 * std::exp(-dr * dr * 2.5));
+        c[0] += v * 1.0;
+        c[1] += v * 0.80;
+        c[2] += v * 0.55;
+      }
+      // Natural lens fall-off toward the corners.
+      double rx = (x + 0.5 - kWidth * 0.5) / 1700.0, ry = (y + 0.5 - kHeight * 0.5) / 1700.0;
+      double cos2 = 1.0 / (1.0 + rx * rx + ry * ry);
+      double vig = 1.0 - shot.vignette * (1.0 - cos2 * cos2);
+      // Sensor noise: shot noise grows with the signal, plus a read-noise floor. Part of it is
+      // shared by the three channels, part is coloured and a little blotchy as after demosaicing.
+      uint64_t h = hashp(static_cast<uint64_t>(x), static_cast<uint64_t>(y), 7, shot.noiseSeed);
+      double gL = gauss(h);
+      for (int ch = 0; ch < 3; ++ch) {
+        double v = std::max(0.0, c[ch] * vig);
+        double sigma = std::sqrt(shot.shotNoise * v + shot.readNoise);
+        double gC = gauss(mix64(h + 0x100 * (ch + 1)));
+        double blot;
+        {
+          double fx = x / 3.0, fy = y / 3.0;
+          int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+          double tx = fx - ix, ty = fy - iy;
+          auto at = [&](int xx, int yy) {
+            return static_cast<double>(blotch[(static_cast<size_t>(yy) * bw + xx) * 3 + ch]);
+          };
+          blot = (at(ix, iy) * (1 - tx) + at(ix + 1, iy) * tx) * (1 - ty) +
+                 (at(ix, iy + 1) * (1 - tx) + at(ix + 1, iy + 1) * tx) * ty;
+        }
+        v += sigma * (0.75 * gL + 0.35 * gC + 0.45 * blot);
+        double t = srgbFast(filmic(v));
+        double dither = u01(mix64(h ^ (0xD1 + ch))) - 0.5;
+        // film-like grain that survives even where the highlights are clipped
+        double grain = shot.grain * (0.8 * gL + 0.3 * gC);
+        int q = static_cast<int>(std::floor(t * 255.0 + 0.5 + dither * 0.5 + grain));
+        out[i * 3 + ch] = static_cast<uint8_t>(std::clamp(q, 0, 255));
+      }
+    }
+  });
+  return out;
+}
+
+}  // namespace mg

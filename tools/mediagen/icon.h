@@ -1,0 +1,12 @@
+// Application icon: a glowing warm bulb on a transparent background.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace mg {
+
+// Interleaved 8-bit RGBA (straight alpha, sRGB), size x size.
+std::vector<uint8_t> renderIcon(int size);
+
+}  // namespace mg

@@ -1,0 +1,182 @@
+// Small vector maths, hashing and noise shared by the picture and sound generators.
+//
+// Everything here is deterministic: randomness comes from integer hashes of coordinates and
+// fixed seeds, never from global state, so any pixel or sample can be computed on any thread in
+// any order and still come out identical.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace mg {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct V3 {
+  double x = 0, y = 0, z = 0;
+  constexpr V3() = default;
+  constexpr V3(double a, double b, double c) : x(a), y(b), z(c) {}
+  constexpr V3 operator+(const V3& o) const { return {x + o.x, y + o.y, z + o.z}; }
+  constexpr V3 operator-(const V3& o) const { return {x - o.x, y - o.y, z - o.z}; }
+  constexpr V3 operator-() const { return {-x, -y, -z}; }
+  constexpr V3 operator*(double s) const { return {x * s, y * s, z * s}; }
+  constexpr V3 operator*(const V3& o) const { return {x * o.x, y * o.y, z * o.z}; }
+  constexpr V3 operator/(double s) const { return {x / s, y / s, z / s}; }
+  V3& operator+=(const V3& o) {
+    x += o.x;
+    y += o.y;
+    z += o.z;
+    return *this;
+  }
+  V3& operator*=(double s) {
+    x *= s;
+    y *= s;
+    z *= s;
+    return *this;
+  }
+};
+inline constexpr V3 operator*(double s, const V3& v) {
+  return v * s;
+}
+inline constexpr double dot(const V3& a, const V3& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline constexpr V3 cross(const V3& a, const V3& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline double len(const V3& a) {
+  return std::sqrt(dot(a, a));
+}
+inline V3 norm(const V3& a) {
+  double l = len(a);
+  return l > 0 ? a / l : V3{0, 0, 0};
+}
+inline V3 reflect(const V3& d, const V3& n) {
+  return d - n * (2.0 * dot(d, n));
+}
+inline double luma(const V3& c) {
+  return 0.2126 * c.x + 0.7152 * c.y + 0.0722 * c.z;
+}
+
+using Col = V3;
+
+inline double clamp01(double v) {
+  return v < 0 ? 0 : (v > 1 ? 1 : v);
+}
+inline double mix(double a, double b, double t) {
+  return a + (b - a) * t;
+}
+inline V3 mix(const V3& a, const V3& b, double t) {
+  return a + (b - a) * t;
+}
+inline double smoothstep(double e0, double e1, double x) {
+  double t = clamp01((x - e0) / (e1 - e0));
+  return t * t * (3 - 2 * t);
+}
+inline double sq(double v) {
+  return v * v;
+}
+
+// ---- hashing ------------------------------------------------------------------------------
+
+inline uint64_t mix64(uint64_t z) {
+  z += 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+inline uint32_t hash32(uint32_t x) {
+  x ^= x >> 16;
+  x *= 0x7FEB352Du;
+  x ^= x >> 15;
+  x *= 0x846CA68Bu;
+  x ^= x >> 16;
+  return x;
+}
+inline uint32_t hash2i(int32_t x, int32_t y, uint32_t seed) {
+  return hash32(static_cast<uint32_t>(x) * 0x8DA6B343u ^
+                hash32(static_cast<uint32_t>(y) * 0xD8163841u + seed));
+}
+inline uint64_t hashp(uint64_t a, uint64_t b, uint64_t c, uint64_t seed) {
+  return mix64(mix64(mix64(seed ^ a) ^ b) ^ c);
+}
+// Uniform in [0,1) from the top 53 bits.
+inline double u01(uint64_t h) {
+  return static_cast<double>(h >> 11) * (1.0 / 9007199254740992.0);
+}
+inline double u01(uint32_t h) {
+  return static_cast<double>(h) * (1.0 / 4294967296.0);
+}
+
+// Cheap approximately normal variate (Irwin-Hall of four uniforms) from one 64-bit hash.
+inline double gauss(uint64_t h) {
+  double s = 0;
+  for (int i = 0; i < 4; ++i) s += static_cast<double>((h >> (16 * i)) & 0xFFFF) * (1.0 / 65536.0);
+  return (s - 2.0) * 1.7320508075688772;
+}
+
+// Small sequential generator for the sound synthesiser (splitmix64).
+struct Rng {
+  uint64_t s;
+  explicit Rng(uint64_t seed) : s(seed) {}
+  uint64_t next() {
+    s += 0x9E3779B97F4A7C15ull;
+    uint64_t z = s;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  double uni() { return u01(next()); }
+  double range(double a, double b) { return a + (b - a) * uni(); }
+  double normal() { return gauss(next()); }
+};
+
+// ---- gradient noise -----------------------------------------------------------------------
+
+// Sixteen fixed unit gradients; literal constants keep results independent of libm.
+inline const double* gradTable() {
+  static const double g[32] = {
+      1.0,  0.0,  0.9238795,  0.3826834,  0.7071068,  0.7071068,  0.3826834,  0.9238795,
+      0.0,  1.0,  -0.3826834, 0.9238795,  -0.7071068, 0.7071068,  -0.9238795, 0.3826834,
+      -1.0, 0.0,  -0.9238795, -0.3826834, -0.7071068, -0.7071068, -0.3826834, -0.9238795,
+      0.0,  -1.0, 0.3826834,  -0.9238795, 0.7071068,  -0.7071068, 0.9238795,  -0.3826834};
+  return g;
+}
+
+// 2D gradient noise, roughly in [-0.7, 0.7].
+inline double gnoise(double x, double y, uint32_t seed) {
+  double fx0 = std::floor(x), fy0 = std::floor(y);
+  int xi = static_cast<int>(fx0), yi = static_cast<int>(fy0);
+  double fx = x - fx0, fy = y - fy0;
+  const double* g = gradTable();
+  auto corner = [&](int ix, int iy, double dx, double dy) {
+    uint32_t h = hash2i(ix, iy, seed) & 15u;
+    return g[2 * h] * dx + g[2 * h + 1] * dy;
+  };
+  double u = fx * fx * fx * (fx * (fx * 6 - 15) + 10);
+  double v = fy * fy * fy * (fy * (fy * 6 - 15) + 10);
+  double a = corner(xi, yi, fx, fy), b = corner(xi + 1, yi, fx - 1, fy);
+  double c = corner(xi, yi + 1, fx, fy - 1), d = corner(xi + 1, yi + 1, fx - 1, fy - 1);
+  return mix(mix(a, b, u), mix(c, d, u), v);
+}
+
+// Fractal sum; octaves may be fractional so detail fades out smoothly with distance.
+inline double fbm(double x, double y, double octaves, uint32_t seed, double gain = 0.5) {
+  double sum = 0, amp = 1, f = 1;
+  int n = static_cast<int>(std::ceil(octaves));
+  for (int i = 0; i < n; ++i) {
+    double w = std::min(1.0, octaves - i);
+    sum += w * amp * gnoise(x * f, y * f, seed + 1013u * static_cast<uint32_t>(i));
+    amp *= gain;
+    f *= 2.03;
+  }
+  return sum;
+}
+
+// Value in [0,1) that is constant over unit cells; used for per-plank / per-book variation.
+inline double cellRand(int a, int b, uint32_t seed) {
+  return u01(hash2i(a, b, seed));
+}
+
+}  // namespace mg
