@@ -12,6 +12,9 @@ namespace {
 struct ScreenCase {
   host::Size screen;
   bool fullSize;
+  friend void PrintTo(const ScreenCase& c, std::ostream* os) {
+    *os << c.screen.width << "x" << c.screen.height;
+  }
 };
 
 class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<ScreenCase> {
