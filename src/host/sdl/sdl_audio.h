@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "host/sdl/sdl_handles.h"
+#include "host/sound.h"
+#include "host/types.h"
+
+namespace host::sdl {
+
+// The mixer, opened only while sound is wanted. An open device wakes the program dozens of
+// times a second even when silent, so the device is opened on the first Play and closed again
+// once nothing has played for a while; the next Play opens it anew.
+//
+// Every sound owns one mixer channel, so starting one sound never cuts off another, and
+// playing a sound again restarts it. A sound's samples are played in place, without a copy.
+class AudioEngine {
+ public:
+  explicit AudioEngine(std::function<Micros()> clock);
+  ~AudioEngine();
+  AudioEngine(const AudioEngine&) = delete;
+  AudioEngine& operator=(const AudioEngine&) = delete;
+
+  // A channel of its own for a new sound, and its return when the sound goes.
+  int AcquireChannel();
+  void ReleaseChannel(int channel);
+
+  // `data` must stay alive until the channel is released.
+  void Play(int channel, const SoundData& data);
+  void Stop(int channel);
+
+  // The SDL event type pushed when a channel stops playing.
+  Uint32 FinishedEventType() const { return finishedEvent_; }
+  // Called for each such event, on the main thread.
+  void OnChannelFinished();
+
+  // Closing the device stalls the caller for a few buffers' time while the mixer thread
+  // drains, so it is done only when the loop has nothing due for a while. `next` is the loop's
+  // own next deadline (negative: none).
+  //
+  // When the loop should wake to close the idle device (negative: no need).
+  Micros CloseWakeup(Micros now, Micros next) const;
+  // Closes the device if it has been idle long enough and there is time for it.
+  void Service(Micros now, Micros next);
+
+ private:
+  struct Slot {
+    bool inUse = false;
+    ChunkPtr chunk;  // valid only while the device that made it is open
+  };
+
+  bool Open();
+  void Close();
+  void ArmIdleClose();
+  void EnsureChannels(int count);
+
+  std::function<Micros()> clock_;
+  Uint32 finishedEvent_ = 0;
+  bool open_ = false;
+  bool unavailable_ = false;
+  Micros closeDeadline_ = -1;
+  int mixerChannels_ = 0;
+  std::vector<Slot> slots_;
+};
+
+}  // namespace host::sdl

@@ -1,0 +1,512 @@
+#include "host/sdl/sdl_backend.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "host/sdl/hand_cursor.h"
+#include "host/sdl/sdl_audio.h"
+#include "host/sdl/sdl_handles.h"
+#include "host/sdl/sdl_pointer.h"
+#include "host/sdl/sdl_screen_pointer.h"
+#include "host/sdl/sdl_text.h"
+
+namespace host::sdl {
+
+namespace {
+
+Micros Clock() {
+  // The same clock the kernel measures poll() timeouts against.
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+#ifdef __APPLE__
+constexpr Uint16 kCommandModifier = KMOD_GUI;
+#else
+constexpr Uint16 kCommandModifier = KMOD_CTRL;
+#endif
+
+class SdlWindow;
+
+}  // namespace
+
+// What the backend, its windows and its sounds share. Windows and sounds hold it weakly, so
+// they turn inert once the backend is gone.
+struct Context final : PointerRouter::Geometry {
+  void SetCursor(CursorKind kind);
+  SdlWindow* Find(int id) const;
+  bool WindowRect(int window, Rect& rect) const override;
+  bool Pointer(int& x, int& y) const override;
+
+  std::vector<SdlWindow*> windows;  // in creation order
+  std::deque<InputEvent> pending;   // translated, not yet handed out
+  PointerRouter pointer{*this};
+  mutable ScreenPointer screenPointer;
+  CursorKind cursor = CursorKind::Arrow;
+  bool handUnavailable = false;
+  CursorPtr hand;
+  TextRenderer text;
+  // Declared last so that it goes first: the mixer runs on a thread of its own.
+  AudioEngine audio{&Clock};
+};
+
+namespace {
+
+class SdlWindow final : public NativeWindow {
+ public:
+  SdlWindow(const std::shared_ptr<Context>& context, WindowPtr window, bool fullScreen)
+      : context_(context),
+        window_(std::move(window)),
+        id_(window_ ? static_cast<int>(SDL_GetWindowID(window_.get())) : 0),
+        fullScreen_(fullScreen) {
+    if (window_) context->windows.push_back(this);
+  }
+
+  ~SdlWindow() override {
+    if (auto context = context_.lock()) {
+      std::erase(context->windows, this);
+      context->pointer.Forget(id_);
+    }
+  }
+
+  int Id() const override { return id_; }
+
+  void Show() override {
+    if (!window_) return;
+    SDL_ShowWindow(window_.get());
+    shown_ = true;
+    // The window is mapped when SDL returns; draw now rather than wait for its first expose.
+    Draw();
+  }
+
+  void Hide() override {
+    if (!window_) return;
+    SDL_HideWindow(window_.get());
+    shown_ = false;
+  }
+
+  void Present(const WindowView& view) override {
+    view_ = view;  // assignment reuses the label strings' storage from the last frame
+    hasView_ = true;
+    // A hidden window keeps nothing it is given; showing it draws the last view.
+    if (shown_) Draw();
+  }
+
+  void SetCursor(CursorKind cursor) override {
+    if (auto context = context_.lock()) context->SetCursor(cursor);
+  }
+
+  // The window lost its pixels.
+  void Redraw() {
+    if (shown_) Draw();
+  }
+
+  // The backend is going away: the native window must go before SDL does.
+  void Detach() {
+    window_.reset();
+    shown_ = false;
+  }
+
+  SDL_Window* Native() const { return window_.get(); }
+  bool FullScreen() const { return fullScreen_; }
+
+ private:
+  void Draw();
+
+  std::weak_ptr<Context> context_;
+  WindowPtr window_;
+  int id_;
+  bool fullScreen_;
+  bool shown_ = false;
+  bool hasView_ = false;
+  WindowView view_;
+};
+
+void SdlWindow::Draw() {
+  if (!window_ || !hasView_) return;
+  auto context = context_.lock();
+  if (!context) return;
+  // With framebuffer acceleration off this is a shared-memory image of the window's own size;
+  // SDL makes it again by itself when the window's size changed.
+  SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
+  if (!surface) return;
+  const bool mustLock = SDL_MUSTLOCK(surface);
+  if (mustLock && SDL_LockSurface(surface) != 0) return;
+
+  int pictureWidth = 0, pictureHeight = 0;
+  if (view_.backdrop) {
+    Picture& picture = *view_.backdrop;
+    std::uint32_t* pixels = picture.Pixels();  // waits if the picture is still decoding
+    pictureWidth = std::min(picture.Width(), surface->w);
+    pictureHeight = std::min(picture.Height(), surface->h);
+    if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
+      // The picture's own layout: a row copy, no conversion.
+      const std::size_t rowBytes = static_cast<std::size_t>(pictureWidth) * 4;
+      for (int y = 0; y < pictureHeight; ++y) {
+        std::memcpy(static_cast<std::uint8_t*>(surface->pixels) +
+                        static_cast<std::size_t>(y) * surface->pitch,
+                    pixels + static_cast<std::size_t>(y) * picture.Width(), rowBytes);
+      }
+    } else {
+      // Any other screen layout: let SDL convert while copying.
+      SurfacePtr source(
+          SDL_CreateRGBSurfaceWithFormatFrom(pixels, picture.Width(), picture.Height(), 32,
+                                             picture.Width() * 4, SDL_PIXELFORMAT_RGB888));
+      if (source) {
+        SDL_SetSurfaceBlendMode(source.get(), SDL_BLENDMODE_NONE);
+        if (mustLock) SDL_UnlockSurface(surface);
+        SDL_Rect where{0, 0, pictureWidth, pictureHeight};
+        SDL_BlitSurface(source.get(), nullptr, surface, &where);
+        if (mustLock && SDL_LockSurface(surface) != 0) return;
+      } else {
+        pictureWidth = pictureHeight = 0;
+      }
+    }
+  }
+  if (mustLock) SDL_UnlockSurface(surface);
+
+  // Only what the picture leaves uncovered gets the back colour: a second pass over a whole
+  // screen would cost as much as the copy itself.
+  const Color back = view_.hasBackColor ? view_.backColor : Color{};
+  const Uint32 fill = SDL_MapRGB(surface->format, back.red, back.green, back.blue);
+  if (pictureWidth < surface->w && pictureHeight > 0) {
+    const SDL_Rect right{pictureWidth, 0, surface->w - pictureWidth, pictureHeight};
+    SDL_FillRect(surface, &right, fill);
+  }
+  if (pictureHeight < surface->h) {
+    const SDL_Rect below{0, pictureHeight, surface->w, surface->h - pictureHeight};
+    SDL_FillRect(surface, &below, fill);
+  }
+
+  for (const LabelView& label : view_.labels) context->text.Draw(surface, label);
+  context->text.EndFrame();
+
+  SDL_UpdateWindowSurface(window_.get());
+}
+
+class SdlSound final : public NativeSound {
+ public:
+  SdlSound(const std::shared_ptr<Context>& context, std::shared_ptr<const SoundData> data)
+      : context_(context), data_(std::move(data)), channel_(context->audio.AcquireChannel()) {}
+
+  ~SdlSound() override {
+    if (auto context = context_.lock()) context->audio.ReleaseChannel(channel_);
+  }
+
+  void Play() override {
+    auto context = context_.lock();
+    if (context && data_) context->audio.Play(channel_, *data_);
+  }
+
+  void Stop() override {
+    if (auto context = context_.lock()) context->audio.Stop(channel_);
+  }
+
+ private:
+  std::weak_ptr<Context> context_;
+  std::shared_ptr<const SoundData> data_;
+  int channel_;
+};
+
+// The one place where SDL's events become the core's: appends what the core should hear to
+// the pending queue, which may be nothing.
+void Translate(Context& context, const SDL_Event& sdl) {
+  using Type = InputEvent::Type;
+  std::deque<InputEvent>& out = context.pending;
+  InputEvent event;
+  switch (sdl.type) {
+    case SDL_MOUSEMOTION:
+      context.pointer.Motion(static_cast<int>(sdl.motion.windowID), sdl.motion.x, sdl.motion.y,
+                             (sdl.motion.state & SDL_BUTTON_LMASK) != 0, out);
+      return;
+    case SDL_MOUSEBUTTONDOWN:
+      if (sdl.button.button != SDL_BUTTON_LEFT) return;
+      context.pointer.Press(static_cast<int>(sdl.button.windowID), sdl.button.x, sdl.button.y, out);
+      return;
+    case SDL_MOUSEBUTTONUP:
+      if (sdl.button.button != SDL_BUTTON_LEFT) return;
+      context.pointer.Release(static_cast<int>(sdl.button.windowID), sdl.button.x, sdl.button.y,
+                              out);
+      return;
+    case SDL_WINDOWEVENT:
+      event.window = static_cast<int>(sdl.window.windowID);
+      switch (sdl.window.event) {
+        case SDL_WINDOWEVENT_ENTER:
+          context.pointer.Enter(event.window);
+          return;
+        case SDL_WINDOWEVENT_LEAVE:
+          context.pointer.Leave(event.window, out);
+          return;
+        case SDL_WINDOWEVENT_EXPOSED:
+          // The backend keeps each window's last frame and puts it back at once; the core
+          // hears of it too, in case it wants to draw something newer.
+          if (SdlWindow* window = context.Find(event.window)) window->Redraw();
+          event.type = Type::Expose;
+          break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          event.type = Type::Expose;
+          break;
+        case SDL_WINDOWEVENT_CLOSE:
+          event.type = Type::CloseRequest;
+          break;
+        default:
+          return;
+      }
+      break;
+    case SDL_QUIT:
+      event.type = Type::QuitRequest;
+      break;
+    case SDL_KEYDOWN: {
+      const SDL_Keycode sym = sdl.key.keysym.sym;
+      event.type = Type::KeyDown;
+      // Keys go to whichever window has the focus, which may be a box above the main window.
+      event.window = static_cast<int>(sdl.key.windowID);
+      event.key = sym >= SDLK_a && sym <= SDLK_z ? static_cast<char>('a' + (sym - SDLK_a)) : 0;
+      event.command = (sdl.key.keysym.mod & kCommandModifier) != 0;
+      event.repeat = sdl.key.repeat != 0;
+      break;
+    }
+    default:
+      if (sdl.type != context.audio.FinishedEventType()) return;
+      context.audio.OnChannelFinished();
+      event.type = Type::Wake;
+      break;
+  }
+  out.push_back(event);
+}
+
+// How long to ask SDL to wait, in whole milliseconds, for `remaining` microseconds.
+//
+// Short waits are rounded up: waking a fraction of a millisecond early would only make the
+// caller wait again for nothing. Long waits are cut short instead: the kernel lets a poll()
+// of T ms end up to T/1000 late, which a 5 s timer would feel, so the wait stops a little
+// before the end and a short wait covers the rest. Below 50 ms that allowance is under the
+// kernel's fixed 50 us minimum, so splitting would cost a wake-up and gain nothing.
+int WaitMillis(Micros remaining) {
+  if (remaining <= 0) return 0;
+  constexpr Micros kSplitAbove = 50 * kMillis;
+  if (remaining > kSplitAbove) {
+    const Micros early = std::max<Micros>(kMillis, remaining * 3 / 1000);
+    return static_cast<int>(std::min<Micros>((remaining - early) / kMillis, INT_MAX));
+  }
+  return static_cast<int>((remaining + kMillis - 1) / kMillis);
+}
+
+bool IsHeadlessDriver(const char* driver) {
+  if (!driver) return true;
+  if (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0 &&
+      SDL_strcasecmp(driver, "evdev") != 0) {
+    return false;
+  }
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  return !(asked && SDL_strcasecmp(asked, driver) == 0);
+}
+
+std::string NoDisplayReason() {
+  const char* x11 = SDL_getenv("DISPLAY");
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  if ((!x11 || !*x11) && (!wayland || !*wayland)) return "DISPLAY is not set";
+  std::string names;
+  for (const char* name : {x11, wayland}) {
+    if (!name || !*name) continue;
+    names += names.empty() ? "" : " or ";
+    names += name;
+  }
+  return "cannot connect to " + names;
+}
+
+}  // namespace
+
+void Context::SetCursor(CursorKind kind) {
+  if (kind == cursor) return;
+  SDL_Cursor* native = nullptr;
+  if (kind == CursorKind::HandOpen) {
+    if (!hand && !handUnavailable) {
+      hand = CreateHandCursor();
+      handUnavailable = !hand;
+    }
+    native = hand.get();
+  }
+  SDL_SetCursor(native ? native : SDL_GetDefaultCursor());
+  cursor = kind;
+}
+
+SdlWindow* Context::Find(int id) const {
+  for (SdlWindow* window : windows) {
+    if (window->Id() == id) return window;
+  }
+  return nullptr;
+}
+
+bool Context::WindowRect(int window, Rect& rect) const {
+  const SdlWindow* found = Find(window);
+  if (!found || !found->Native()) return false;
+  SDL_GetWindowPosition(found->Native(), &rect.left, &rect.top);
+  SDL_GetWindowSize(found->Native(), &rect.width, &rect.height);
+  return true;
+}
+
+bool Context::Pointer(int& x, int& y) const {
+  SDL_Window* any = nullptr;
+  for (const SdlWindow* window : windows) {
+    if ((any = window->Native())) break;
+  }
+  screenPointer.Query(any, x, y);
+  return true;
+}
+
+std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
+  // Hints are read when SDL starts or when a window is made, so they go first.
+  // A click that focuses a window is still a click.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Asking the compositor to step aside makes some desktops flicker.
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // The about box taking the focus must not minimise the main window.
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Window surfaces in plain shared memory: copying a picture there is far cheaper than going
+  // through a GL texture on a machine without a GPU.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // X already gives a press's moves and release to the pressed window. SDL's own capture would
+  // instead grab the pointer for the window with the keyboard focus, which is the about box
+  // while it is open: a drag that began on the main window would end on the box, and every
+  // click on the main window would be followed by a false visit to the box.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+
+  // Video only: other subsystems poll in the background and would wake an idle program.
+  // SDL's own SIGINT/SIGTERM handlers stay; they turn a signal into a quit request.
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    error = std::string("cannot open display: ") + SDL_GetError();
+    SDL_Quit();
+    return nullptr;
+  }
+  // With no desktop to talk to, SDL settles for a driver that draws into memory and never
+  // blocks for input. That is no way to show anything, unless it was asked for by name.
+  if (IsHeadlessDriver(SDL_GetCurrentVideoDriver())) {
+    error = "cannot open display: " + NoDisplayReason();
+    SDL_Quit();
+    return nullptr;
+  }
+  const int displays = SDL_GetNumVideoDisplays();
+  if (displays < 1) {
+    error = std::string("cannot open display: ") +
+            (displays < 0 ? SDL_GetError() : "the display has no screen");
+    SDL_Quit();
+    return nullptr;
+  }
+  SDL_StopTextInput();  // on by default; it would turn key presses into text events too
+  return std::unique_ptr<SdlBackend>(new SdlBackend());
+}
+
+SdlBackend::SdlBackend() : context_(std::make_shared<Context>()) {}
+
+SdlBackend::~SdlBackend() {
+  // Windows still held by the core lose their native window now; everything SDL made goes
+  // before SDL itself.
+  for (SdlWindow* window : context_->windows) window->Detach();
+  context_->windows.clear();
+  context_.reset();
+  SDL_Quit();
+}
+
+Size SdlBackend::MainScreenSize() {
+  SDL_Rect bounds{};
+  if (SDL_GetDisplayBounds(0, &bounds) != 0) return {};
+  return {bounds.w, bounds.h};
+}
+
+Micros SdlBackend::Now() {
+  return Clock();
+}
+
+bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
+  std::deque<InputEvent>& pending = context_->pending;
+  for (;;) {
+    if (!pending.empty()) {
+      event = pending.front();
+      pending.pop_front();
+      return true;
+    }
+    context_->audio.Service(Clock(), deadline);
+    const Micros now = Clock();  // closing the device may have taken a while
+    Micros until = deadline;
+    const Micros audioDue = context_->audio.CloseWakeup(now, deadline);
+    if (audioDue >= 0 && (until < 0 || audioDue < until)) until = audioDue;
+
+    SDL_Event sdl;
+    int got = 0;
+    if (until < 0) {
+      got = SDL_WaitEvent(&sdl);
+      if (!got) SDL_Delay(1);  // an error, not a timeout: don't spin on it
+    } else {
+      got = SDL_WaitEventTimeout(&sdl, WaitMillis(until - now));
+    }
+    if (got) {
+      // Events the core has no use for add nothing; the loop then waits on, against the same
+      // deadline.
+      Translate(*context_, sdl);
+      continue;
+    }
+    if (deadline >= 0 && Clock() >= deadline) return false;
+  }
+}
+
+bool SdlBackend::PollEvent(InputEvent& event) {
+  // The idle sound device is closed only while waiting, when the loop's next deadline is known.
+  std::deque<InputEvent>& pending = context_->pending;
+  SDL_Event sdl;
+  while (pending.empty() && SDL_PollEvent(&sdl)) Translate(*context_, sdl);
+  if (pending.empty()) return false;
+  event = pending.front();
+  pending.pop_front();
+  return true;
+}
+
+std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowSpec& spec) {
+  SDL_Rect rect{spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height};
+  Uint32 flags = SDL_WINDOW_HIDDEN;
+  if (spec.fullScreen) {
+    // Borderless at the screen's bounds rather than a full-screen state: that needs no window
+    // manager to take effect, and asking one that isn't there delays the first frame.
+    if (SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
+    flags |= SDL_WINDOW_BORDERLESS;
+  } else if (spec.keepAbove) {
+    // A utility window stays above the full-screen one and does not take it over when the
+    // main window is clicked.
+    flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR |
+             SDL_WINDOW_UTILITY;
+  }
+  WindowPtr window(SDL_CreateWindow(spec.title.c_str(), rect.x, rect.y, std::max(1, rect.w),
+                                    std::max(1, rect.h), flags));
+  if (!window) {
+    std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
+  } else if (spec.keepAbove) {
+    for (SdlWindow* other : context_->windows) {
+      if (other->FullScreen() && other->Native()) {
+        SDL_SetWindowModalFor(window.get(), other->Native());
+        break;
+      }
+    }
+  }
+  // A window the platform refused still exists for the core; it just shows nothing.
+  return std::make_unique<SdlWindow>(context_, std::move(window), spec.fullScreen);
+}
+
+std::unique_ptr<NativeSound> SdlBackend::CreateSound(std::shared_ptr<const SoundData> data) {
+  return std::make_unique<SdlSound>(context_, std::move(data));
+}
+
+void SdlBackend::OpenURL(const std::string& url) {
+  // SDL hands the address to the desktop's opener without a shell and cannot tell whether it
+  // worked, so there is nothing to check.
+  SDL_OpenURL(url.c_str());
+}
+
+}  // namespace host::sdl

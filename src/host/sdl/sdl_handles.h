@@ -1,0 +1,28 @@
+#pragma once
+
+// Owning handles for the SDL objects this backend creates. Each one is released exactly once,
+// by the deleter that matches the function that made it.
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <SDL_ttf.h>
+
+#include <memory>
+
+namespace host::sdl {
+
+struct SdlDeleter {
+  void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+  void operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
+  void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
+  void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+};
+
+using WindowPtr = std::unique_ptr<SDL_Window, SdlDeleter>;
+using SurfacePtr = std::unique_ptr<SDL_Surface, SdlDeleter>;
+using CursorPtr = std::unique_ptr<SDL_Cursor, SdlDeleter>;
+using FontPtr = std::unique_ptr<TTF_Font, SdlDeleter>;
+using ChunkPtr = std::unique_ptr<Mix_Chunk, SdlDeleter>;
+
+}  // namespace host::sdl

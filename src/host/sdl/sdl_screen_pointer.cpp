@@ -1,0 +1,44 @@
+#include "host/sdl/sdl_screen_pointer.h"
+
+#include <SDL_syswm.h>
+
+namespace host::sdl {
+
+ScreenPointer::~ScreenPointer() {
+  if (library_) SDL_UnloadObject(library_);
+}
+
+void ScreenPointer::Query(SDL_Window* window, int& x, int& y) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+    if (!looked_) {
+      looked_ = true;
+      // SDL has the X library loaded already; this only finds it again, so the program needs
+      // no link-time dependency of its own on it.
+      library_ = SDL_LoadObject("libX11.so.6");
+      if (library_) query_ = SDL_LoadFunction(library_, "XQueryPointer");
+    }
+    using QueryPointer =
+        Bool (*)(Display*, Window, Window*, Window*, int*, int*, int*, int*, unsigned int*);
+    if (query_) {
+      Window root = 0, child = 0;
+      int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+      unsigned int buttons = 0;
+      if (reinterpret_cast<QueryPointer>(query_)(info.info.x11.display, info.info.x11.window, &root,
+                                                 &child, &rootX, &rootY, &windowX, &windowY,
+                                                 &buttons)) {
+        x = rootX;
+        y = rootY;
+        return;
+      }
+    }
+  }
+#else
+  (void)window;
+#endif
+  SDL_GetGlobalMouseState(&x, &y);
+}
+
+}  // namespace host::sdl
