@@ -49,10 +49,11 @@ STUB
   export PATH="$WORK/bin:$PATH"
 }
 
-# start_lumorra: the program with sound going to a file; sets APP_PID.
+# start_lumorra: the program with sound going to a file; sets APP_PID. A script's background
+# job starts with SIGINT ignored; the program gets it back as it would from a terminal.
 start_lumorra() {
   SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-disk} SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-    "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+    env --default-signal=INT "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
   APP_PID=$!
   PIDS+=("$APP_PID")
   xdotool search --sync --onlyvisible --pid "$APP_PID" >/dev/null 2>&1 &

@@ -19,7 +19,8 @@ install_stub_xdg_open
 
 # Ctrl+Q.
 start_lumorra
-geometry=$(xdotool search --onlyvisible --pid "$APP_PID" getwindowgeometry 2>/dev/null | tr -s ' ')
+wid=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | head -n 1)
+geometry=$(xdotool getwindowgeometry "$wid" | tr -s ' ')
 echo "$geometry" | grep -q "Geometry: 1920x1080" || fail "window does not cover the screen: $geometry"
 shot "$WORK/start.png"
 level=$(mean_level "$WORK/start.png" 1920x1080+0+0)

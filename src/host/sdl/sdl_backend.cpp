@@ -380,6 +380,14 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   // click on the main window would be followed by a false visit to the box.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
 
+  // With neither an X nor a Wayland display named there is nothing to try, and trying would
+  // let the display libraries print their own complaints before ours.
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if ((!asked || !*asked) && NoDisplayReason() == "DISPLAY is not set") {
+    error = "cannot open display: DISPLAY is not set";
+    return nullptr;
+  }
+
   // Video only: other subsystems poll in the background and would wake an idle program.
   // SDL's own SIGINT/SIGTERM handlers stay; they turn a signal into a quit request.
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
