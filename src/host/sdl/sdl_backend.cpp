@@ -387,11 +387,15 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
     error = "cannot open display: DISPLAY is not set";
     return nullptr;
   }
+  // Only an X display named: an unreachable one must not send SDL on to try Wayland, whose
+  // library has its say on stderr.
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  if ((!asked || !*asked) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
 
   // Video only: other subsystems poll in the background and would wake an idle program.
   // SDL's own SIGINT/SIGTERM handlers stay; they turn a signal into a quit request.
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = std::string("cannot open display: ") + SDL_GetError();
+    error = "cannot open display: " + NoDisplayReason() + " (" + SDL_GetError() + ")";
     SDL_Quit();
     return nullptr;
   }
