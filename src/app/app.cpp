@@ -52,10 +52,9 @@ void Finalise() {
   MenuBar1::ReleaseInstance();
 }
 
-int RunProgram(host::Backend& backend, const host::ResourceTable& resources) {
-  host::Runtime runtime(backend, &resources);
-  // Start decoding the dark scene and the opening sound first: they are the first things
-  // shown and heard. The rest follows in the order the program first asks for them.
+void PrefetchMedia(host::Runtime& runtime) {
+  // The dark scene and the opening sound first: they are the first things shown and heard.
+  // The rest follows in the order the program first asks for them.
   static constexpr std::pair<host::ResourceKind, int> kOrder[] = {
       {host::ResourceKind::Picture, 171}, {host::ResourceKind::Sound, 169},
       {host::ResourceKind::Picture, 172}, {host::ResourceKind::Picture, 168},
@@ -63,6 +62,11 @@ int RunProgram(host::Backend& backend, const host::ResourceTable& resources) {
       {host::ResourceKind::Sound, 168},   {host::ResourceKind::Sound, 170},
   };
   if (runtime.Resources()) runtime.Resources()->Prefetch(kOrder);
+}
+
+int RunProgram(host::Backend& backend, const host::ResourceTable& resources) {
+  host::Runtime runtime(backend, &resources);
+  PrefetchMedia(runtime);
   Main();
   Finalise();
   return runtime.ExitStatus();

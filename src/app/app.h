@@ -28,6 +28,9 @@ void MakeDefaultView();
 // Releases what the program keeps for its whole run, in a fixed order.
 void Finalise();
 
+// Starts decoding the media on the worker thread in the order the program will want them.
+void PrefetchMedia(host::Runtime& runtime);
+
 // The whole process on a backend: the host framework, Main, finalisation. Returns the exit
 // status.
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources);
