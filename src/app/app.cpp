@@ -53,10 +53,11 @@ void Finalise() {
 }
 
 void PrefetchMedia(host::Runtime& runtime) {
-  // The dark scene and the opening sound first: they are the first things shown and heard.
-  // The rest follows in the order the program first asks for them.
+  // The opening sound (small, and played before anything is shown) and the dark scene first:
+  // they are the first things heard and seen. The rest follows in the order the program
+  // first asks for them.
   static constexpr std::pair<host::ResourceKind, int> kOrder[] = {
-      {host::ResourceKind::Picture, 171}, {host::ResourceKind::Sound, 169},
+      {host::ResourceKind::Sound, 169}, {host::ResourceKind::Picture, 171},
       {host::ResourceKind::Picture, 172}, {host::ResourceKind::Picture, 168},
       {host::ResourceKind::Picture, 169}, {host::ResourceKind::Picture, 170},
       {host::ResourceKind::Sound, 168},   {host::ResourceKind::Sound, 170},

@@ -50,13 +50,14 @@ bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error,
   return true;
 }
 
-void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height) {
+// Decodes rows into `pixels` and counts them in `*rows`, which lives outside this frame so that
+// it survives an error's jump out of the decoder.
+void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
+                    int height, int* rows) {
   jpeg_decompress_struct info;
   JpegError error;
   if (!OpenJpeg(info, error, bytes)) return;
   if (setjmp(error.escape)) {
-    // What was decoded stays; the rest of the picture is black.
     jpeg_destroy_decompress(&info);
     return;
   }
@@ -74,11 +75,23 @@ void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
     return;
   }
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(info.output_scanline) * width);
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(
+        pixels + static_cast<std::size_t>(info.output_scanline) * width);
     jpeg_read_scanlines(&info, &row, 1);
+    *rows = static_cast<int>(info.output_scanline);
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
+}
+
+void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
+                    int height) {
+  int rows = 0;
+  DecodeJpegRows(bytes, pixels, width, height, &rows);
+  // What was decoded stays; whatever could not be is black.
+  if (rows < height)
+    std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
+                static_cast<std::size_t>(height - rows) * width * 4);
 }
 
 // ---- Sound -----------------------------------------------------------------------------

@@ -238,6 +238,10 @@ void Window::Realise(Runtime& runtime) {
     spec.keepAbove = true;
   }
   native_ = backend.CreateNativeWindow(spec);
+  // The window appears with its back colour at once. Making and first filling a screen-sized
+  // window is the slow part of showing anything, and this way it overlaps the decoding of the
+  // first picture instead of following it.
+  native_->Present(View());
   if (visible_) native_->Show();
 }
 
