@@ -89,6 +89,17 @@ class SdlWindow final : public NativeWindow {
     if (!window_) return;
     SDL_HideWindow(window_.get());
     shown_ = false;
+    // Without a window manager the keyboard focus would stay with the hidden box, and Ctrl+Q
+    // would go nowhere: hand it back to the full-screen window.
+    if (fullScreen_) return;
+    if (auto context = context_.lock()) {
+      for (SdlWindow* other : context->windows) {
+        if (other != this && other->fullScreen_ && other->shown_ && other->window_) {
+          SDL_SetWindowInputFocus(other->window_.get());
+          break;
+        }
+      }
+    }
   }
 
   void Present(const WindowView& view) override {
@@ -413,6 +424,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
     SDL_Quit();
     return nullptr;
   }
+  IgnoreStaleWakeupErrors();
   SDL_StopTextInput();  // on by default; it would turn key presses into text events too
   return std::unique_ptr<SdlBackend>(new SdlBackend());
 }

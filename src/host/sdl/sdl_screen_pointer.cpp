@@ -2,7 +2,38 @@
 
 #include <SDL_syswm.h>
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xproto.h>
+#endif
+
 namespace host::sdl {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+using ErrorHandler = int (*)(Display*, XErrorEvent*);
+ErrorHandler previousHandler = nullptr;
+
+int TolerateStaleWakeup(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
+  return previousHandler ? previousHandler(display, error) : 0;
+}
+
+}  // namespace
+
+void IgnoreStaleWakeupErrors() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || SDL_strcmp(driver, "x11") != 0) return;
+  // Loaded already by SDL; kept for the life of the process since the handler lives there.
+  static void* library = SDL_LoadObject("libX11.so.6");
+  if (!library) return;
+  using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
+  auto set = reinterpret_cast<SetErrorHandler>(SDL_LoadFunction(library, "XSetErrorHandler"));
+  if (set) previousHandler = set(&TolerateStaleWakeup);
+}
+#else
+void IgnoreStaleWakeupErrors() {}
+#endif
 
 ScreenPointer::~ScreenPointer() {
   if (library_) SDL_UnloadObject(library_);

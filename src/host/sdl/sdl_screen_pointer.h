@@ -27,4 +27,11 @@ class ScreenPointer {
   void* query_ = nullptr;
 };
 
+// SDL wakes its own wait for events by sending an X event to one of our windows from another
+// thread. When that window is destroyed just before the event arrives, the X server answers
+// with a BadWindow error, which Xlib's default handling turns into exit status 1 as the program
+// quits. This lets exactly that error pass; every other goes to the handler SDL installed.
+// Does nothing on other video drivers.
+void IgnoreStaleWakeupErrors();
+
 }  // namespace host::sdl
