@@ -90,8 +90,9 @@ void Runtime::FireDueTimers() {
     } else {
       timer.mode_ = 0;
     }
+    const Micros started = Now();
     if (timer.Action) Invoke([&] { timer.Action(timer); });
-    if (timerObserver) timerObserver(timer, key.deadline, Now());
+    if (timerObserver) timerObserver(timer, key.deadline, started);
   }
 }
 

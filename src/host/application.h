@@ -127,7 +127,7 @@ class Runtime {
     }
   }
 
-  // Called after every timer Action with its due time and the time it ran (benchmarks).
+  // Called after every timer Action with its due time and the time it started (benchmarks).
   std::function<void(const Timer&, Micros due, Micros ran)> timerObserver;
   // Called after a window was presented (benchmarks).
   std::function<void(const Window&)> presentObserver;

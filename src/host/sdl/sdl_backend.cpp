@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <thread>
 #include <vector>
 
 #include "host/sdl/hand_cursor.h"
@@ -294,13 +295,16 @@ void Translate(Context& context, const SDL_Event& sdl) {
   out.push_back(event);
 }
 
+// Below this a deadline is slept to exactly rather than waited for in SDL, whose wait only
+// counts whole milliseconds. Input that arrives meanwhile waits at most this long.
+constexpr Micros kFinalStretch = 1500;
+
 // How long to ask SDL to wait, in whole milliseconds, for `remaining` microseconds.
 //
-// Short waits are rounded up: waking a fraction of a millisecond early would only make the
-// caller wait again for nothing. Long waits are cut short instead: the kernel lets a poll()
-// of T ms end up to T/1000 late, which a 5 s timer would feel, so the wait stops a little
-// before the end and a short wait covers the rest. Below 50 ms that allowance is under the
-// kernel's fixed 50 us minimum, so splitting would cost a wake-up and gain nothing.
+// Short waits end between 0.5 and 1.5 ms early and the final stretch is slept precisely.
+// Long waits are cut shorter still: the kernel lets a poll() of T ms end up to T/1000 late,
+// which a 5 s timer would feel, so the wait stops a little before the end and a short wait
+// covers the rest.
 int WaitMillis(Micros remaining) {
   if (remaining <= 0) return 0;
   constexpr Micros kSplitAbove = 50 * kMillis;
@@ -308,7 +312,7 @@ int WaitMillis(Micros remaining) {
     const Micros early = std::max<Micros>(kMillis, remaining * 3 / 1000);
     return static_cast<int>(std::min<Micros>((remaining - early) / kMillis, INT_MAX));
   }
-  return static_cast<int>((remaining + kMillis - 1) / kMillis);
+  return static_cast<int>((remaining - kMillis / 2) / kMillis);
 }
 
 bool IsHeadlessDriver(const char* driver) {
@@ -469,6 +473,9 @@ bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
     if (until < 0) {
       got = SDL_WaitEvent(&sdl);
       if (!got) SDL_Delay(1);  // an error, not a timeout: don't spin on it
+    } else if (until - now < kFinalStretch) {
+      if (until > now) std::this_thread::sleep_for(std::chrono::microseconds(until - now));
+      got = SDL_PollEvent(&sdl);
     } else {
       got = SDL_WaitEventTimeout(&sdl, WaitMillis(until - now));
     }
