@@ -101,6 +101,20 @@ image_error() {
   printf '%s\n' "$out" | sed -E 's/.*\((.*)\).*/\1/'
 }
 
+# await_picture REFERENCE GEOMETRY SECONDS: takes screenshots until the crop matches the
+# reference (a slow build may still be preparing the scene); prints the last error.
+await_picture() {
+  local ref=$1 geometry=$2 limit=$3 error=1 start=$SECONDS
+  while :; do
+    shot "$WORK/await.png"
+    error=$(crop_error "$WORK/await.png" "$ref" "$geometry")
+    below "$error" 0.03 && break
+    [ $((SECONDS - start)) -ge "$limit" ] && break
+    sleep 0.2
+  done
+  echo "$error"
+}
+
 # mean_level SHOT GEOMETRY: mean brightness (0..1) of a crop.
 mean_level() {
   convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:

@@ -6,6 +6,7 @@ start_xvfb 1920x1080
 install_stub_xdg_open
 start_lumorra
 area=600x500+0+0  # the lamp, the chain and the wall around them
+await_picture "$MEDIA_DIR/lowlight1.jpg" 1920x1080+0+0 10 >/dev/null  # the scene is up
 
 xdotool mousemove 118 270 click 1
 shot "$WORK/lit.png"

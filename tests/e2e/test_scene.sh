@@ -6,9 +6,8 @@ check_screen() {
   local size=$1 reference=$2 width=${1%x*} height=${1#*x}
   start_xvfb "$size"
   start_lumorra
-  shot "$WORK/scene.png"
   local error
-  error=$(crop_error "$WORK/scene.png" "$reference" "${width}x${height}+0+0")
+  error=$(await_picture "$reference" "${width}x${height}+0+0" 10)
   echo "$size: mean error against the dark picture $error"
   below "$error" 0.03 || fail "$size does not show the dark picture (error $error)"
   xdotool key ctrl+q

@@ -7,6 +7,7 @@ install_stub_xdg_open
 start_lumorra
 strip=300x24+0+0
 box=200x120+860+480
+await_picture "$MEDIA_DIR/lowlight1.jpg" 1920x1080+0+0 10 >/dev/null  # the scene is up
 
 shot "$WORK/before.png"
 xdotool mousemove 1000 10
