@@ -1,5 +1,6 @@
 #include "host/application.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <vector>
@@ -66,25 +67,29 @@ Micros Runtime::NextDeadline() const {
 }
 
 void Runtime::FireDueTimers() {
-  const Micros now = Now();
-  // Only what is due at the start of the pass fires in it, each timer once: a period-0 timer
-  // armed by a handler here waits for the next pass, after the frame has been presented.
-  std::vector<QueueKey> due;
-  for (const QueueKey& key : timers_) {
-    if (key.deadline > now) break;
-    due.push_back(key);
-  }
-  for (const QueueKey& key : due) {
+  // Every timer that is due fires, each at most once a pass, in deadline and arming order. A
+  // period-0 timer armed by a handler here is due at once and fires in this same pass, before
+  // the frame is presented, so what it starts goes out together with that frame; a repeating
+  // period-0 timer still gives the loop back after each tick.
+  std::vector<const Timer*> fired;
+  for (;;) {
     if (quitRequested_) return;
+    const Micros now = Now();
+    auto next = std::find_if(timers_.begin(), timers_.end(), [&](const QueueKey& key) {
+      return key.deadline > now ||
+             std::find(fired.begin(), fired.end(), key.timer) == fired.end();
+    });
+    if (next == timers_.end() || next->deadline > now) return;
+    const QueueKey key = *next;
     Timer& timer = *key.timer;
-    // A handler that ran earlier in this pass may have stopped or re-armed this timer.
-    if (timer.armedSeq_ != key.seq) continue;
+    fired.push_back(&timer);
     Disarm(timer);
     if (timer.mode_ == 2) {
       // A fixed rate keeps a repeating timer on its schedule; after a stall it starts afresh
       // from now rather than firing a burst of late ticks.
-      timer.deadline_ = key.deadline + static_cast<Micros>(timer.period_) * kMillis;
-      if (timer.deadline_ <= now) timer.deadline_ = now + static_cast<Micros>(timer.period_) * kMillis;
+      const Micros period = static_cast<Micros>(timer.period_) * kMillis;
+      timer.deadline_ = key.deadline + period;
+      if (timer.deadline_ <= now) timer.deadline_ = now + period;
       if (timer.period_ == 0) timer.deadline_ = now + 1;
       Arm(timer);
     } else {

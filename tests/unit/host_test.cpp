@@ -116,7 +116,7 @@ TEST_F(HostTest, SettingTheModeAgainRestartsThePeriod) {
   EXPECT_EQ(window->log.size(), 1u);
 }
 
-TEST_F(HostTest, PeriodZeroFiresOnTheNextPassAfterThePresent) {
+TEST_F(HostTest, PeriodZeroFiresInTheSamePassBeforeThePresent) {
   auto& zero = window->AddTimer("zero", 0);
   auto& arming = window->AddTimer("arming", 10);
   std::vector<std::string> order;
@@ -129,8 +129,21 @@ TEST_F(HostTest, PeriodZeroFiresOnTheNextPassAfterThePresent) {
   zero.Action = [&](host::Timer&) { order.push_back("zero"); };
   arming.SetMode(1);
   driver.Advance(10);
-  EXPECT_EQ(order, (std::vector<std::string>{"arming", "present", "zero"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"arming", "zero", "present"}));
   EXPECT_EQ(backend.Now(), 10 * host::kMillis) << "no time passes before a period-0 timer";
+}
+
+TEST_F(HostTest, RepeatingPeriodZeroTimerTicksOncePerPass) {
+  auto& spin = window->AddTimer("spin", 0);
+  int ticks = 0;
+  spin.Action = [&](host::Timer& self) {
+    if (++ticks == 3) self.SetMode(0);
+  };
+  spin.SetMode(2);
+  runtime.RunPass();
+  EXPECT_EQ(ticks, 1) << "the loop gets its turn between ticks";
+  driver.Advance(1);
+  EXPECT_EQ(ticks, 3);
 }
 
 TEST_F(HostTest, TimersDueTogetherFireInArmingOrder) {
