@@ -9,42 +9,9 @@ MEDIA_DIR=$BUILD/media
 BENCH_BIN=$BUILD/bench
 [ -x "$LUMORRA" ] || { echo "no program at $LUMORRA" >&2; exit 1; }
 WORK=$(mktemp -d /tmp/lumorra-bench.XXXXXX)
-PIDS=()
-
-cleanup() {
-  local pid
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# start_xvfb WIDTHxHEIGHT: a private X server on a free display, no window manager; sets
-# DISPLAY and XVFB_PID. The display numbers stay clear of the ones the end-to-end tests use.
-start_xvfb() {
-  local size=$1 n
-  for n in $(seq 150 199); do
-    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-    Xvfb ":$n" -screen 0 "${size}x24" -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    PIDS+=("$XVFB_PID")
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.05
-    done
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-    unset 'PIDS[-1]'
-  done
-  fail "no free X display"
-}
+# Display numbers clear of the ones the end-to-end tests use.
+XVFB_DISPLAYS=$(seq 150 199)
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/xserver.sh"
 
 # stop_pid PID: ends one process started here and waits for it.
 stop_pid() {

@@ -6,37 +6,8 @@ LUMORRA=${1:?usage: $0 path/to/lumorra}
 LUMORRA=$(readlink -f "$LUMORRA")
 MEDIA_DIR=$(dirname "$LUMORRA")/media
 WORK=$(mktemp -d /tmp/lumorra-e2e.XXXXXX)
-PIDS=()
-
-cleanup() {
-  local pid
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# start_xvfb WIDTHxHEIGHT: a private X server on a free display; sets DISPLAY.
-start_xvfb() {
-  local size=$1 n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 "${size}x24" -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      sleep 0.05
-    done
-    fail "Xvfb did not start on :$n"
-  done
-  fail "no free X display"
-}
+XVFB_DISPLAYS=$(seq 90 140)
+source "$(dirname "${BASH_SOURCE[0]}")/../xserver.sh"
 
 # A stub browser first in PATH that records the address it was asked to open.
 install_stub_xdg_open() {
