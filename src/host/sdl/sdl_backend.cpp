@@ -407,6 +407,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
   if ((!asked || !*asked) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
 
+  IgnoreStaleWakeupErrors();  // before SDL, so that SDL keeps it underneath its own
   // Video only: other subsystems poll in the background and would wake an idle program.
   // SDL's own SIGINT/SIGTERM handlers stay; they turn a signal into a quit request.
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -428,7 +429,6 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
     SDL_Quit();
     return nullptr;
   }
-  IgnoreStaleWakeupErrors();
   SDL_StopTextInput();  // on by default; it would turn key presses into text events too
   return std::unique_ptr<SdlBackend>(new SdlBackend());
 }

@@ -22,11 +22,10 @@ int TolerateStaleWakeup(Display* display, XErrorEvent* error) {
 }  // namespace
 
 void IgnoreStaleWakeupErrors() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || SDL_strcmp(driver, "x11") != 0) return;
-  // Loaded already by SDL; kept for the life of the process since the handler lives there.
+  // Kept loaded for the life of the process: SDL unloads its own reference at shutdown, and the
+  // library must outlive the handler installed in it.
   static void* library = SDL_LoadObject("libX11.so.6");
-  if (!library) return;
+  if (!library || previousHandler) return;
   using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
   auto set = reinterpret_cast<SetErrorHandler>(SDL_LoadFunction(library, "XSetErrorHandler"));
   if (set) previousHandler = set(&TolerateStaleWakeup);

@@ -28,10 +28,13 @@ class ScreenPointer {
 };
 
 // SDL wakes its own wait for events by sending an X event to one of our windows from another
-// thread. When that window is destroyed just before the event arrives, the X server answers
-// with a BadWindow error, which Xlib's default handling turns into exit status 1 as the program
-// quits. This lets exactly that error pass; every other goes to the handler SDL installed.
-// Does nothing on other video drivers.
+// thread, over a second connection of its own. When that window is destroyed just before the
+// event arrives, the X server answers with a BadWindow error. It is read only when SDL closes
+// that connection at shutdown, after SDL has put back the handler that was in place when it
+// started; Xlib's default one prints the error and exits with status 1, so a clean quit would
+// report failure. Installed before SDL starts, this handler is the one SDL keeps underneath its
+// own and puts back: it lets exactly that error pass and hands every other one to Xlib's default.
+// Does nothing where the X library is not installed.
 void IgnoreStaleWakeupErrors();
 
 }  // namespace host::sdl
