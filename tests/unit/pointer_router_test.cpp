@@ -44,8 +44,15 @@ std::vector<std::string> Describe(const std::deque<InputEvent>& events) {
       case InputEvent::Type::MouseLeave: s = "leave"; break;
       default: s = "other"; break;
     }
-    s += " " + std::to_string(e.window);
-    if (e.type != InputEvent::Type::MouseLeave) s += " " + std::to_string(e.x) + "," + std::to_string(e.y);
+    // Appended piece by piece: GCC 12's optimiser warns falsely on `" " + std::to_string(...)`.
+    s += ' ';
+    s += std::to_string(e.window);
+    if (e.type != InputEvent::Type::MouseLeave) {
+      s += ' ';
+      s += std::to_string(e.x);
+      s += ',';
+      s += std::to_string(e.y);
+    }
     out.push_back(s);
   }
   return out;
