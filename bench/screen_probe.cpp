@@ -123,9 +123,7 @@ int ShiftOf(unsigned long mask) {
   return shift;
 }
 
-int IgnoreXErrors(Display*, XErrorEvent*) {
-  return 0;
-}
+int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
 
 class XScreen {
  public:

@@ -57,7 +57,7 @@ void PrefetchMedia(host::Runtime& runtime) {
   // they are the first things heard and seen. The rest follows in the order the program
   // first asks for them.
   static constexpr std::pair<host::ResourceKind, int> kOrder[] = {
-      {host::ResourceKind::Sound, 169}, {host::ResourceKind::Picture, 171},
+      {host::ResourceKind::Sound, 169},   {host::ResourceKind::Picture, 171},
       {host::ResourceKind::Picture, 172}, {host::ResourceKind::Picture, 168},
       {host::ResourceKind::Picture, 169}, {host::ResourceKind::Picture, 170},
       {host::ResourceKind::Sound, 168},   {host::ResourceKind::Sound, 170},

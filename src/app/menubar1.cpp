@@ -51,9 +51,8 @@ void MenuBar1::Untitled2() {
     const char* shortcut;  // null: the separator keeps the default
   };
   static constexpr Row kRows[] = {
-      {"EditUndo", "Undo", "Cmd+Z"},   {"UntitledMenu0", "-", nullptr},
-      {"EditCut", "Cut", "Cmd+X"},     {"EditCopy", "Copy", "Cmd+C"},
-      {"EditPaste", "Paste", "Cmd+V"}, {"EditClear", "Clear", ""},
+      {"EditUndo", "Undo", "Cmd+Z"}, {"UntitledMenu0", "-", nullptr}, {"EditCut", "Cut", "Cmd+X"},
+      {"EditCopy", "Copy", "Cmd+C"}, {"EditPaste", "Paste", "Cmd+V"}, {"EditClear", "Clear", ""},
   };
   for (const Row& row : kRows) {
     auto item = std::make_shared<host::MenuItem>();

@@ -62,9 +62,7 @@ void Runtime::Disarm(Timer& timer) {
   timer.armedSeq_ = 0;
 }
 
-Micros Runtime::NextDeadline() const {
-  return timers_.empty() ? -1 : timers_.begin()->deadline;
-}
+Micros Runtime::NextDeadline() const { return timers_.empty() ? -1 : timers_.begin()->deadline; }
 
 void Runtime::FireDueTimers() {
   // Every timer that is due fires, each at most once a pass, in deadline and arming order. A
@@ -76,8 +74,7 @@ void Runtime::FireDueTimers() {
     if (quitRequested_) return;
     const Micros now = Now();
     auto next = std::find_if(timers_.begin(), timers_.end(), [&](const QueueKey& key) {
-      return key.deadline > now ||
-             std::find(fired.begin(), fired.end(), key.timer) == fired.end();
+      return key.deadline > now || std::find(fired.begin(), fired.end(), key.timer) == fired.end();
     });
     if (next == timers_.end() || next->deadline > now) return;
     const QueueKey key = *next;

@@ -62,9 +62,9 @@ struct WindowView {
 
 struct NativeWindowSpec {
   std::string title;
-  Rect rect;                 // in screen coordinates
-  bool fullScreen = false;   // covers the main screen, borderless
-  bool keepAbove = false;    // a small box that must stay above the full-screen window
+  Rect rect;                // in screen coordinates
+  bool fullScreen = false;  // covers the main screen, borderless
+  bool keepAbove = false;   // a small box that must stay above the full-screen window
 };
 
 class NativeWindow {

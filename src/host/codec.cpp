@@ -32,8 +32,7 @@ void JpegReport(j_common_ptr info) {
 }
 
 // Reads the header; on success the caller owns an open decompressor.
-bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error,
-              std::span<const std::uint8_t> bytes) {
+bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error, std::span<const std::uint8_t> bytes) {
   info.err = jpeg_std_error(&error.base);
   error.base.error_exit = JpegFail;
   error.base.output_message = JpegReport;
@@ -75,8 +74,8 @@ void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
     return;
   }
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(
-        pixels + static_cast<std::size_t>(info.output_scanline) * width);
+    JSAMPROW row =
+        reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(info.output_scanline) * width);
     jpeg_read_scanlines(&info, &row, 1);
     *rows = static_cast<int>(info.output_scanline);
   }
@@ -107,7 +106,9 @@ sf_count_t MemLength(void* user) {
 sf_count_t MemSeek(sf_count_t offset, int whence, void* user) {
   auto* f = static_cast<MemoryFile*>(user);
   const auto size = static_cast<sf_count_t>(f->bytes.size());
-  sf_count_t to = whence == SEEK_SET ? offset : whence == SEEK_CUR ? f->position + offset : size + offset;
+  sf_count_t to = whence == SEEK_SET   ? offset
+                  : whence == SEEK_CUR ? f->position + offset
+                                       : size + offset;
   f->position = std::clamp<sf_count_t>(to, 0, size);
   return f->position;
 }
@@ -153,9 +154,9 @@ std::vector<std::int16_t> DecodeSoundBody(OpenSound& sound) {
     return in[frame * channels + std::min(ch, channels - 1)];
   };
   const std::size_t outFrames =
-      rate == SoundData::kRate ? inFrames
-                               : static_cast<std::size_t>(static_cast<double>(inFrames) *
-                                                          SoundData::kRate / rate);
+      rate == SoundData::kRate
+          ? inFrames
+          : static_cast<std::size_t>(static_cast<double>(inFrames) * SoundData::kRate / rate);
   std::vector<std::int16_t> out(outFrames * 2);
   for (std::size_t i = 0; i < outFrames; ++i) {
     for (int ch = 0; ch < 2; ++ch) {

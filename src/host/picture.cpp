@@ -65,7 +65,8 @@ void Graphics::DrawPicture(const std::shared_ptr<Picture>& source, int x, int y,
   const int sy1 = std::min(sourceY + sourceHeight, source->Height());
   if (sx1 <= sx0 || sy1 <= sy0) return;
 
-  const std::uint32_t* src = source->Pixels() + static_cast<std::size_t>(sy0) * source->Width() + sx0;
+  const std::uint32_t* src =
+      source->Pixels() + static_cast<std::size_t>(sy0) * source->Width() + sx0;
   const int srcStride = source->Width() * 4;
 
   // Scale into a scratch image of the whole target rectangle, then copy the part that lies

@@ -44,7 +44,9 @@ class Picture {
 
   std::uint32_t* Pixels();
   const std::uint32_t* Pixels() const;
-  std::uint32_t Pixel(int x, int y) const { return Pixels()[static_cast<std::size_t>(y) * width_ + x]; }
+  std::uint32_t Pixel(int x, int y) const {
+    return Pixels()[static_cast<std::size_t>(y) * width_ + x];
+  }
 
   // Never nil for a live picture; a pointer so that callers test it as they test other objects.
   host::Graphics* Graphics() { return &graphics_; }

@@ -22,9 +22,7 @@ class SoundData {
 
   int ResourceId() const { return resourceId_; }
   const std::vector<std::int16_t>& Samples() const { return samples_.get(); }
-  double Seconds() const {
-    return static_cast<double>(Samples().size()) / (kRate * kChannels);
-  }
+  double Seconds() const { return static_cast<double>(Samples().size()) / (kRate * kChannels); }
 
  private:
   int resourceId_;

@@ -117,10 +117,9 @@ WindowView Window::View() const {
   for (RectControl* r : StackingOrder(controls_)) {
     auto* label = dynamic_cast<StaticText*>(r);
     if (!label || !label->EffectivelyVisible()) continue;
-    view.labels.push_back(LabelView{label->Bounds(), label->Text(), label->TextFont,
-                                    label->TextSize, label->TextColor(), label->TextAlign,
-                                    label->MultiLine, label->Bold, label->Italic,
-                                    label->Underline});
+    view.labels.push_back(LabelView{
+        label->Bounds(), label->Text(), label->TextFont, label->TextSize, label->TextColor(),
+        label->TextAlign, label->MultiLine, label->Bold, label->Italic, label->Underline});
   }
   return view;
 }

@@ -129,9 +129,9 @@ class Window {
 
   bool pointerInside_ = false;
   int pointerX_ = 0, pointerY_ = 0;
-  RectControl* hovered_ = nullptr;  // deepest control under the pointer
+  RectControl* hovered_ = nullptr;     // deepest control under the pointer
   std::vector<RectControl*> entered_;  // it and its parents, outermost first
-  RectControl* pressed_ = nullptr;  // the control that claimed the press
+  RectControl* pressed_ = nullptr;     // the control that claimed the press
   bool backgroundPressed_ = false;
 };
 

@@ -4,7 +4,7 @@
 #include "media/media.h"
 
 // Start and end of each encoded file, placed in read-only data by the build.
-#define LUMORRA_MEDIA(id)                              \
+#define LUMORRA_MEDIA(id)                             \
   extern "C" const std::uint8_t lumorra_media_##id[]; \
   extern "C" const std::uint8_t lumorra_media_##id##_end[];
 LUMORRA_MEDIA(lowlight1_jpg)

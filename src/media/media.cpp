@@ -36,15 +36,9 @@ std::shared_ptr<host::Sound> quiet() { return CachedSound(cache::quiet_snd, 169)
 std::shared_ptr<host::Sound> showers() { return CachedSound(cache::showers_snd, 170); }
 std::shared_ptr<host::Picture> chain1() { return CachedPicture(cache::chain1_permapic, 168); }
 std::shared_ptr<host::Picture> chain2() { return CachedPicture(cache::chain2_permapic, 169); }
-std::shared_ptr<host::Picture> highlight() {
-  return CachedPicture(cache::highlight_permapic, 170);
-}
-std::shared_ptr<host::Picture> lowlight1() {
-  return CachedPicture(cache::lowlight1_permapic, 171);
-}
-std::shared_ptr<host::Picture> lowlight2() {
-  return CachedPicture(cache::lowlight2_permapic, 172);
-}
+std::shared_ptr<host::Picture> highlight() { return CachedPicture(cache::highlight_permapic, 170); }
+std::shared_ptr<host::Picture> lowlight1() { return CachedPicture(cache::lowlight1_permapic, 171); }
+std::shared_ptr<host::Picture> lowlight2() { return CachedPicture(cache::lowlight2_permapic, 172); }
 
 void ReleaseMedia() {
   cache::chain_snd.reset();

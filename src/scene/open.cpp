@@ -16,8 +16,7 @@ std::shared_ptr<host::Picture> Reduced(std::shared_ptr<host::Picture>& field,
                                        const std::shared_ptr<host::Picture>& source) {
   field = host::NewPicture(kReducedWidth, kReducedHeight, 32);
   host::Deref(host::Deref(field).Graphics())
-      .DrawPicture(source, 0, 0, kReducedWidth, kReducedHeight, 0, 0, kSourceWidth,
-                   kSourceHeight);
+      .DrawPicture(source, 0, 0, kReducedWidth, kReducedHeight, 0, 0, kSourceWidth, kSourceHeight);
   return field;
 }
 

@@ -69,8 +69,8 @@ void SetUpCanvas(host::Canvas& c, host::Rect r, bool visible, host::RectControl*
   c.TabPanelIndex = 0;
 }
 
-void SetUpLabel(host::StaticText& t, host::Rect r, host::RectControl* parent,
-                bool lockLeftTopRight, const char* text) {
+void SetUpLabel(host::StaticText& t, host::Rect r, host::RectControl* parent, bool lockLeftTopRight,
+                const char* text) {
   t.Index = INT32_MIN;
   t.SetBounds(r);
   t.SetVisible(false);
@@ -129,10 +129,8 @@ void Window1::CreateControls0() {
         (this->*fn)();
       };
     else
-      host::Deref(Find<host::Timer>(row.name)).Action = [this, fn = row.withSender](
-                                                             host::Timer& sender) {
-        (this->*fn)(sender);
-      };
+      host::Deref(Find<host::Timer>(row.name)).Action =
+          [this, fn = row.withSender](host::Timer& sender) { (this->*fn)(sender); };
   };
   addTimer({"Timer4", 9000, &Window1::Timer4_Action, nullptr});
   addTimer({"Timer5", 100, nullptr, &Window1::Timer5_Action});

@@ -26,15 +26,15 @@ constexpr int kChainSound = 168, kOpeningSound = 169, kRainSound = 170;
 constexpr int kLitPicture = 168, kDarkPicture = 171;
 
 // Bytes that are no medium at all, and bytes that start as a JPEG and then go wrong.
-const std::uint8_t kNoise[] = {0x13, 0x37, 0x00, 0x42, 'n', 'o', 'i', 's',
+const std::uint8_t kNoise[] = {0x13, 0x37, 0x00, 0x42, 'n',  'o',  'i',  's',
                                'e',  0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
 const std::uint8_t kBrokenJpeg[] = {0xFF, 0xD8, 0xFF, 0x00, 1, 2, 3, 4, 5, 6, 7, 8};
 
 // What an undamaged first switch-on shows, to the millisecond after the pull.
 const std::vector<Step> kWholeShow = {
-    {0, "lighter2"},  {50, "lighter"},    {20075, "flash"}, {20100, "lighter"},
-    {20125, "flash"}, {20150, "lighter"}, {29275, "darker"}, {29375, "lighter"},
-    {29475, "darker"}, {32625, "flash"},  {32675, "none"},
+    {0, "lighter2"},   {50, "lighter"},    {20075, "flash"},  {20100, "lighter"},
+    {20125, "flash"},  {20150, "lighter"}, {29275, "darker"}, {29375, "lighter"},
+    {29475, "darker"}, {32625, "flash"},   {32675, "none"},
 };
 
 std::span<const std::uint8_t> Embedded(ResourceKind kind, int number) {
@@ -86,12 +86,14 @@ class FaultyMedia : public SceneTest {
   }
   int Plays(int id) const {
     int n = 0;
-    for (const auto& e : backend.Sounds()) n += e.kind == SoundEvent::Kind::Play && e.resourceId == id;
+    for (const auto& e : backend.Sounds())
+      n += e.kind == SoundEvent::Kind::Play && e.resourceId == id;
     return n;
   }
   int Stops(int id) const {
     int n = 0;
-    for (const auto& e : backend.Sounds()) n += e.kind == SoundEvent::Kind::Stop && e.resourceId == id;
+    for (const auto& e : backend.Sounds())
+      n += e.kind == SoundEvent::Kind::Stop && e.resourceId == id;
     return n;
   }
   bool AllBlack(const host::Picture& p, host::Rect r) const {
@@ -117,8 +119,8 @@ TEST_F(FaultyMedia, NoOpeningSoundLeavesTheSceneUnpreparedButAlive) {
   StartProgram();
   // Opening the scene ends at the missing sound, before any picture was asked for.
   EXPECT_EQ(cache::lowlight1_permapic, nullptr);
-  for (const auto& p : {window->darker, window->darker2, window->lighter, window->lighter2,
-                        window->flash})
+  for (const auto& p :
+       {window->darker, window->darker2, window->lighter, window->lighter2, window->flash})
     EXPECT_EQ(p, nullptr);
   EXPECT_EQ(Showing(), "none");
   EXPECT_EQ(Native().Showing().backColor, host::RGB(0, 0, 0));
@@ -314,7 +316,8 @@ class FaultWaysOut : public FaultyMedia, public ::testing::WithParamInterface<Da
   void Prepare() {
     for (const auto& r : GetParam().missing) LeaveOut(r.first, r.second);
     for (const auto& r : GetParam().noise) Spoil(r.first, r.second, kNoise);
-    for (const auto& r : GetParam().cutShort) Spoil(r.first, r.second, FirstPart(r.first, r.second, 4));
+    for (const auto& r : GetParam().cutShort)
+      Spoil(r.first, r.second, FirstPart(r.first, r.second, 4));
     ::testing::internal::CaptureStderr();  // damaged media report themselves; not our concern here
   }
   void TearDown() override {
@@ -358,21 +361,39 @@ TEST_P(FaultWaysOut, CreditsQuitLabelAndCtrlQStillWork) {
 
 const Damage kDamages[] = {
     {"NothingAtAll",
-     {{ResourceKind::Picture, 168}, {ResourceKind::Picture, 169}, {ResourceKind::Picture, 170},
-      {ResourceKind::Picture, 171}, {ResourceKind::Picture, 172}, {ResourceKind::Sound, 168},
-      {ResourceKind::Sound, 169}, {ResourceKind::Sound, 170}},
+     {{ResourceKind::Picture, 168},
+      {ResourceKind::Picture, 169},
+      {ResourceKind::Picture, 170},
+      {ResourceKind::Picture, 171},
+      {ResourceKind::Picture, 172},
+      {ResourceKind::Sound, 168},
+      {ResourceKind::Sound, 169},
+      {ResourceKind::Sound, 170}},
      {},
      {}},
-    {"NoSounds", {{ResourceKind::Sound, 168}, {ResourceKind::Sound, 169}, {ResourceKind::Sound, 170}},
-     {}, {}},
-    {"PicturesAreNoise", {},
-     {{ResourceKind::Picture, 168}, {ResourceKind::Picture, 169}, {ResourceKind::Picture, 170},
-      {ResourceKind::Picture, 171}, {ResourceKind::Picture, 172}},
+    {"NoSounds",
+     {{ResourceKind::Sound, 168}, {ResourceKind::Sound, 169}, {ResourceKind::Sound, 170}},
+     {},
      {}},
-    {"EverythingCutShort", {}, {},
-     {{ResourceKind::Picture, 168}, {ResourceKind::Picture, 169}, {ResourceKind::Picture, 170},
-      {ResourceKind::Picture, 171}, {ResourceKind::Picture, 172}, {ResourceKind::Sound, 168},
-      {ResourceKind::Sound, 169}, {ResourceKind::Sound, 170}}},
+    {"PicturesAreNoise",
+     {},
+     {{ResourceKind::Picture, 168},
+      {ResourceKind::Picture, 169},
+      {ResourceKind::Picture, 170},
+      {ResourceKind::Picture, 171},
+      {ResourceKind::Picture, 172}},
+     {}},
+    {"EverythingCutShort",
+     {},
+     {},
+     {{ResourceKind::Picture, 168},
+      {ResourceKind::Picture, 169},
+      {ResourceKind::Picture, 170},
+      {ResourceKind::Picture, 171},
+      {ResourceKind::Picture, 172},
+      {ResourceKind::Sound, 168},
+      {ResourceKind::Sound, 169},
+      {ResourceKind::Sound, 170}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Fault, FaultWaysOut, ::testing::ValuesIn(kDamages),
@@ -423,7 +444,8 @@ TEST_P(FaultShowOnScreen, WholeShowRunsToBlackWithPicturesOfTheRightSize) {
       EXPECT_EQ(view.backdrop->Height(), h);
     }
     const std::string name = NameOf(view.backdrop);
-    if (name != last) timeline.emplace_back(Native().Frames()[i].time / host::kMillis - pullMs, name);
+    if (name != last)
+      timeline.emplace_back(Native().Frames()[i].time / host::kMillis - pullMs, name);
     last = name;
   }
   EXPECT_EQ(timeline, kWholeShow);

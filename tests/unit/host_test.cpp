@@ -175,8 +175,8 @@ TEST_F(HostTest, EnterAndExitFollowThePointerAndChildrenAreNotLeavingTheParent) 
   driver.MoveTo(*window, 30, 10);  // onto the label inside the strip
   driver.MoveTo(*window, 200, 10);
   driver.MoveTo(*window, 200, 100);
-  EXPECT_EQ(window->log, (std::vector<std::string>{"enter strip", "enter label", "exit label",
-                                                   "exit strip"}));
+  EXPECT_EQ(window->log,
+            (std::vector<std::string>{"enter strip", "enter label", "exit label", "exit strip"}));
 }
 
 TEST_F(HostTest, ControlShownUnderAStillPointerIsEntered) {
@@ -227,16 +227,15 @@ TEST_F(HostTest, UnclaimedPressGetsNoRelease) {
   driver.Click(*window, 10, 10);
   window->backgroundClaims = false;
   driver.Click(*window, 300, 250);
-  EXPECT_EQ(window->log,
-            (std::vector<std::string>{"enter a", "exit a", "down window"}));
+  EXPECT_EQ(window->log, (std::vector<std::string>{"enter a", "exit a", "down window"}));
 }
 
 TEST_F(HostTest, LabelOverAClickAreaLeavesThePressToTheArea) {
   auto area = window->Area("area", {50, 50, 80, 12});
   window->Area("label", {55, 50, 80, 16}, area.get(), /*presses=*/false);
   driver.Click(*window, 60, 55);
-  EXPECT_EQ(window->log, (std::vector<std::string>{"enter area", "enter label", "down area",
-                                                   "up area"}));
+  EXPECT_EQ(window->log,
+            (std::vector<std::string>{"enter area", "enter label", "down area", "up area"}));
 }
 
 TEST_F(HostTest, HiddenControlTakesNoMouseAndIsLeft) {

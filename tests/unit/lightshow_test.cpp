@@ -65,9 +65,9 @@ TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
   driver->Advance(40000);
 
   const std::vector<Step> expected = {
-      {0, "lighter2"},     {50, "lighter"},    {20075, "flash"},   {20100, "lighter"},
-      {20125, "flash"},    {20150, "lighter"}, {29275, "darker"},  {29375, "lighter"},
-      {29475, "darker"},   {32625, "flash"},   {32675, "none"},
+      {0, "lighter2"},   {50, "lighter"},    {20075, "flash"},  {20100, "lighter"},
+      {20125, "flash"},  {20150, "lighter"}, {29275, "darker"}, {29375, "lighter"},
+      {29475, "darker"}, {32625, "flash"},   {32675, "none"},
   };
   EXPECT_EQ(Timeline(), expected);
   EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Played(50, kShowers)}));
@@ -109,7 +109,7 @@ TEST_F(LightShow, LaterSwitchOnGoesThroughTheDarkPullPicture) {
   Mark();
   PullAgain();  // a later switch-on
   driver->Advance(21000);
-  const std::vector<Step> expected = {{200, "darker2"}, {600, "lighter"}, {20625, "flash"},
+  const std::vector<Step> expected = {{200, "darker2"},   {600, "lighter"}, {20625, "flash"},
                                       {20650, "lighter"}, {20675, "flash"}, {20700, "lighter"}};
   EXPECT_EQ(Timeline(), expected);
   EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Played(600, kShowers)}));
@@ -122,7 +122,8 @@ TEST_F(LightShow, SwitchOffShowsThePullThenTheDarkAndStopsTheRain) {
   PullAgain();
   driver->Advance(60000);
   EXPECT_EQ(Timeline(), (std::vector<Step>{{150, "lighter2"}, {350, "darker"}}));
-  EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Stopped(350, kShowers)}));
+  EXPECT_EQ(SoundsSinceMark(),
+            (std::vector<SoundEvent>{Played(0, kChain), Stopped(350, kShowers)}));
   EXPECT_FALSE(window->fried);
   EXPECT_FALSE(window->enditall);
   EXPECT_TRUE(window->lit);
@@ -253,9 +254,9 @@ TEST_F(LightShow, ChainSoundPlaysOnEveryPullIncludingAfterDeath) {
   driver->Advance(29700);
   PullAgain();
   const auto& s = backend.Sounds();
-  EXPECT_EQ(std::count_if(s.begin(), s.end(),
-                          [](const SoundEvent& e) { return e.resourceId == kChain; }),
-            2);
+  EXPECT_EQ(
+      std::count_if(s.begin(), s.end(), [](const SoundEvent& e) { return e.resourceId == kChain; }),
+      2);
 }
 
 class LightShowUnprepared : public LightShow {

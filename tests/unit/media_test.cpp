@@ -74,8 +74,8 @@ TEST(Media, SoundsAreThereWithTheirLengths) {
     int number;
     double min, max;
   };
-  for (auto [number, min, max] : {Expected{168, 0.3, 0.8}, Expected{169, 1.0, 3.0},
-                                  Expected{170, 34.0, 60.0}}) {
+  for (auto [number, min, max] :
+       {Expected{168, 0.3, 0.8}, Expected{169, 1.0, 3.0}, Expected{170, 34.0, 60.0}}) {
     auto data = host::DecodeSound(number, EmbeddedResources().Find(ResourceKind::Sound, number));
     ASSERT_NE(data, nullptr) << number;
     EXPECT_GE(data->Seconds(), min) << number;

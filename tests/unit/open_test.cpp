@@ -25,9 +25,8 @@ class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<Scre
 TEST_P(OpenOnScreen, PicksThePictureSizeAndFitsTheChain) {
   const bool full = GetParam().fullSize;
   const int w = full ? 1920 : 1152, h = full ? 1280 : 768;
-  const std::shared_ptr<host::Picture> fields[] = {window->darker, window->darker2,
-                                                   window->lighter, window->lighter2,
-                                                   window->flash};
+  const std::shared_ptr<host::Picture> fields[] = {window->darker, window->darker2, window->lighter,
+                                                   window->lighter2, window->flash};
   const std::shared_ptr<host::Picture> embedded[] = {lowlight1(), lowlight2(), chain1(), chain2(),
                                                      highlight()};
   for (int i = 0; i < 5; ++i) {
@@ -45,18 +44,16 @@ TEST_P(OpenOnScreen, PicksThePictureSizeAndFitsTheChain) {
   EXPECT_EQ(backend.Sounds()[0].resourceId, 169);
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, OpenOnScreen,
-                         ::testing::Values(ScreenCase{{1152, 768}, false},
-                                           ScreenCase{{1024, 768}, false},
-                                           ScreenCase{{640, 480}, false},
-                                           ScreenCase{{1152, 769}, true},
-                                           ScreenCase{{1153, 768}, true},
-                                           ScreenCase{{2560, 1440}, true},
-                                           ScreenCase{{7680, 4320}, true}),
-                         [](const auto& info) {
-                           return std::to_string(info.param.screen.width) + "x" +
-                                  std::to_string(info.param.screen.height);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Screens, OpenOnScreen,
+    ::testing::Values(ScreenCase{{1152, 768}, false}, ScreenCase{{1024, 768}, false},
+                      ScreenCase{{640, 480}, false}, ScreenCase{{1152, 769}, true},
+                      ScreenCase{{1153, 768}, true}, ScreenCase{{2560, 1440}, true},
+                      ScreenCase{{7680, 4320}, true}),
+    [](const auto& info) {
+      return std::to_string(info.param.screen.width) + "x" +
+             std::to_string(info.param.screen.height);
+    });
 
 class OpenOnSmallScreen : public SceneTest {
  protected:
@@ -75,9 +72,11 @@ TEST_F(OpenOnSmallScreen, ReducedPicturesAreTheWholeSceneScaled) {
         for (int shift : {0, 8, 16}) {
           double a = 0, b = 0;
           for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 48; ++x) a += (reduced->Pixel(bx * 48 + x, by * 48 + y) >> shift) & 255;
+            for (int x = 0; x < 48; ++x)
+              a += (reduced->Pixel(bx * 48 + x, by * 48 + y) >> shift) & 255;
           for (int y = 0; y < 80; ++y)
-            for (int x = 0; x < 80; ++x) b += (source->Pixel(bx * 80 + x, by * 80 + y) >> shift) & 255;
+            for (int x = 0; x < 80; ++x)
+              b += (source->Pixel(bx * 80 + x, by * 80 + y) >> shift) & 255;
           worst = std::max(worst, std::abs(a / (48 * 48) - b / (80 * 80)));
         }
     EXPECT_LT(worst, 4.0);

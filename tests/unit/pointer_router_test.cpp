@@ -38,11 +38,21 @@ std::vector<std::string> Describe(const std::deque<InputEvent>& events) {
   for (const auto& e : events) {
     std::string s;
     switch (e.type) {
-      case InputEvent::Type::MouseMove: s = "move"; break;
-      case InputEvent::Type::MouseDown: s = "down"; break;
-      case InputEvent::Type::MouseUp: s = "up"; break;
-      case InputEvent::Type::MouseLeave: s = "leave"; break;
-      default: s = "other"; break;
+      case InputEvent::Type::MouseMove:
+        s = "move";
+        break;
+      case InputEvent::Type::MouseDown:
+        s = "down";
+        break;
+      case InputEvent::Type::MouseUp:
+        s = "up";
+        break;
+      case InputEvent::Type::MouseLeave:
+        s = "leave";
+        break;
+      default:
+        s = "other";
+        break;
     }
     // Appended piece by piece: GCC 12's optimiser warns falsely on `" " + std::to_string(...)`.
     s += ' ';
@@ -80,9 +90,9 @@ TEST_F(Router, PressKeepsMovesAndReleaseOutsideWithRealCoordinates) {
   router.Leave(2, out);
   router.Motion(2, 0, 0, true, out);
   router.Release(0, 0, 0, out);
-  EXPECT_EQ(Describe(out), (std::vector<std::string>{"move 2 50,50", "down 2 50,50",
-                                                     "move 2 -460,-100", "up 2 -460,-100",
-                                                     "leave 2"}));
+  EXPECT_EQ(Describe(out),
+            (std::vector<std::string>{"move 2 50,50", "down 2 50,50", "move 2 -460,-100",
+                                      "up 2 -460,-100", "leave 2"}));
   EXPECT_EQ(router.PressedWindow(), 0);
 }
 

@@ -80,7 +80,9 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
   Spot Inside(const host::Rect& r) {
     return {Uniform(r.left, r.left + r.width - 1), Uniform(r.top, r.top + r.height - 1)};
   }
-  host::Rect Bounds(const char* name) const { return window->Find<host::RectControl>(name)->Bounds(); }
+  host::Rect Bounds(const char* name) const {
+    return window->Find<host::RectControl>(name)->Bounds();
+  }
 
   // Points where something happens come up far more often than their share of the screen.
   Spot PickSpot() {
@@ -102,7 +104,8 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
       if (roll < 57) return on("Canvas2");  // the photographer
       return Inside(box);
     }
-    if (roll < 70) return {Uniform(0, screen.width - 1), Uniform(0, 40)};  // across the strip's edge
+    if (roll < 70)
+      return {Uniform(0, screen.width - 1), Uniform(0, 40)};  // across the strip's edge
     return {Uniform(0, screen.width - 1), Uniform(0, screen.height - 1)};
   }
 
@@ -246,8 +249,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     quitExpected_ = onMain && (target == Target::QuitLabel ||
                                (target == Target::Background && window->enditall));
     pullExpected_ = onMain && target == Target::Chain;
-    Do(std::string(onMain ? "" : "box ") + "release " + std::to_string(x) + "," +
-           std::to_string(y),
+    Do(std::string(onMain ? "" : "box ") + "release " + std::to_string(x) + "," + std::to_string(y),
        [&] { driver->Release(WindowAt(where), x, y); });
     held_ = {};
     if (onMain && target == Target::AboutLabel) {
@@ -344,7 +346,8 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     Expect(window->enditall || !seen_.enditall, when + "enditall went back to false");
     Expect(window->lit || !window->fried, when + "the light died without ever being lit");
     auto chain = window->Find<host::RectControl>("Canvas2");
-    Expect(!chain->Visible() || seen_.chainVisible, when + "the chain came back after the blackout");
+    Expect(!chain->Visible() || seen_.chainVisible,
+           when + "the chain came back after the blackout");
     seen_.lit = window->lit;
     seen_.fried = window->fried;
     seen_.enditall = window->enditall;
@@ -386,8 +389,9 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     }
     if (box_.made) {
       Expect(Box() != nullptr, "the credits box went away");
-      if (Box()) Expect(backend.NativeFor(*Box())->Shown() == box_.shown,
-                        box_.shown ? "the credits box is not shown" : "the credits box is still shown");
+      if (Box())
+        Expect(backend.NativeFor(*Box())->Shown() == box_.shown,
+               box_.shown ? "the credits box is not shown" : "the credits box is still shown");
     } else {
       Expect(Box() == nullptr, "a credits box appeared without a click on About");
     }
@@ -401,11 +405,12 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     const bool overStrip = onMain && Bounds("Canvas1").Contains(pointer_.x, pointer_.y);
     std::vector<std::string> labels;
     for (const auto& l : shown.labels) labels.push_back(l.text);
-    Expect(labels == (overStrip ? std::vector<std::string>{"Quit", "About"}
-                                : std::vector<std::string>{}),
+    Expect(labels ==
+               (overStrip ? std::vector<std::string>{"Quit", "About"} : std::vector<std::string>{}),
            overStrip ? "the strip's labels are not shown over the strip"
                      : "the strip's labels are shown away from the strip");
-    const bool overChain = onMain && chain->Visible() && chain->Bounds().Contains(pointer_.x, pointer_.y);
+    const bool overChain =
+        onMain && chain->Visible() && chain->Bounds().Contains(pointer_.x, pointer_.y);
     Expect((Native().Cursor() == host::CursorKind::HandOpen) == overChain,
            overChain ? "no open hand over the chain" : "open hand away from the chain");
   }
@@ -422,22 +427,32 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     const host::Micros start = backend.Now();
     const auto began = std::chrono::steady_clock::now();
     Opened();
-    while (!broken_ && (events_ < kMinEvents ||
-                        (backend.Now() - start) / 3.6e9 < kMinVirtualHours)) {
+    while (!broken_ &&
+           (events_ < kMinEvents || (backend.Now() - start) / 3.6e9 < kMinVirtualHours)) {
       quitExpected_ = pullExpected_ = false;
       const int roll = Uniform(0, 99);
       if (held_.active) {
-        if (roll < 35) Move(PickSpot());
-        else if (roll < 75) Release();
-        else if (roll < 80) Key();
-        else Wait();
+        if (roll < 35)
+          Move(PickSpot());
+        else if (roll < 75)
+          Release();
+        else if (roll < 80)
+          Key();
+        else
+          Wait();
       } else {
-        if (roll < 42) Move(PickSpot());
-        else if (roll < 62) Press();
-        else if (roll < 65) Leave();
-        else if (roll < 67) StrayRelease();
-        else if (roll < 77) Key();
-        else Wait();
+        if (roll < 42)
+          Move(PickSpot());
+        else if (roll < 62)
+          Press();
+        else if (roll < 65)
+          Leave();
+        else if (roll < 67)
+          StrayRelease();
+        else if (roll < 77)
+          Key();
+        else
+          Wait();
       }
       CheckAfterEvent();
       if (broken_) break;
@@ -489,12 +504,10 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
 
 TEST_P(SoakRun, RandomInputKeepsTheSceneConsistent) { RunSeed(); }
 
-INSTANTIATE_TEST_SUITE_P(Soak, SoakRun, ::testing::ValuesIn(kSeeds),
-                         [](const auto& info) {
-                           return "seed" + std::to_string(info.param.seed) + "_" +
-                                  std::to_string(info.param.screen.width) + "x" +
-                                  std::to_string(info.param.screen.height);
-                         });
+INSTANTIATE_TEST_SUITE_P(Soak, SoakRun, ::testing::ValuesIn(kSeeds), [](const auto& info) {
+  return "seed" + std::to_string(info.param.seed) + "_" + std::to_string(info.param.screen.width) +
+         "x" + std::to_string(info.param.screen.height);
+});
 
 }  // namespace
 }  // namespace lumorra::testing

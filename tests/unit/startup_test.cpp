@@ -59,8 +59,7 @@ TEST_F(StartUp, MenuTreeHasQuitAndTheEditCommandsInOrder) {
     edit.push_back(item->Text + "|" + item->KeyboardShortcut + "|" +
                    (item->AutoEnable ? "on" : "off"));
   EXPECT_EQ(edit, (std::vector<std::string>{"Undo|Cmd+Z|off", "-||off", "Cut|Cmd+X|off",
-                                            "Copy|Cmd+C|off", "Paste|Cmd+V|off",
-                                            "Clear||off"}));
+                                            "Copy|Cmd+C|off", "Paste|Cmd+V|off", "Clear||off"}));
 }
 
 TEST_F(StartUp, WindowMenuOperationsSearchTheWholeTree) {
@@ -99,8 +98,8 @@ TEST_F(StartUp, SeventeenControlsWithTheirKindsPlacesAndPeriods) {
   EXPECT_EQ(window->Find<host::StaticText>("StaticText2")->TextSize, 14);
 
   const std::pair<const char*, int> timers[] = {
-      {"Timer4", 9000},   {"Timer5", 100},    {"Timer2", 20000}, {"Timer3", 25},
-      {"Timer1", 600},    {"Timer6", 3000},   {"Timer7", 50},    {"Timer8", 0},
+      {"Timer4", 9000},   {"Timer5", 100},     {"Timer2", 20000},   {"Timer3", 25},
+      {"Timer1", 600},    {"Timer6", 3000},    {"Timer7", 50},      {"Timer8", 0},
       {"TimerTen", 200},  {"chaintimer1", 50}, {"Timershort", 150}, {"Timer9", 200},
       {"TimerFried", 500}};
   for (const auto& [name, period] : timers) {
@@ -112,10 +111,10 @@ TEST_F(StartUp, SeventeenControlsWithTheirKindsPlacesAndPeriods) {
   EXPECT_EQ(window->Controls().size(), 17u);
   std::vector<std::string> order;
   for (const auto& c : window->Controls()) order.push_back(c->Name());
-  EXPECT_EQ(order, (std::vector<std::string>{
-                       "Canvas1", "StaticText1", "Timer4", "Timer5", "Timer2", "Timer3",
-                       "Timer1", "Timer6", "Timer7", "Timer8", "TimerTen", "Canvas2",
-                       "chaintimer1", "StaticText2", "Timershort", "Timer9", "TimerFried"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"Canvas1", "StaticText1", "Timer4", "Timer5", "Timer2",
+                                             "Timer3", "Timer1", "Timer6", "Timer7", "Timer8",
+                                             "TimerTen", "Canvas2", "chaintimer1", "StaticText2",
+                                             "Timershort", "Timer9", "TimerFried"}));
   EXPECT_LT(runtime->NextDeadline(), 0) << "no timer runs after start-up";
 }
 

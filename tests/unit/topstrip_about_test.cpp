@@ -81,9 +81,9 @@ TEST_F(TopStrip, AboutTwiceGivesOneBoxCentredAboveTheScene) {
   EXPECT_EQ(BoxNative().Showing().backColor, host::RGB(0, 0, 0));
   std::vector<std::string> texts;
   for (const auto& l : BoxNative().Showing().labels) texts.push_back(l.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{
-                       "Lumorra by\r\r\rThanks to\r\rfor the original photograph.", "Pellimore",
-                       "Corvane"}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"Lumorra by\r\r\rThanks to\r\rfor the original photograph.",
+                                      "Pellimore", "Corvane"}));
 }
 
 TEST_F(TopStrip, BoxHidesFiveSecondsAfterItWasMadeNotAfterItWasShownAgain) {

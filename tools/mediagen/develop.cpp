@@ -235,9 +235,7 @@ std::vector<float> computeGlow(const std::vector<float>& img, const Shot& shot) 
 
 }  // namespace
 
-void defocusRoom(Plane& p, double sigma) {
-  blur3(p.px, p.w, p.h, sigma, 0, 0, p.w, p.h);
-}
+void defocusRoom(Plane& p, double sigma) { blur3(p.px, p.w, p.h, sigma, 0, 0, p.w, p.h); }
 
 std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
                              std::vector<float>* glowCache) {

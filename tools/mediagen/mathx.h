@@ -36,47 +36,29 @@ struct V3 {
     return *this;
   }
 };
-inline constexpr V3 operator*(double s, const V3& v) {
-  return v * s;
-}
-inline constexpr double dot(const V3& a, const V3& b) {
-  return a.x * b.x + a.y * b.y + a.z * b.z;
-}
+inline constexpr V3 operator*(double s, const V3& v) { return v * s; }
+inline constexpr double dot(const V3& a, const V3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline constexpr V3 cross(const V3& a, const V3& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-inline double len(const V3& a) {
-  return std::sqrt(dot(a, a));
-}
+inline double len(const V3& a) { return std::sqrt(dot(a, a)); }
 inline V3 norm(const V3& a) {
   double l = len(a);
   return l > 0 ? a / l : V3{0, 0, 0};
 }
-inline V3 reflect(const V3& d, const V3& n) {
-  return d - n * (2.0 * dot(d, n));
-}
-inline double luma(const V3& c) {
-  return 0.2126 * c.x + 0.7152 * c.y + 0.0722 * c.z;
-}
+inline V3 reflect(const V3& d, const V3& n) { return d - n * (2.0 * dot(d, n)); }
+inline double luma(const V3& c) { return 0.2126 * c.x + 0.7152 * c.y + 0.0722 * c.z; }
 
 using Col = V3;
 
-inline double clamp01(double v) {
-  return v < 0 ? 0 : (v > 1 ? 1 : v);
-}
-inline double mix(double a, double b, double t) {
-  return a + (b - a) * t;
-}
-inline V3 mix(const V3& a, const V3& b, double t) {
-  return a + (b - a) * t;
-}
+inline double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+inline double mix(double a, double b, double t) { return a + (b - a) * t; }
+inline V3 mix(const V3& a, const V3& b, double t) { return a + (b - a) * t; }
 inline double smoothstep(double e0, double e1, double x) {
   double t = clamp01((x - e0) / (e1 - e0));
   return t * t * (3 - 2 * t);
 }
-inline double sq(double v) {
-  return v * v;
-}
+inline double sq(double v) { return v * v; }
 
 // ---- hashing ------------------------------------------------------------------------------
 
@@ -102,12 +84,8 @@ inline uint64_t hashp(uint64_t a, uint64_t b, uint64_t c, uint64_t seed) {
   return mix64(mix64(mix64(seed ^ a) ^ b) ^ c);
 }
 // Uniform in [0,1) from the top 53 bits.
-inline double u01(uint64_t h) {
-  return static_cast<double>(h >> 11) * (1.0 / 9007199254740992.0);
-}
-inline double u01(uint32_t h) {
-  return static_cast<double>(h) * (1.0 / 4294967296.0);
-}
+inline double u01(uint64_t h) { return static_cast<double>(h >> 11) * (1.0 / 9007199254740992.0); }
+inline double u01(uint32_t h) { return static_cast<double>(h) * (1.0 / 4294967296.0); }
 
 // Cheap approximately normal variate (Irwin-Hall of four uniforms) from one 64-bit hash.
 inline double gauss(uint64_t h) {
@@ -175,8 +153,6 @@ inline double fbm(double x, double y, double octaves, uint32_t seed, double gain
 }
 
 // Value in [0,1) that is constant over unit cells; used for per-plank / per-book variation.
-inline double cellRand(int a, int b, uint32_t seed) {
-  return u01(hash2i(a, b, seed));
-}
+inline double cellRand(int a, int b, uint32_t seed) { return u01(hash2i(a, b, seed)); }
 
 }  // namespace mg

@@ -259,8 +259,7 @@ bool mayOcclude(const V3& p, const V3& q, double pad) {
   V3 e{pad, pad, pad};
   const auto& gb = groupBounds();
   for (int g = 0; g < kGroups; ++g)
-    if (segTouchesBox(gb[g].first - e, gb[g].second + e, p, inv, L))
-      return true;
+    if (segTouchesBox(gb[g].first - e, gb[g].second + e, p, inv, L)) return true;
   return segTouchesBox(kChairBounds.first - e, kChairBounds.second + e, p, inv, L);
 }
 
@@ -695,8 +694,7 @@ Hit traceRoom(const V3& o, const V3& d) {
   V3 inv{1.0 / d.x, 1.0 / d.y, 1.0 / d.z};
   bool near[kGroups];
   const auto& gb = groupBounds();
-  for (int g = 0; g < kGroups; ++g)
-    near[g] = segTouchesBox(gb[g].first, gb[g].second, o, inv, h.t);
+  for (int g = 0; g < kGroups; ++g) near[g] = segTouchesBox(gb[g].first, gb[g].second, o, inv, h.t);
   for (const Box& b : boxes()) {
     if (!near[b.group]) continue;
     double t;

@@ -65,9 +65,7 @@ std::vector<float> toFloat(const std::vector<double>& x, double gain) {
   return out;
 }
 
-double dbToLin(double db) {
-  return std::pow(10.0, db / 20.0);
-}
+double dbToLin(double db) { return std::pow(10.0, db / 20.0); }
 
 // Raised-cosine fade in over [0, a) and out over the last b seconds.
 void fades(std::vector<double>& x, double a, double b) {

@@ -46,20 +46,14 @@ inline const Mat3& camToRoom() {
   }();
   return M;
 }
-inline V3 toRoom(const V3& v) {
-  return camToRoom() * v;
-}
+inline V3 toRoom(const V3& v) { return camToRoom() * v; }
 
 // ---- lamp placement (camera space, authored in pixels at kLampDepth) ---------------------
 
 constexpr double kLampDepth = 0.9;
 constexpr double kPx = kLampDepth / kF;  // metres per pixel at the lamp
-constexpr double LX(double u) {
-  return (u - kCx) * kPx;
-}
-constexpr double LY(double v) {
-  return (kCy - v) * kPx;
-}
+constexpr double LX(double u) { return (u - kCx) * kPx; }
+constexpr double LY(double v) { return (kCy - v) * kPx; }
 constexpr double kAxisU = 190.0;  // holder axis
 constexpr double kLampZ = -kLampDepth;
 constexpr double kFilV = 190.0;  // filament centre
@@ -83,9 +77,7 @@ inline double ggx(double nh, double a) {
   double dd = nh * nh * (a2 - 1) + 1;
   return a2 / (kPi * dd * dd);
 }
-inline double schlick(double f0, double c) {
-  return f0 + (1 - f0) * std::pow(1 - clamp01(c), 5);
-}
+inline double schlick(double f0, double c) { return f0 + (1 - f0) * std::pow(1 - clamp01(c), 5); }
 
 inline bool hitSphere(const V3& o, const V3& d, const V3& c, double r, double tmax, double& t) {
   V3 oc = o - c;

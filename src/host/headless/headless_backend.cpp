@@ -75,9 +75,8 @@ bool HeadlessBackend::PollEvent(InputEvent& event) {
 std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(const NativeWindowSpec& spec) {
   auto window = std::make_unique<HeadlessWindow>(*this, nextId_++, spec);
   windows_.push_back(window.get());
-  return std::make_unique<OwnedWindow>(
-      *this, std::move(window),
-      [](HeadlessBackend& b, HeadlessWindow* w) { b.Forget(w); });
+  return std::make_unique<OwnedWindow>(*this, std::move(window),
+                                       [](HeadlessBackend& b, HeadlessWindow* w) { b.Forget(w); });
 }
 
 void HeadlessBackend::Forget(HeadlessWindow* window) {
@@ -95,9 +94,7 @@ HeadlessWindow* HeadlessBackend::NativeFor(const Window& window) const {
   return nullptr;
 }
 
-int Driver::IdOf(const Window& window) const {
-  return window.Native() ? window.Native()->Id() : 0;
-}
+int Driver::IdOf(const Window& window) const { return window.Native() ? window.Native()->Id() : 0; }
 
 void Driver::Send(const InputEvent& event) {
   backend_.Push(event);

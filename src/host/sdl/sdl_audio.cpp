@@ -177,9 +177,7 @@ void AudioEngine::Stop(int channel) {
   Mix_HaltChannel(channel);  // a play that was cut short reports its end like any other
 }
 
-void AudioEngine::OnChannelFinished() {
-  ArmIdleClose();
-}
+void AudioEngine::OnChannelFinished() { ArmIdleClose(); }
 
 Micros AudioEngine::CloseWakeup(Micros now, Micros next) const {
   if (!open_ || closeDeadline_ < 0) return -1;

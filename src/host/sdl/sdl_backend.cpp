@@ -450,9 +450,7 @@ Size SdlBackend::MainScreenSize() {
   return {bounds.w, bounds.h};
 }
 
-Micros SdlBackend::Now() {
-  return Clock();
-}
+Micros SdlBackend::Now() { return Clock(); }
 
 bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
   std::deque<InputEvent>& pending = context_->pending;
