@@ -7,7 +7,7 @@
 // device has closed again (at most 20 s), or for MS ms when given.
 //
 // Reported:
-//  - timer lateness: for every Action, the time it finished running minus its deadline;
+//  - timer lateness: for every Action, the time it started running minus its deadline;
 //  - when the lit picture, the last flash and the black screen reached the screen, against
 //    the moments the show is written for (+50 ms, +32625 ms and +32675 ms after the pull);
 //  - with SDL_AUDIODRIVER=disk and SDL_DISKAUDIOFILE set: the delay from the lit picture
@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
     ++count;
     worst = count == 1 ? l : std::max(worst, l);
   }
-  std::printf("\ntimer lateness (Action finished minus deadline), %zu Actions\n", late.size());
+  std::printf("\ntimer lateness (Action started minus deadline), %zu Actions\n", late.size());
   std::printf("| timers | count | median ms | p99 ms | max ms |\n|---|---|---|---|---|\n");
   std::printf("| all | %zu | %.3f | %.3f | %.3f |\n", late.size(), bench::Median(late),
               bench::Percentile(late, 0.99), bench::Max(late));
