@@ -7,7 +7,7 @@ here=$(dirname "$0")
 build=${1:?usage: $0 path/to/build}
 echo "date: $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs, $(uname -r)"
 status=0
-for b in idle startup swap audio show; do
+for b in idle startup swap show; do
   echo
   echo "##### $b"
   bash "$here/$b.sh" "$build" || status=1

@@ -76,37 +76,3 @@ awk -v h="$hwm" -v r="$rss" -v f="$fhwm" 'BEGIN {
   printf " (now %.1f MiB); feh: %.1f MiB\n", r / 1024, f / 1024
   printf "goal: peak RSS <= 90 MB -> %s\n", h * 1.024 / 1000 <= 90 ? "met" : "MISSED" }'
 echo "resident now: $parts"
-
-# Where the time goes: the same start-up steps, timed from inside (see startup_bench.cpp).
-if [ -x "$BENCH_BIN/lumorra_startup_bench" ]; then
-  AT[breakdown]=0,0
-  for i in $(seq 5); do
-    : >"$WORK/breakdown.log"
-    line=$(probe breakdown -- "$BENCH_BIN/lumorra_startup_bench") || fail "breakdown: no picture"
-    grep '^| [^s-]' "$WORK/breakdown.log" | grep -v '^| start-up step' >>"$WORK/steps.txt" || true
-    echo "match_ms $(kv match_ms "$line")" >>"$WORK/steps.txt"
-  done
-  echo "start-up steps, median of 5 runs (ms; the last column is from spawn)"
-  echo "| step | ms | ends at |"
-  echo "|---|---|---|"
-  awk -F'|' '
-    /^match_ms/ { split($0, a, " "); m[++nm] = a[2]; next }
-    { name = $2; gsub(/^ +| +$/, "", name)
-      if (!(name in seen)) { seen[name] = 1; order[++no] = name }
-      d[name, ++c[name]] = $3 + 0; e[name, c[name]] = $4 + 0 }
-    function med(arr, key, n,   i, j, t, v) {
-      for (i = 1; i <= n; i++) v[i] = arr[key, i]
-      for (i = 1; i <= n; i++)
-        for (j = i + 1; j <= n; j++)
-          if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
-      return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
-    END {
-      for (k = 1; k <= no; k++) {
-        n = order[k]
-        printf "| %s | %.1f | %.1f |\n", n, med(d, n, c[n]), med(e, n, c[n])
-      }
-      for (i = 1; i <= nm; i++) mm[1, i] = m[i]
-      printf "| on the screen (probe) | | %.1f |\n", med(mm, 1, nm) }' "$WORK/steps.txt"
-  sed -n 's/^one fresh/one fresh/p' "$WORK/breakdown.log"
-fi
-machine_busy_report

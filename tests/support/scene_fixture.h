@@ -8,6 +8,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "about/aboutwin.h"
 #include "app/app.h"
@@ -16,6 +18,15 @@
 #include "scene/window1.h"
 
 namespace lumorra::testing {
+
+using Step = std::pair<long, std::string>;  // ms after a moment, picture shown then
+
+// What the first switch-on shows, to the millisecond after the pull.
+inline const std::vector<Step> kWholeShow = {
+    {0, "lighter2"},   {50, "lighter"},    {20075, "flash"},  {20100, "lighter"},
+    {20125, "flash"},  {20150, "lighter"}, {29275, "darker"}, {29375, "lighter"},
+    {29475, "darker"}, {32625, "flash"},   {32675, "none"},
+};
 
 class SceneTest : public ::testing::Test {
  protected:
@@ -57,6 +68,27 @@ class SceneTest : public ::testing::Test {
     return "other";
   }
   host::headless::HeadlessWindow& Native() const { return *backend.NativeFor(*window); }
+
+  // Every change of the picture shown from frame `frame` on, in ms after `fromMs`.
+  std::vector<Step> TimelineFrom(std::size_t frame, long fromMs) const {
+    std::vector<Step> steps;
+    const auto& frames = Native().Frames();
+    std::string last = frame > 0 ? NameOf(frames[frame - 1].view.backdrop) : "";
+    for (std::size_t i = frame; i < frames.size(); ++i) {
+      std::string name = NameOf(frames[i].view.backdrop);
+      if (name == last) continue;
+      steps.emplace_back(frames[i].time / host::kMillis - fromMs, name);
+      last = name;
+    }
+    return steps;
+  }
+
+  // The credits box, once "About" has made it.
+  std::shared_ptr<AboutWin> Box() const {
+    for (const auto& w : runtime->Windows())
+      if (auto box = std::dynamic_pointer_cast<AboutWin>(w)) return box;
+    return nullptr;
+  }
 
   // The middle of the chain, wherever the scene placed it.
   void PullChain() {

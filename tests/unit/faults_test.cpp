@@ -20,7 +20,6 @@ namespace {
 
 using host::ResourceKind;
 using host::headless::SoundEvent;
-using Step = std::pair<long, std::string>;  // ms after the pull, picture shown
 
 constexpr int kChainSound = 168, kOpeningSound = 169, kRainSound = 170;
 constexpr int kLitPicture = 168, kDarkPicture = 171;
@@ -29,13 +28,6 @@ constexpr int kLitPicture = 168, kDarkPicture = 171;
 const std::uint8_t kNoise[] = {0x13, 0x37, 0x00, 0x42, 'n',  'o',  'i',  's',
                                'e',  0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
 const std::uint8_t kBrokenJpeg[] = {0xFF, 0xD8, 0xFF, 0x00, 1, 2, 3, 4, 5, 6, 7, 8};
-
-// What an undamaged first switch-on shows, to the millisecond after the pull.
-const std::vector<Step> kWholeShow = {
-    {0, "lighter2"},   {50, "lighter"},    {20075, "flash"},  {20100, "lighter"},
-    {20125, "flash"},  {20150, "lighter"}, {29275, "darker"}, {29375, "lighter"},
-    {29475, "darker"}, {32625, "flash"},   {32675, "none"},
-};
 
 std::span<const std::uint8_t> Embedded(ResourceKind kind, int number) {
   return EmbeddedResources().Find(kind, number);
@@ -71,19 +63,6 @@ class FaultyMedia : public SceneTest {
     Start();
   }
 
-  // Every change of the picture shown since the pull at `pullMs`.
-  std::vector<Step> TimelineFrom(std::size_t frame, long pullMs) const {
-    std::vector<Step> steps;
-    const auto& frames = Native().Frames();
-    std::string last = frame > 0 ? NameOf(frames[frame - 1].view.backdrop) : "";
-    for (std::size_t i = frame; i < frames.size(); ++i) {
-      std::string name = NameOf(frames[i].view.backdrop);
-      if (name == last) continue;
-      steps.emplace_back(frames[i].time / host::kMillis - pullMs, name);
-      last = name;
-    }
-    return steps;
-  }
   int Plays(int id) const {
     int n = 0;
     for (const auto& e : backend.Sounds())
@@ -181,19 +160,6 @@ TEST_F(FaultyMedia, NoRainSoundRunsTheWholeShowSilently) {
   ASSERT_TRUE(window->enditall);
   driver->Click(*window, 900, 600);
   EXPECT_TRUE(runtime->QuitRequested());
-}
-
-TEST_F(FaultyMedia, NoRainSoundStillSwitchesOffToTheDark) {
-  LeaveOut(ResourceKind::Sound, kRainSound);
-  StartProgram();
-  PullChain();
-  driver->Advance(5000);
-  PullAgain();
-  driver->Advance(1000);
-  // The dark picture is set before the missing rain would have been stopped.
-  EXPECT_EQ(Showing(), "darker");
-  EXPECT_FALSE(window->fried);
-  EXPECT_LT(runtime->NextDeadline(), 0);
 }
 
 TEST_F(FaultyMedia, CutShortRainSoundPlaysWhatItHas) {
@@ -324,11 +290,6 @@ class FaultWaysOut : public FaultyMedia, public ::testing::WithParamInterface<Da
     FaultyMedia::TearDown();
     ::testing::internal::GetCapturedStderr();
   }
-  std::shared_ptr<AboutWin> Box() const {
-    for (const auto& w : runtime->Windows())
-      if (auto box = std::dynamic_pointer_cast<AboutWin>(w)) return box;
-    return nullptr;
-  }
 };
 
 TEST_P(FaultWaysOut, CreditsQuitLabelAndCtrlQStillWork) {
@@ -359,110 +320,29 @@ TEST_P(FaultWaysOut, CreditsQuitLabelAndCtrlQStillWork) {
   EXPECT_EQ(runtime->ExitStatus(), 0);
 }
 
+using Resources = std::vector<std::pair<ResourceKind, int>>;
+const Resources kPictures = {{ResourceKind::Picture, 168},
+                             {ResourceKind::Picture, 169},
+                             {ResourceKind::Picture, 170},
+                             {ResourceKind::Picture, 171},
+                             {ResourceKind::Picture, 172}};
+const Resources kSounds = {
+    {ResourceKind::Sound, 168}, {ResourceKind::Sound, 169}, {ResourceKind::Sound, 170}};
+Resources Both() {
+  Resources all = kPictures;
+  all.insert(all.end(), kSounds.begin(), kSounds.end());
+  return all;
+}
+
 const Damage kDamages[] = {
-    {"NothingAtAll",
-     {{ResourceKind::Picture, 168},
-      {ResourceKind::Picture, 169},
-      {ResourceKind::Picture, 170},
-      {ResourceKind::Picture, 171},
-      {ResourceKind::Picture, 172},
-      {ResourceKind::Sound, 168},
-      {ResourceKind::Sound, 169},
-      {ResourceKind::Sound, 170}},
-     {},
-     {}},
-    {"NoSounds",
-     {{ResourceKind::Sound, 168}, {ResourceKind::Sound, 169}, {ResourceKind::Sound, 170}},
-     {},
-     {}},
-    {"PicturesAreNoise",
-     {},
-     {{ResourceKind::Picture, 168},
-      {ResourceKind::Picture, 169},
-      {ResourceKind::Picture, 170},
-      {ResourceKind::Picture, 171},
-      {ResourceKind::Picture, 172}},
-     {}},
-    {"EverythingCutShort",
-     {},
-     {},
-     {{ResourceKind::Picture, 168},
-      {ResourceKind::Picture, 169},
-      {ResourceKind::Picture, 170},
-      {ResourceKind::Picture, 171},
-      {ResourceKind::Picture, 172},
-      {ResourceKind::Sound, 168},
-      {ResourceKind::Sound, 169},
-      {ResourceKind::Sound, 170}}},
+    {"NothingAtAll", Both(), {}, {}},
+    {"NoSounds", kSounds, {}, {}},
+    {"PicturesAreNoise", {}, kPictures, {}},
+    {"EverythingCutShort", {}, {}, Both()},
 };
 
 INSTANTIATE_TEST_SUITE_P(Fault, FaultWaysOut, ::testing::ValuesIn(kDamages),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// ---- Screens from the smallest to the largest -------------------------------------------
-
-class FaultShowOnScreen : public SceneTest, public ::testing::WithParamInterface<host::Size> {
- protected:
-  FaultShowOnScreen() : SceneTest(GetParam()) {}
-};
-
-TEST_P(FaultShowOnScreen, WholeShowRunsToBlackWithPicturesOfTheRightSize) {
-  const host::Size screen = GetParam();
-  const bool full = screen.width > 1152 || screen.height > 768;
-  const int w = full ? 1920 : 1152, h = full ? 1280 : 768;
-
-  // The credits box sits in the middle of whatever screen there is.
-  driver->Click(*window, 120, 12);
-  std::shared_ptr<AboutWin> box;
-  for (const auto& win : runtime->Windows())
-    if (auto b = std::dynamic_pointer_cast<AboutWin>(win)) box = b;
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(backend.NativeFor(*box)->Spec().rect,
-            (host::Rect{(screen.width - 200) / 2, (screen.height - 120) / 2, 200, 120}));
-  driver->Click(*box, 100, 30);
-  EXPECT_FALSE(backend.NativeFor(*box)->Shown());
-
-  // The strip and "Quit" stretch with the screen.
-  EXPECT_EQ(window->Find<host::RectControl>("StaticText1")->Bounds(),
-            (host::Rect{24, 4, 168 + screen.width - 415, 20}));
-  driver->MoveTo(*window, screen.width - 10, 10);
-  EXPECT_EQ(Native().Showing().labels.size(), 2u);
-  driver->MoveTo(*window, 700, 400);
-  EXPECT_TRUE(Native().Showing().labels.empty());
-
-  const long pullMs = driver->NowMs();
-  const std::size_t first = Native().Frames().size();
-  PullChain();
-  driver->Advance(40000);
-  std::vector<Step> timeline;
-  std::string last = NameOf(Native().Frames()[first - 1].view.backdrop);
-  for (std::size_t i = first; i < Native().Frames().size(); ++i) {
-    const auto& view = Native().Frames()[i].view;
-    EXPECT_EQ(view.size, screen);
-    if (view.backdrop) {
-      EXPECT_EQ(view.backdrop->Width(), w);
-      EXPECT_EQ(view.backdrop->Height(), h);
-    }
-    const std::string name = NameOf(view.backdrop);
-    if (name != last)
-      timeline.emplace_back(Native().Frames()[i].time / host::kMillis - pullMs, name);
-    last = name;
-  }
-  EXPECT_EQ(timeline, kWholeShow);
-  EXPECT_TRUE(window->enditall);
-
-  driver->Click(*window, screen.width / 2, screen.height / 2);
-  EXPECT_TRUE(runtime->QuitRequested());
-}
-
-INSTANTIATE_TEST_SUITE_P(FaultScreens, FaultShowOnScreen,
-                         ::testing::Values(host::Size{640, 480}, host::Size{1152, 768},
-                                           host::Size{1152, 769}, host::Size{1153, 768},
-                                           host::Size{7680, 4320}),
-                         [](const auto& info) {
-                           return std::to_string(info.param.width) + "x" +
-                                  std::to_string(info.param.height);
-                         });
 
 }  // namespace
 }  // namespace lumorra::testing

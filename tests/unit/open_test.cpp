@@ -44,6 +44,43 @@ TEST_P(OpenOnScreen, PicksThePictureSizeAndFitsTheChain) {
   EXPECT_EQ(backend.Sounds()[0].resourceId, 169);
 }
 
+// Whatever the screen, the show runs its course in pictures of the chosen size, and the strip
+// and the credits box fit the screen.
+TEST_P(OpenOnScreen, WholeShowRunsToBlackWithPicturesOfTheRightSize) {
+  const host::Size screen = GetParam().screen;
+  const bool full = GetParam().fullSize;
+  const int w = full ? 1920 : 1152, h = full ? 1280 : 768;
+
+  driver->Click(*window, 120, 12);  // "About"
+  ASSERT_NE(Box(), nullptr);
+  EXPECT_EQ(backend.NativeFor(*Box())->Spec().rect,
+            (host::Rect{(screen.width - 200) / 2, (screen.height - 120) / 2, 200, 120}));
+  driver->Click(*Box(), 100, 30);
+  EXPECT_FALSE(backend.NativeFor(*Box())->Shown());
+
+  EXPECT_EQ(window->Find<host::RectControl>("StaticText1")->Bounds(),
+            (host::Rect{24, 4, 168 + screen.width - 415, 20}));
+  driver->MoveTo(*window, screen.width - 10, 10);
+  EXPECT_EQ(Native().Showing().labels.size(), 2u);
+  driver->MoveTo(*window, 700 * screen.width / 1920, 400);
+  EXPECT_TRUE(Native().Showing().labels.empty());
+
+  const long pullMs = driver->NowMs();
+  const std::size_t first = Native().Frames().size();
+  PullChain();
+  driver->Advance(40000);
+  EXPECT_EQ(TimelineFrom(first, pullMs), kWholeShow);
+  for (std::size_t i = first; i < Native().Frames().size(); ++i) {
+    const auto& view = Native().Frames()[i].view;
+    EXPECT_EQ(view.size, screen);
+    if (!view.backdrop) continue;
+    EXPECT_EQ(view.backdrop->Width(), w);
+    EXPECT_EQ(view.backdrop->Height(), h);
+  }
+  driver->Click(*window, screen.width / 2, screen.height / 2);
+  EXPECT_TRUE(runtime->QuitRequested());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Screens, OpenOnScreen,
     ::testing::Values(ScreenCase{{1152, 768}, false}, ScreenCase{{1024, 768}, false},

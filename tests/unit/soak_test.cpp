@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -52,21 +51,9 @@ enum class Target { Chain, QuitLabel, AboutLabel, Background, BoxName, BoxElse }
 
 enum class Where { Outside, Main, Box };
 
-struct Totals {
-  long events = 0, programs = 0, quits = 0, seeds = 0;
-  double virtualHours = 0;
-};
-Totals totals;
-
 class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase> {
  protected:
   SoakRun() : SceneTest(GetParam().screen), rng_(GetParam().seed) {}
-
-  static void TearDownTestSuite() {
-    std::cout << "[soak] total: " << totals.seeds << " seeds, " << totals.events << " events, "
-              << totals.virtualHours << " virtual hours, " << totals.programs << " programs, "
-              << totals.quits << " quits through a way out\n";
-  }
 
   // ---- Randomness ------------------------------------------------------------------------
 
@@ -111,11 +98,6 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
 
   // ---- The program's windows ---------------------------------------------------------------
 
-  std::shared_ptr<AboutWin> Box() const {
-    for (const auto& w : runtime->Windows())
-      if (auto box = std::dynamic_pointer_cast<AboutWin>(w)) return box;
-    return nullptr;
-  }
   // The credits box sits in the middle of the screen.
   host::Rect BoxRect() const {
     const host::Size screen = GetParam().screen;
@@ -425,7 +407,6 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
 
   void RunSeed() {
     const host::Micros start = backend.Now();
-    const auto began = std::chrono::steady_clock::now();
     Opened();
     while (!broken_ &&
            (events_ < kMinEvents || (backend.Now() - start) / 3.6e9 < kMinVirtualHours)) {
@@ -464,22 +445,10 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
       }
     }
     const double hours = (backend.Now() - start) / 3.6e9;
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     EXPECT_GE(events_, kMinEvents);
     EXPECT_GE(hours, kMinVirtualHours);
-    RecordProperty("events", static_cast<int>(events_));
-    RecordProperty("virtual_hours", static_cast<int>(hours));
-    RecordProperty("programs", static_cast<int>(programs_));
-    std::cout << "[soak] seed " << GetParam().seed << " on " << GetParam().screen.width << "x"
-              << GetParam().screen.height << ": " << events_ << " events, " << hours
-              << " virtual hours, " << programs_ << " programs, " << quits_
-              << " quits through a way out, " << seconds << " s\n";
-    totals.events += events_;
-    totals.virtualHours += hours;
-    totals.programs += programs_;
-    totals.quits += quits_;
-    totals.seeds += 1;
+    std::cout << "[soak] seed " << GetParam().seed << ": " << events_ << " events, " << hours
+              << " virtual hours, " << programs_ << " programs, " << quits_ << " ways out taken\n";
   }
 
   std::mt19937 rng_;
