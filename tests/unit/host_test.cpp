@@ -161,11 +161,6 @@ TEST_F(HostTest, TimersDueTogetherFireInArmingOrder) {
   EXPECT_EQ(window->log, (std::vector<std::string>{"b", "a", "c"}));
 }
 
-TEST_F(HostTest, NoTimerNoDeadline) {
-  window->AddTimer("t", 100);
-  EXPECT_LT(runtime.NextDeadline(), 0) << "a loop with nothing armed blocks for input alone";
-}
-
 // ---- Routing -----------------------------------------------------------------------------
 
 TEST_F(HostTest, EnterAndExitFollowThePointerAndChildrenAreNotLeavingTheParent) {
@@ -287,11 +282,6 @@ TEST_F(HostTest, CloseAndQuitRequestsEndTheLoop) {
 TEST_F(HostTest, UnhandledExceptionMakesTheExitStatusNonZero) {
   runtime.HandleUnhandledException(std::make_exception_ptr(std::runtime_error("boom")));
   EXPECT_NE(runtime.ExitStatus(), 0);
-}
-
-TEST_F(HostTest, ShowURLGoesToTheBackend) {
-  host::ShowURL("https://example.org/");
-  EXPECT_EQ(backend.Urls(), std::vector<std::string>{"https://example.org/"});
 }
 
 }  // namespace
