@@ -10,9 +10,12 @@
 //  - timer lateness: for every Action, the time it started running minus its deadline;
 //  - when the lit picture, the last flash and the black screen reached the screen, against
 //    the moments the show is written for (+50 ms, +32625 ms and +32675 ms after the pull);
-//  - with SDL_AUDIODRIVER=disk and SDL_DISKAUDIOFILE set: the delay from the lit picture
-//    being on the screen to the first showers samples the mixer handed to the driver.
+//  - the delay from the lit picture being on the screen to the mixer handing the first showers
+//    samples to the audio driver (run it with SDL_AUDIODRIVER=disk: no sound card needed).
 
+#include <SDL_mixer.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,16 +26,34 @@
 
 #include "app/app.h"
 #include "bench_util.h"
-#include "disk_audio.h"
 #include "host/application.h"
 #include "host/codec.h"
 #include "host/sdl/sdl_backend.h"
+#include "host/sound.h"
 #include "media/media.h"
 #include "scene/window1.h"
 
 namespace {
 
 constexpr int kLoud = 64;  // -54 dBFS: a sample above this counts as heard
+
+// When the mixer finished each buffer, written from the audio thread. The disk driver writes a
+// buffer out as soon as it is mixed, so this is when samples reach the driver.
+constexpr int kMaxMixes = 1 << 16;
+double mixedAtMs[kMaxMixes];
+std::atomic<int> mixes{0};
+
+void NoteMix(void*, Uint8*, int) {
+  const int i = mixes.load(std::memory_order_relaxed);
+  if (i >= kMaxMixes) return;
+  mixedAtMs[i] = bench::NowMs();
+  mixes.store(i + 1, std::memory_order_release);
+}
+
+double LastMixMs() {
+  const int n = mixes.load(std::memory_order_acquire);
+  return n ? mixedAtMs[n - 1] : -1;
+}
 
 struct Fired {
   std::string name;
@@ -58,16 +79,14 @@ int main(int argc, char** argv) {
     }
   }
 
-  const char* driver = std::getenv("SDL_AUDIODRIVER");
-  const char* diskFile = std::getenv("SDL_DISKAUDIOFILE");
-  const bool diskAudio = driver && std::strcmp(driver, "disk") == 0 && diskFile;
-  std::unique_ptr<bench::DiskAudioMonitor> monitor;
-  if (diskAudio) monitor = std::make_unique<bench::DiskAudioMonitor>(diskFile);
-
   const host::ResourceTable& resources = lumorra::EmbeddedResources();
-  // Our own copies of the two sounds heard around the lit picture, to find them in the file.
-  auto chainSound = host::DecodeSound(168, resources.Find(host::ResourceKind::Sound, 168));
+  // How far into the showers sound its first audible sample lies (it fades in).
   auto showersSound = host::DecodeSound(170, resources.Find(host::ResourceKind::Sound, 170));
+  long showersLead = -1;
+  for (std::size_t i = 0; showersSound && i < showersSound->Samples().size() && showersLead < 0;
+       ++i)
+    if (std::abs(showersSound->Samples()[i]) > kLoud) showersLead = static_cast<long>(i / 2);
+  Mix_SetPostMix(&NoteMix, nullptr);  // kept by the mixer across opening and closing the device
 
   std::string error;
   auto backend = host::sdl::SdlBackend::Create(error);
@@ -134,11 +153,10 @@ int main(int argc, char** argv) {
       const double now = bench::NowMs();
       if (pullAfterMs >= 0) {
         if (now - startMs >= pullAfterMs) break;
-      } else if (monitor) {
-        const double last = monitor->LastWriteMs();
-        if (last > 0 && now - last > 300) break;
-      } else if (now - startMs >= 5000) {
-        break;
+      } else if (LastMixMs() > 0 && now - LastMixMs() > 300) {
+        break;  // the device has closed
+      } else if (LastMixMs() < 0 && now - startMs >= 5000) {
+        break;  // no sound at all
       }
       if (now - startMs > 20000) {
         std::fprintf(stderr, "show_bench: the opening sound did not end within 20 s\n");
@@ -172,7 +190,6 @@ int main(int argc, char** argv) {
                 backend->MainScreenSize().width, backend->MainScreenSize().height, x, y, waitedMs);
   }
   backend.reset();  // closes the audio device
-  if (monitor) monitor->Stop();
 
   if (!quitOk) {
     std::fprintf(stderr, "show_bench: the show did not reach its end\n");
@@ -180,8 +197,7 @@ int main(int argc, char** argv) {
   }
 
   // ---- Timer lateness ----
-  // A period-0 timer fires on the pass after the frame it was armed in has been presented, so
-  // its figure holds that Present too; the timers with a real wait are also shown apart.
+  // The timers with a real wait are also shown apart from the period-0 one.
   std::vector<double> late, lateWaited;
   std::map<std::string, std::pair<int, double>> perTimer;  // count, worst
   for (const Fired& f : fired) {
@@ -236,67 +252,25 @@ int main(int argc, char** argv) {
   std::printf("goal: timer lateness p99 <= 2 ms -> %s\n",
               bench::Percentile(late, 0.99) <= 2.0 ? "met" : "MISSED");
 
-  if (!monitor) {
-    std::printf("\nsound: not measured (needs SDL_AUDIODRIVER=disk and SDL_DISKAUDIOFILE)\n");
-    return 0;
-  }
-
   // ---- Sound after the lit picture ----
-  bench::AudioTimeline file(monitor->Records(), bench::ReadPcm(diskFile));
-  const auto& chainPcm = chainSound->Samples();
-  const auto& showersPcm = showersSound->Samples();
+  // The mixer takes a sound up at its next buffer, so the first buffer mixed after Play()
+  // holds the first showers samples.
   double showersPlayMs = -1;
   for (const Fired& f : fired)
     if (f.name == "Timer8") showersPlayMs = f.ranMs;
-  std::printf("\nsound (disk driver, one buffer = %ld bytes, writes mostly %ld)\n",
-              file.BufferBytes(), file.TypicalWriteBytes());
-  if (file.OpenMs() < pullMs) {
-    std::printf(
-        "the audio device did not open at the pull; the opening sound was still "
-        "playing, so the file cannot be read apart. Not measured.\n");
+  double firstMixMs = -1;
+  for (int i = 0; i < mixes.load() && firstMixMs < 0; ++i)
+    if (mixedAtMs[i] >= showersPlayMs) firstMixMs = mixedAtMs[i];
+  if (showersPlayMs < 0 || firstMixMs < 0 || showersLead < 0) {
+    std::printf("\nsound: showers was not played or not mixed (no audio device?)\n");
     return 0;
   }
-  // The chain sound opened the device; its first loud frame places it in the file.
-  const long chainLead = bench::FirstLoud(chainPcm, kLoud);
-  const long chainLoud = file.FirstLoud(0, file.Frames(), kLoud);
-  const long chainAt = chainLoud - chainLead;
-  // Showers: the first frame that the chain alone does not explain.
-  const long from = file.FramesWrittenBy(litMs);
-  long onset = -1;
-  for (long f = std::max(from, 0L); f < file.Frames() && onset < 0; ++f) {
-    for (int c = 0; c < 2; ++c) {
-      long v = file.Sample(f, c);
-      const long o = f - chainAt;
-      if (o >= 0 && static_cast<std::size_t>(2 * o + 1) < chainPcm.size()) v -= chainPcm[2 * o + c];
-      if (std::abs(v) > kLoud) onset = f;
-    }
-  }
-  if (chainLead < 0 || chainLoud < 0 || onset < 0) {
-    std::printf("the showers sound was not found in the file\n");
-    return 0;
-  }
-  const long showersLead = bench::FirstLoud(showersPcm, kLoud);
-  const long showersAt = onset - showersLead;
-  const double chainError = bench::MatchError(file, chainAt, chainPcm, 1000);
-  const double showersError =
-      bench::MatchError(file, showersAt, showersPcm, 4000, &chainPcm, chainAt);
-  const double startMs = file.FrameMs(showersAt), onsetMs = file.FrameMs(onset);
-  std::printf(
-      "device opened %.1f ms after the pull; chain starts at frame %ld (error %.2f), "
-      "showers at frame %ld (error %.2f; its first loud sample is %.1f ms into it)\n",
-      file.OpenMs() - pullMs, chainAt, chainError, showersAt, showersError,
-      showersLead * 1000.0 / bench::kRate);
-  std::printf("| from the lit picture on screen to | ms |\n|---|---|\n");
+  const double audibleMs = firstMixMs + showersLead * 1000.0 / host::SoundData::kRate;
+  std::printf("\n| from the lit picture on screen to | ms |\n|---|---|\n");
   std::printf("| showers Play() called (Timer8) | %.2f |\n", showersPlayMs - litMs);
-  std::printf("| showers' first sample mixed | %.2f |\n", startMs - litMs);
+  std::printf("| showers' first samples mixed | %.2f |\n", firstMixMs - litMs);
   std::printf("| showers' first sample louder than %d (-54 dBFS) | %.2f |\n", kLoud,
-              onsetMs - litMs);
-  const double period = file.BufferFrames() * 1000.0 / bench::kRate;
-  std::printf("check: showers mixed %.2f ms after Play (expected 0 .. %.1f): %s\n",
-              startMs - showersPlayMs, period,
-              startMs - showersPlayMs > -1.5 && startMs - showersPlayMs < period + 3
-                  ? "consistent"
-                  : "INCONSISTENT");
-  std::printf("goal: <= 30 ms -> %s\n", startMs - litMs <= 30 ? "met" : "MISSED");
+              audibleMs - litMs);
+  std::printf("goal: <= 30 ms -> %s\n", firstMixMs - litMs <= 30 ? "met" : "MISSED");
   return 0;
 }
