@@ -2,15 +2,13 @@
 // picture. The same probe times any program, so two programs that show the same photograph
 // can be compared fairly.
 //
-//   lumorra_screen_probe --ref PICTURE [--at X,Y] [--rows N] [--threshold D] [--timeout-ms T]
-//                        [--settle-ms S] [--log FILE] -- COMMAND [ARGS...]
+//   lumorra_screen_probe --ref PICTURE [--at X,Y] [--settle-ms S] [--log FILE] -- COMMAND...
 //
-// The clock starts just before the command is spawned. The root window is then read a few rows
-// at a time (rows spread evenly over the screen) and compared with the same rows of the picture
-// placed with its top-left corner at X,Y; the screen matches when every row's mean absolute
-// difference per channel is at most D. After the match the probe optionally waits S ms and
-// reads the child's peak resident size, then ends the child and waits for it. The child finds
-// the spawn moment in LUMORRA_PROBE_SPAWN_NS (steady clock, ns).
+// The clock starts just before the command is spawned. The root window is then read 16 rows at
+// a time (spread evenly over the screen) about every millisecond and compared with the same rows
+// of the picture placed with its top-left corner at X,Y; the screen matches when every row's
+// mean absolute difference per channel is at most 4 levels. After the match the probe
+// optionally waits S ms and reads the child's resident sizes, then ends the child.
 //
 // Output, one line of key=value pairs:
 //   match_ms   time from spawn to the first matching poll
@@ -46,6 +44,9 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr int kRows = 16;
+constexpr double kThreshold = 4.0;
+constexpr int kTimeoutMs = 10000;
 
 double MillisSince(Clock::time_point t0) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -54,9 +55,6 @@ double MillisSince(Clock::time_point t0) {
 struct Options {
   const char* reference = nullptr;
   int atX = 0, atY = 0;
-  int rows = 16;
-  double threshold = 4.0;
-  int timeoutMs = 10000;
   int settleMs = 0;
   const char* log = "/dev/null";
   std::vector<char*> command;
@@ -65,8 +63,7 @@ struct Options {
 [[noreturn]] void Usage(const char* why) {
   std::fprintf(stderr,
                "screen_probe: %s\nusage: lumorra_screen_probe --ref PICTURE [--at X,Y] "
-               "[--rows N] [--threshold D] [--timeout-ms T] [--settle-ms S] [--log FILE] -- "
-               "COMMAND [ARGS...]\n",
+               "[--settle-ms S] [--log FILE] -- COMMAND...\n",
                why);
   std::exit(2);
 }
@@ -87,12 +84,6 @@ Options Parse(int argc, char** argv) {
       o.reference = value("--ref");
     } else if (arg == "--at") {
       if (std::sscanf(value("--at"), "%d,%d", &o.atX, &o.atY) != 2) Usage("--at takes X,Y");
-    } else if (arg == "--rows") {
-      o.rows = std::atoi(value("--rows"));
-    } else if (arg == "--threshold") {
-      o.threshold = std::atof(value("--threshold"));
-    } else if (arg == "--timeout-ms") {
-      o.timeoutMs = std::atoi(value("--timeout-ms"));
     } else if (arg == "--settle-ms") {
       o.settleMs = std::atoi(value("--settle-ms"));
     } else if (arg == "--log") {
@@ -103,7 +94,6 @@ Options Parse(int argc, char** argv) {
   }
   if (!o.reference) Usage("--ref is required");
   if (o.command.empty()) Usage("no command given");
-  if (o.rows < 1) Usage("--rows must be at least 1");
   o.command.push_back(nullptr);
   return o;
 }
@@ -239,9 +229,9 @@ int main(int argc, char** argv) {
   }
   std::vector<Row> rows;
   double blackDiff = 0;
-  for (int i = 0; i < o.rows; ++i) {
+  for (int i = 0; i < kRows; ++i) {
     Row row;
-    row.y = top + static_cast<int>((i + 0.5) * (bottom - top) / o.rows);
+    row.y = top + static_cast<int>((i + 0.5) * (bottom - top) / kRows);
     row.x0 = left;
     row.x1 = right;
     const stbi_uc* src =
@@ -250,14 +240,14 @@ int main(int argc, char** argv) {
     row.rgb.assign(src, src + static_cast<std::size_t>(right - left) * 3);
     double sum = 0;
     for (std::uint8_t v : row.rgb) sum += v;
-    blackDiff += sum / row.rgb.size() / o.rows;
+    blackDiff += sum / row.rgb.size() / kRows;
     rows.push_back(std::move(row));
   }
   stbi_image_free(picture);
 
   // A dark photograph is close to a black screen: the threshold must stay well below that
   // distance, or a black window would count as the picture.
-  const double threshold = std::min(o.threshold, blackDiff / 3);
+  const double threshold = std::min(kThreshold, blackDiff / 3);
 
   // The screen must not match yet, or the previous run's picture would be timed.
   double baseline = screen.Diff(rows, 1e9);
@@ -276,13 +266,7 @@ int main(int argc, char** argv) {
                                    0644);
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
 
-  // The child may read the spawn moment (CLOCK_MONOTONIC, ns) to time its own start-up steps.
   const Clock::time_point t0 = Clock::now();
-  setenv("LUMORRA_PROBE_SPAWN_NS",
-         std::to_string(
-             std::chrono::duration_cast<std::chrono::nanoseconds>(t0.time_since_epoch()).count())
-             .c_str(),
-         1);
   pid_t pid = 0;
   const int rc = posix_spawnp(&pid, o.command[0], &actions, nullptr, o.command.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -306,9 +290,9 @@ int main(int argc, char** argv) {
                    o.command[0], status);
       return 1;
     }
-    if (MillisSince(t0) > o.timeoutMs) {
+    if (MillisSince(t0) > kTimeoutMs) {
       std::fprintf(stderr, "screen_probe: no match within %d ms (last difference %.2f)\n",
-                   o.timeoutMs, diff);
+                   kTimeoutMs, diff);
       EndChild(pid);
       return 1;
     }

@@ -28,7 +28,7 @@ declare -A AT=([lumorra]=0,0 [feh]=0,-100)
 probe() { # probe NAME [--settle-ms MS] -- COMMAND...
   local name=$1
   shift
-  "$PROBE" --ref "$PICTURE" --at "${AT[$name]}" --timeout-ms 10000 --log "$WORK/$name.log" "$@"
+  "$PROBE" --ref "$PICTURE" --at "${AT[$name]}" --log "$WORK/$name.log" "$@"
 }
 
 # One unmeasured run of each fills the page cache and the font cache, and checks where feh
