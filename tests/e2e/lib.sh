@@ -20,21 +20,24 @@ STUB
   export PATH="$WORK/bin:$PATH"
 }
 
-# start_lumorra: the program with sound going to a file; sets APP_PID. A script's background
-# job starts with SIGINT ignored; the program gets it back as it would from a terminal.
+# What the program said last, for a failure message.
+said() { tail -n 40 "$WORK/stderr.txt" 2>/dev/null || true; }
+
+# start_lumorra [ENV...]: the program, with extra environment if given and sound going to a
+# file; sets APP_PID once its window is on screen. A script's background job starts with SIGINT
+# ignored; the program gets it back as it would from a terminal.
 start_lumorra() {
-  SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-disk} SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-    env --default-signal=INT "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+  env --default-signal=INT SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-disk}" \
+    SDL_DISKAUDIOFILE="$WORK/audio.raw" "$@" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
   APP_PID=$!
   PIDS+=("$APP_PID")
-  xdotool search --sync --onlyvisible --pid "$APP_PID" >/dev/null 2>&1 &
-  local search=$!
+  local _
   for _ in $(seq 200); do
-    kill -0 "$search" 2>/dev/null || break
+    kill -0 "$APP_PID" 2>/dev/null || fail "lumorra exited at start: $(cat "$WORK/stderr.txt")"
+    xdotool search --onlyvisible --pid "$APP_PID" >/dev/null 2>&1 && break
     sleep 0.05
   done
-  kill "$search" 2>/dev/null || true
-  kill -0 "$APP_PID" 2>/dev/null || fail "lumorra exited at start: $(cat "$WORK/stderr.txt")"
+  xdotool search --onlyvisible --pid "$APP_PID" >/dev/null 2>&1 || fail "no window appeared"
   sleep 0.3  # let the first frame land
 }
 

@@ -6,27 +6,6 @@ source "$(dirname "$0")/lib.sh"
 
 now_ns() { date +%s%N; }
 ms_since() { echo $((($(now_ns) - $1) / 1000000)); }
-# What the program said last, for a failure message.
-said() { tail -n 40 "$WORK/stderr.txt" 2>/dev/null || true; }
-
-# launch ENV...: the program with extra environment, sound going to a file; sets APP_PID
-# once its window is on screen.
-launch() {
-  # A script's background job starts with SIGINT ignored; the program gets it back as it
-  # would from a terminal.
-  env --default-signal=INT SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" "$@" \
-    "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
-  APP_PID=$!
-  PIDS+=("$APP_PID")
-  local _
-  for _ in $(seq 200); do
-    kill -0 "$APP_PID" 2>/dev/null || fail "lumorra exited at start: $(cat "$WORK/stderr.txt")"
-    xdotool search --onlyvisible --pid "$APP_PID" >/dev/null 2>&1 && break
-    sleep 0.05
-  done
-  xdotool search --onlyvisible --pid "$APP_PID" >/dev/null 2>&1 || fail "no window appeared"
-  sleep 0.3  # let the first frame land
-}
 
 # quit_with_ctrl_q: Ctrl+Q, then the program must be gone with status 0.
 quit_with_ctrl_q() {
@@ -72,7 +51,7 @@ install_stub_xdg_open
 # ---- No sound device ------------------------------------------------------------------------
 # This machine has no sound card: the ALSA driver finds nothing and the program runs silently,
 # the whole show through to the black screen.
-launch SDL_AUDIODRIVER=alsa
+start_lumorra SDL_AUDIODRIVER=alsa
 start=$(now_ns)
 xdotool mousemove 118 270 click 1
 sleep 1
@@ -103,7 +82,7 @@ cat >"$WORK/nofonts.conf" <<'CONF'
 <!DOCTYPE fontconfig SYSTEM "fonts.dtd">
 <fontconfig></fontconfig>
 CONF
-launch FONTCONFIG_FILE="$WORK/nofonts.conf"
+start_lumorra FONTCONFIG_FILE="$WORK/nofonts.conf"
 shot "$WORK/nofont-before.png"
 xdotool mousemove 1000 10
 sleep 0.3
@@ -127,7 +106,7 @@ echo "no font: Quit ended it with status 0"
 
 # ---- No opener for addresses --------------------------------------------------------------
 mkdir -p "$WORK/empty-path"
-launch PATH="$WORK/empty-path"
+start_lumorra PATH="$WORK/empty-path"
 xdotool mousemove 1000 10 sleep 0.2 mousemove 120 12 click 1
 sleep 0.5
 xdotool search --onlyvisible --name '^AboutBox$' >/dev/null 2>&1 || fail "no opener: the box did not open"
@@ -144,7 +123,7 @@ echo "no opener: the box hid and Ctrl+Q ended it with status 0"
 
 # ---- Ended from outside -----------------------------------------------------------------------
 # SIGTERM in the middle of the show, with timers running and the rain playing.
-launch
+start_lumorra
 xdotool mousemove 118 270 click 1
 sleep 2
 kill -s TERM "$APP_PID"
@@ -153,7 +132,7 @@ wait_exit "$APP_PID" 3
 echo "SIGTERM during the show: status 0"
 
 # SIGINT while the credits box is up.
-launch
+start_lumorra
 xdotool mousemove 1000 10 sleep 0.2 mousemove 120 12 click 1
 sleep 0.5
 xdotool search --onlyvisible --name '^AboutBox$' >/dev/null 2>&1 || fail "SIGINT: the box did not open"
@@ -169,7 +148,7 @@ else
   openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
   PIDS+=($!)
   sleep 1
-  launch
+  start_lumorra
   wid=$(xdotool search --onlyvisible --pid "$APP_PID" --name '^Untitled$' | head -1)
   [ -n "$wid" ] || fail "window manager: the scene's window was not found"
   xdotool windowactivate --sync "$wid" 2>/dev/null || true

@@ -9,8 +9,6 @@ RANDOM=${LUMORRA_SOAK_SEED:-4242}  # fixed, so that a failing run can be replaye
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-# What the program said last, for a failure message.
-said() { tail -n 40 "$WORK/stderr.txt" 2>/dev/null || true; }
 # Random numbers without subshells, so that the seed fixes the whole run.
 r() { R=$((RANDOM % ($2 - $1 + 1) + $1)); }
 LETTERS=(a b c d e f g h i j k l m n o p q r s t u v w x y z)

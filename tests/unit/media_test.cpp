@@ -94,14 +94,6 @@ TEST(Media, DamagedBytesDecodeToNil) {
   EXPECT_EQ(host::DecodePicture({}), nullptr);
 }
 
-TEST(Media, TruncatedPictureStillDecodesWithoutCrashing) {
-  auto bytes = EmbeddedResources().Find(ResourceKind::Picture, 171);
-  auto p = host::DecodePicture(bytes.first(bytes.size() / 3));
-  ASSERT_NE(p, nullptr);
-  EXPECT_EQ(p->Width(), 1920);
-  p->Pixels();
-}
-
 // ---- Accessors ---------------------------------------------------------------------------
 
 using Accessors = SceneTest;

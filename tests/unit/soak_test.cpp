@@ -79,7 +79,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     if (roll < 35) return Inside(Bounds("Canvas1"));      // the strip
     if (roll < 43) return Inside(Bounds("StaticText2"));  // "About"
     if (roll < 47) return Inside(Bounds("StaticText1"));  // "Quit", mostly
-    if (roll < 62 && box_.shown) {
+    if (roll < 62 && BoxShown()) {
       const host::Rect box = BoxRect();
       auto on = [&](const char* name) {
         host::Rect r = Box()->Find<host::RectControl>(name)->Bounds();
@@ -98,6 +98,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
 
   // ---- The program's windows ---------------------------------------------------------------
 
+  bool BoxShown() const { return Box() && backend.NativeFor(*Box())->Shown(); }
   // The credits box sits in the middle of the screen.
   host::Rect BoxRect() const {
     const host::Size screen = GetParam().screen;
@@ -114,7 +115,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
   };
   // The window under a screen point: the box lies above the scene while it is shown.
   Routed Route(Spot s) const {
-    if (box_.shown) {
+    if (BoxShown()) {
       const host::Rect r = BoxRect();
       if (r.Contains(s.x, s.y)) return {Where::Box, s.x - r.left, s.y - r.top};
     }
@@ -234,14 +235,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     Do(std::string(onMain ? "" : "box ") + "release " + std::to_string(x) + "," + std::to_string(y),
        [&] { driver->Release(WindowAt(where), x, y); });
     held_ = {};
-    if (onMain && target == Target::AboutLabel) {
-      if (!box_.made) box_ = {true, false, backend.Now() + 5000 * host::kMillis};
-      box_.shown = true;
-    }
-    if (!onMain && target == Target::BoxName) {
-      ++urls_;
-      box_.shown = false;
-    }
+    if (!onMain && target == Target::BoxName) ++urls_;
   }
 
   // A release the program never saw the press of: someone pressed outside it.
@@ -291,7 +285,6 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     eventsInProgram_ = 0;
     held_ = {};
     pointer_ = {Where::Outside, 0, 0};
-    box_ = {};
     seen_ = {};
     const auto fields = Fields();
     std::copy(fields.begin(), fields.end(), seen_.fields);
@@ -364,19 +357,6 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
            "native windows and windows disagree");
     const host::Micros next = runtime->NextDeadline();
     Expect(next < 0 || next >= backend.Now() || quit, "a timer was left overdue");
-
-    if (box_.timeout >= 0 && backend.Now() >= box_.timeout) {
-      box_.timeout = -1;
-      box_.shown = false;
-    }
-    if (box_.made) {
-      Expect(Box() != nullptr, "the credits box went away");
-      if (Box())
-        Expect(backend.NativeFor(*Box())->Shown() == box_.shown,
-               box_.shown ? "the credits box is not shown" : "the credits box is still shown");
-    } else {
-      Expect(Box() == nullptr, "a credits box appeared without a click on About");
-    }
 
     if (quit) return;  // nothing more is presented once the program is ending
     const auto& shown = Native().Showing();
@@ -463,10 +443,6 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     Target target = Target::Background;
   } held_;
   Routed pointer_{Where::Outside, 0, 0};
-  struct BoxModel {
-    bool made = false, shown = false;
-    host::Micros timeout = -1;  // when the box hides itself, once
-  } box_;
   Remembered seen_;
   std::size_t sounds_ = 0, urls_ = 0;
 };
