@@ -5,20 +5,23 @@ source "$(dirname "$0")/lib.sh"
 
 start_xvfb 640x480
 
-# ask EXPECTED_STATUS ARGS...: runs the program with a one-second limit, noting every connect()
-# it makes; sets OUT and ERR.
+# ask EXPECTED_STATUS ARGS...: runs the program with a one-second limit and sets OUT and ERR;
+# then runs it again under strace, noting every connect() it makes. (LeakSanitizer cannot run
+# under ptrace, so an instrumented build does without it for the traced run.)
 ask() {
   local expected=$1 status
   shift
   set +e
-  timeout 1 strace -f -qq -e trace=connect -o "$WORK/connects.txt" \
-    "$LUMORRA" "$@" >"$WORK/out.txt" 2>"$WORK/err.txt"
+  timeout 1 "$LUMORRA" "$@" >"$WORK/out.txt" 2>"$WORK/err.txt"
   status=$?
   set -e
   OUT=$(cat "$WORK/out.txt")
   ERR=$(cat "$WORK/err.txt")
   [ "$status" != 124 ] || fail "lumorra $* did not answer within a second"
   [ "$status" = "$expected" ] || fail "lumorra $* exited with $status, not $expected: $ERR"
+  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" timeout 5 \
+    strace -f -qq -e trace=connect -o "$WORK/connects.txt" "$LUMORRA" "$@" >/dev/null 2>&1 || true
+  [ -e "$WORK/connects.txt" ] || fail "strace did not run"
   if grep -q 'X11-unix\|sun_path' "$WORK/connects.txt"; then
     fail "lumorra $* connected to the display: $(cat "$WORK/connects.txt")"
   fi
@@ -38,8 +41,4 @@ ask 2 --bogus
 grep -q "'--bogus'" <<<"$ERR" || fail "the bad option is not named: $ERR"
 grep -q -- "--help" <<<"$ERR" || fail "no hint: $ERR"
 
-# The same answers take no longer than a blink without strace either.
-start=$(date +%s%N)
-"$LUMORRA" --version >/dev/null
-echo "--version answered in $((($(date +%s%N) - start) / 1000000)) ms"
 echo "ok"
