@@ -67,6 +67,7 @@ void PrefetchMedia(host::Runtime& runtime) {
 
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources) {
   host::Runtime runtime(backend, &resources);
+  SetUpIcon(runtime);
   PrefetchMedia(runtime);
   Main();
   Finalise();

@@ -28,6 +28,9 @@ void MakeDefaultView();
 // Releases what the program keeps for its whole run, in a fixed order.
 void Finalise();
 
+// Gives every window the program makes the bulb icon built into the executable.
+void SetUpIcon(host::Runtime& runtime);
+
 // Starts decoding the media on the worker thread in the order the program will want them.
 void PrefetchMedia(host::Runtime& runtime);
 

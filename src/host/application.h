@@ -71,6 +71,9 @@ class Runtime {
   void RegisterFileType(const FileType& type);
   const std::vector<RegisteredFileType>& FileTypes() const { return fileTypes_; }
   ResourceStore* Resources() { return resources_.get(); }
+  // The icon every window made from now on carries; nil leaves the platform's default.
+  void SetIcon(std::shared_ptr<const IconImage> icon) { icon_ = std::move(icon); }
+  const std::shared_ptr<const IconImage>& Icon() const { return icon_; }
 
   // The live implicit instance of a window class, made (and shown, if visible) on the first
   // request. At most one exists per class.
@@ -153,6 +156,7 @@ class Runtime {
 
   Backend& backend_;
   std::unique_ptr<ResourceStore> resources_;
+  std::shared_ptr<const IconImage> icon_;
   std::shared_ptr<Application> app_;
   std::vector<RegisteredFileType> fileTypes_;
   std::map<std::type_index, std::shared_ptr<Window>> implicit_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/icon.h"
 #include "host/picture.h"
 #include "host/sound.h"
 #include "host/types.h"
@@ -65,6 +66,8 @@ struct NativeWindowSpec {
   Rect rect;                // in screen coordinates
   bool fullScreen = false;  // covers the main screen, borderless
   bool keepAbove = false;   // a small box that must stay above the full-screen window
+  // The icon task bars show for the window; nil leaves the platform's default.
+  std::shared_ptr<const IconImage> icon;
 };
 
 class NativeWindow {

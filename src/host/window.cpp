@@ -224,6 +224,7 @@ void Window::Realise(Runtime& runtime) {
   const Size screen = backend.MainScreenSize();
   NativeWindowSpec spec;
   spec.title = Title;
+  spec.icon = runtime.Icon();
   if (FullScreen) {
     ApplyLocks(screen.width - size_.width, screen.height - size_.height);
     size_ = screen;

@@ -12,6 +12,7 @@
 #include "host/sdl/hand_cursor.h"
 #include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_handles.h"
+#include "host/sdl/sdl_icon.h"
 #include "host/sdl/sdl_pointer.h"
 #include "host/sdl/sdl_screen_pointer.h"
 #include "host/sdl/sdl_text.h"
@@ -524,6 +525,7 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
       }
     }
   }
+  if (window && spec.icon) SetWindowIcon(window.get(), *spec.icon);
   // A window the platform refused still exists for the core; it just shows nothing.
   return std::make_unique<SdlWindow>(context_, std::move(window), spec.fullScreen);
 }

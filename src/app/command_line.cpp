@@ -1,0 +1,83 @@
+#include "app/command_line.h"
+
+#include <getopt.h>
+
+#include <cstdio>
+
+namespace lumorra {
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: lumorra [OPTION]\n"
+    "Turns the whole screen into a dark room with a light bulb on a pull chain.\n"
+    "Click the chain to switch the light on; Ctrl+Q quits at any time.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "  -V, --version  show the version and exit\n"
+    "\n"
+    "Photosensitivity warning: the light flickers and flashes, up to 40 times a second.\n"
+    "\n"
+    "SDL_VIDEODRIVER and SDL_AUDIODRIVER choose the display and sound drivers.\n"
+    "See lumorra(6) for more.\n";
+
+constexpr char kHint[] = "Try 'lumorra --help' for more information.\n";
+
+CommandLine UsageError(const std::string& problem) {
+  return {CommandLine::Action::Usage, "lumorra: " + problem + "\n" + kHint, 2};
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char* const argv[]) {
+  static const option kOptions[] = {
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, 'V'},
+      {nullptr, 0, nullptr, 0},
+  };
+  // getopt keeps its position in globals: start afresh on every call, and report problems
+  // here rather than in getopt's own words. The leading '+' stops at the first operand
+  // instead of reordering argv.
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    const int previous = optind == 0 ? 1 : optind;
+    const int c = getopt_long(argc, argv, "+:hV", kOptions, nullptr);
+    if (c == -1) break;
+    switch (c) {
+      case 'h':
+        return {CommandLine::Action::Help, kHelp, 0};
+      case 'V':
+        return {CommandLine::Action::Version, "lumorra " LUMORRA_VERSION "\n", 0};
+      default: {
+        // For a long option the offending word is the argument getopt just stepped over; for
+        // a short one it is the letter in optopt.
+        const char* word = argv[previous < argc ? previous : argc - 1];
+        const bool isLong = word[0] == '-' && word[1] == '-';
+        std::string name = isLong ? std::string(word) : std::string("-") + char(optopt);
+        if (isLong && name.find('=') != std::string::npos) {
+          name.resize(name.find('='));
+          return UsageError("option '" + name + "' takes no value");
+        }
+        return UsageError("unknown option '" + name + "'");
+      }
+    }
+  }
+  if (optind < argc) return UsageError(std::string("unexpected argument '") + argv[optind] + "'");
+  return {};
+}
+
+int AnswerCommandLine(const CommandLine& commandLine) {
+  if (commandLine.action == CommandLine::Action::Usage) {
+    std::fputs(commandLine.text.c_str(), stderr);
+    return commandLine.exitStatus;
+  }
+  std::fputs(commandLine.text.c_str(), stdout);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::perror("lumorra: cannot write the answer");
+    return 1;
+  }
+  return commandLine.exitStatus;
+}
+
+}  // namespace lumorra
