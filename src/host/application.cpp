@@ -1,7 +1,6 @@
 #include "host/application.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -105,12 +104,11 @@ Window* Runtime::WindowWithNativeId(int id) const {
 }
 
 void Runtime::HandleKey(const InputEvent& event) {
-  if (!event.command || event.repeat || event.key == 0) return;
-  // Shortcuts are written "Cmd+Q"; Cmd is the platform's command key, Ctrl here.
-  const std::string shortcut =
-      std::string("Cmd+") + static_cast<char>(std::toupper(static_cast<unsigned char>(event.key)));
+  // A shortcut is pressed with exactly its own modifiers: Ctrl+Shift+Q is not Ctrl+Q.
+  if (event.repeat || event.key == 0 || event.other) return;
   if (!app_ || !app_->MenuBar) return;
-  auto item = app_->MenuBar->FindShortcut(shortcut);
+  auto item =
+      app_->MenuBar->FindShortcut(KeyShortcut{event.key, event.command, event.shift, event.option});
   if (item && item->Enabled() && item->QuitsApplication()) Quit(0);
 }
 
@@ -133,6 +131,8 @@ void Runtime::Dispatch(const InputEvent& event) {
       HandleKey(event);
       break;
     case Type::CloseRequest:
+      CloseRequested(event.window);
+      break;
     case Type::QuitRequest:
       Quit(0);
       break;
@@ -142,6 +142,17 @@ void Runtime::Dispatch(const InputEvent& event) {
     case Type::Wake:
       break;
   }
+}
+
+void Runtime::CloseRequested(int nativeId) {
+  // Closing the application's main window, the first one made, ends the program. Any other
+  // window is only put away, as its own way of closing would: the program runs on.
+  Window* w = WindowWithNativeId(nativeId);
+  if (!w || windows_.empty() || w == windows_.front().get()) {
+    Quit(0);
+    return;
+  }
+  w->Hide();
 }
 
 void Runtime::PresentChanged() {

@@ -144,6 +144,7 @@ class Runtime {
   void PresentChanged();
   Window* WindowWithNativeId(int id) const;
   void HandleKey(const InputEvent& event);
+  void CloseRequested(int nativeId);
 
   struct QueueKey {
     Micros deadline;

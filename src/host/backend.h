@@ -25,7 +25,7 @@ struct InputEvent {
     MouseDown,     // primary button pressed at (x, y)
     MouseUp,       // primary button released at (x, y), reported to the window that saw the press
     MouseLeave,    // pointer left `window`
-    KeyDown,       // `key` (a lowercase letter or 0) with or without the command modifier
+    KeyDown,       // `key` (a lowercase Latin letter or 0) with the modifiers held
     CloseRequest,  // the window manager asked `window` to close
     QuitRequest,   // the session or a signal asked the program to end
     Expose,        // `window` lost its pixels and must be drawn again
@@ -35,7 +35,10 @@ struct InputEvent {
   int window = 0;
   int x = 0, y = 0;
   char key = 0;
-  bool command = false;
+  bool command = false;  // the platform's command key: Ctrl, or Cmd on macOS
+  bool shift = false;
+  bool option = false;  // Alt, or Option on macOS
+  bool other = false;   // any further modifier (Super, AltGr, Ctrl on macOS)
   bool repeat = false;
 };
 
@@ -78,6 +81,8 @@ class NativeWindow {
   virtual void Hide() = 0;
   virtual void Present(const WindowView& view) = 0;
   virtual void SetCursor(CursorKind cursor) = 0;
+  // Gives the window the keyboard focus, unless it has it already.
+  virtual void Focus() {}
 };
 
 class NativeSound {

@@ -55,6 +55,9 @@ void Window::Show() {
 }
 
 void Window::Hide() {
+  // A hidden window takes no release: a press that began on it is over.
+  pressed_ = nullptr;
+  backgroundPressed_ = false;
   // The pointer is no longer over anything of a hidden window: controls under it get their
   // MouseExit, so a highlighted label is plain again when the window comes back.
   HoverTo(nullptr);
@@ -142,7 +145,20 @@ void Window::HoverTo(RectControl* target) {
     if (!contains(old, c) && c->MouseEnter) Runtime::Invoke(c->MouseEnter);
 }
 
+bool Window::DropLostPress() {
+  // A control hidden or disabled while it is held no longer wants the release.
+  if (!pressed_ || (pressed_->EffectivelyVisible() && pressed_->Enabled())) return false;
+  pressed_ = nullptr;
+  hoverStale_ = true;
+  return true;
+}
+
 void Window::RefreshHover() {
+  DropLostPress();
+  // While a control holds the press, the pointer belongs to it: MouseEnter and MouseExit wait
+  // for the release, as in every toolkit. Otherwise a drag off a control would raise its
+  // MouseExit before its MouseUp, and state the exit restores would be undone by the release.
+  if (pressed_) return;
   // Handlers raised here may show or hide more controls; a few rounds settle any chain.
   for (int round = 0; round < 8 && hoverStale_; ++round) {
     hoverStale_ = false;
@@ -165,12 +181,16 @@ void Window::PointerLeft() {
 }
 
 void Window::PointerPressed(int x, int y) {
-  PointerMoved(x, y);
   pressed_ = nullptr;
   backgroundPressed_ = false;
+  PointerMoved(x, y);
+  // A click on a window of ours makes it the one that hears the keyboard, also where no
+  // window manager would do that.
+  if (native_) native_->Focus();
   // The press goes to the topmost control under the pointer that takes presses at all, so a
-  // label lying over a click area leaves the click to the area; with none, it goes to the
-  // window's background. A disabled control takes the press and does nothing with it.
+  // label lying over a click area leaves the click to the area. A disabled control takes the
+  // press and does nothing with it. The window's own handlers hear only presses on its
+  // background: a press inside a visible control that takes none goes nowhere.
   const auto order = StackingOrder(controls_);
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
     RectControl* c = *it;
@@ -180,10 +200,16 @@ void Window::PointerPressed(int x, int y) {
       pressed_ = c;
     return;
   }
+  if (HitTest(x, y)) return;
   backgroundPressed_ = Runtime::InvokeClaim([&] { return Event_MouseDown(x, y); });
 }
 
 void Window::PointerReleased(int x, int y) {
+  // The release is where the pointer is now; the pressed control hears of it before any
+  // MouseExit or MouseEnter the release lets through.
+  pointerX_ = x;
+  pointerY_ = y;
+  DropLostPress();
   if (RectControl* c = pressed_) {
     pressed_ = nullptr;
     if (c->MouseUp) Runtime::Invoke([&] { c->MouseUp(x - c->Left(), y - c->Top()); });
@@ -191,6 +217,8 @@ void Window::PointerReleased(int x, int y) {
     backgroundPressed_ = false;
     Runtime::Invoke([&] { Event_MouseUp(x, y); });
   }
+  hoverStale_ = true;
+  RefreshHover();
 }
 
 bool Window::Event_MouseDown(int, int) { return false; }

@@ -111,6 +111,8 @@ class Window {
   void HoverTo(RectControl* target);
   // After anything moved, appeared or vanished under a still pointer.
   void RefreshHover();
+  // Lets go of a press whose control was hidden or disabled; true if it did.
+  bool DropLostPress();
   bool TakeChanged();
 
   Runtime* runtime_ = nullptr;

@@ -28,6 +28,15 @@ inline const std::vector<Step> kWholeShow = {
     {29475, "darker"}, {32625, "flash"},   {32675, "none"},
 };
 
+// When, in ms after the pull, the whole show last shows `picture`: LastMoment("flash") is the
+// final flash, LastMoment("none") the blackout.
+inline long LastMoment(const std::string& picture) {
+  long ms = -1;
+  for (const auto& [at, name] : kWholeShow)
+    if (name == picture) ms = at;
+  return ms;
+}
+
 class SceneTest : public ::testing::Test {
  protected:
   explicit SceneTest(host::Size screen = {1920, 1080}) : backend(screen) {}

@@ -8,6 +8,7 @@
 
 #include "host/application.h"
 #include "host/headless/headless_backend.h"
+#include "host/keys.h"
 
 namespace {
 
@@ -199,13 +200,82 @@ TEST_F(HostTest, LaterSiblingAndChildLieOnTop) {
   EXPECT_EQ(downs, (std::vector<std::string>{"down b", "down late", "down late"}));
 }
 
-TEST_F(HostTest, PressOnAControlReleasedElsewhereIsItsClick) {
+TEST_F(HostTest, AHeldPressKeepsThePointerUntilTheRelease) {
+  // Dragged off its control and onto another: the pressed control hears of the release first,
+  // then the crossings it held back.
+  window->Area("a", {0, 0, 100, 100});
+  window->Area("b", {200, 200, 100, 100});
+  driver.MoveTo(*window, 10, 10);
+  driver.Press(*window, 10, 10);
+  driver.MoveTo(*window, 150, 150);
+  driver.MoveTo(*window, 250, 250);
+  EXPECT_EQ(window->log, (std::vector<std::string>{"enter a", "down a"}));
+  driver.Release(*window, 250, 250);
+  EXPECT_EQ(window->log,
+            (std::vector<std::string>{"enter a", "down a", "up a", "exit a", "enter b"}));
+
+  // Off and back on before the release: no crossing at all.
+  window->log.clear();
+  driver.Press(*window, 250, 250);
+  driver.MoveTo(*window, 390, 10);
+  driver.MoveTo(*window, 260, 260);
+  driver.Release(*window, 260, 260);
+  EXPECT_EQ(window->log, (std::vector<std::string>{"down b", "up b"}));
+
+  // Released outside the window: the leave that follows ends the visit.
+  window->log.clear();
+  driver.Press(*window, 260, 260);
+  driver.MoveTo(*window, 500, 500);
+  driver.Release(*window, 500, 500);
+  driver.Leave(*window);
+  EXPECT_EQ(window->log, (std::vector<std::string>{"down b", "up b", "exit b"}));
+}
+
+TEST_F(HostTest, AControlHiddenOrDisabledWhileHeldGetsNoRelease) {
+  auto a = window->Area("a", {0, 0, 100, 100});
+  driver.MoveTo(*window, 10, 10);
+  driver.Press(*window, 10, 10);
+  a->SetVisible(false);
+  driver.Advance(0);  // the pointer is no longer held: the hidden control is left at once
+  driver.Release(*window, 10, 10);
+  EXPECT_EQ(window->log, (std::vector<std::string>{"enter a", "down a", "exit a"}));
+
+  window->log.clear();
+  a->SetVisible(true);
+  driver.MoveTo(*window, 20, 20);
+  driver.Press(*window, 20, 20);
+  a->SetEnabled(false);
+  driver.Release(*window, 20, 20);
+  EXPECT_EQ(window->log, (std::vector<std::string>{"enter a", "down a"}))
+      << "neither the control nor the background hears the release";
+}
+
+TEST_F(HostTest, AWindowHiddenWhileHeldGetsNoRelease) {
   window->Area("a", {0, 0, 100, 100});
   driver.MoveTo(*window, 10, 10);
   driver.Press(*window, 10, 10);
-  driver.MoveTo(*window, 300, 250);
-  driver.Release(*window, 300, 250);
-  EXPECT_EQ(window->log, (std::vector<std::string>{"enter a", "down a", "exit a", "up a"}));
+  window->Hide();
+  window->Show();
+  driver.Release(*window, 10, 10);
+  EXPECT_EQ(window->log, (std::vector<std::string>{"enter a", "down a", "exit a"}));
+}
+
+TEST_F(HostTest, APressInsideAControlNeverReachesTheBackground) {
+  // A control that takes no presses covers the background under it; a label over a click area
+  // still leaves the press to the area.
+  auto cover = window->Area("cover", {0, 0, 400, 24}, nullptr, /*presses=*/false);
+  window->Area("label", {20, 4, 60, 16}, cover.get(), /*presses=*/false);
+  driver.Click(*window, 200, 10);
+  driver.Click(*window, 30, 10);
+  driver.Click(*window, 200, 200);
+  EXPECT_EQ(window->log, (std::vector<std::string>{"enter cover", "enter label", "exit label",
+                                                   "exit cover", "down window", "up window"}));
+}
+
+TEST_F(HostTest, AClickGivesItsWindowTheKeyboardFocus) {
+  backend.SetFocusedId(0);  // another client took it
+  driver.Click(*window, 200, 200);
+  EXPECT_EQ(backend.FocusedId(), window->Native()->Id());
 }
 
 TEST_F(HostTest, DisabledControlGetsEnterAndExitButNoPress) {
@@ -277,6 +347,95 @@ TEST_F(HostTest, CloseAndQuitRequestsEndTheLoop) {
     EXPECT_TRUE(r.QuitRequested());
     EXPECT_EQ(r.ExitStatus(), 0);
   }
+}
+
+class Box : public host::Window {
+ protected:
+  void Layout() override { SetSize(200, 120); }
+};
+
+TEST_F(HostTest, ACloseRequestQuitsOnlyOnTheMainWindow) {
+  auto box = runtime.ImplicitInstance<Box>();
+  host::InputEvent close;
+  close.type = host::InputEvent::Type::CloseRequest;
+  close.window = box->Native()->Id();
+  driver.Send(close);
+  EXPECT_FALSE(runtime.QuitRequested());
+  EXPECT_FALSE(box->Visible());
+  EXPECT_FALSE(backend.NativeFor(*box)->Shown());
+
+  close.window = window->Native()->Id();
+  driver.Send(close);
+  EXPECT_TRUE(runtime.QuitRequested());
+  EXPECT_EQ(runtime.ExitStatus(), 0);
+}
+
+TEST_F(HostTest, AShortcutIsPressedWithExactlyItsOwnModifiers) {
+  auto app = std::make_shared<host::Application>();
+  app->MenuBar = std::make_shared<host::MenuBar>();
+  auto quit = std::make_shared<host::QuitMenuItem>();
+  quit->KeyboardShortcut = "Cmd+Q";
+  quit->AutoEnable = true;
+  app->MenuBar->Append(quit);
+  runtime.RegisterApplication(app);
+
+  auto press = [&](bool command, bool shift, bool option, bool other, bool repeat = false) {
+    host::InputEvent key;
+    key.type = host::InputEvent::Type::KeyDown;
+    key.key = 'q';
+    key.command = command;
+    key.shift = shift;
+    key.option = option;
+    key.other = other;
+    key.repeat = repeat;
+    driver.Send(key);
+    return runtime.QuitRequested();
+  };
+  EXPECT_FALSE(press(false, false, false, false)) << "Q";
+  EXPECT_FALSE(press(true, true, false, false)) << "Ctrl+Shift+Q";
+  EXPECT_FALSE(press(true, false, true, false)) << "Ctrl+Alt+Q";
+  EXPECT_FALSE(press(true, false, false, true)) << "Ctrl+Super+Q";
+  EXPECT_FALSE(press(true, false, false, false, /*repeat=*/true)) << "a held key's repeat";
+  EXPECT_TRUE(press(true, false, false, false)) << "Ctrl+Q";
+}
+
+TEST(Shortcuts, TextsNameTheirModifiersAndLetter) {
+  EXPECT_EQ(host::ParseShortcut("Cmd+Q"), (host::KeyShortcut{'q', true, false, false}));
+  EXPECT_EQ(host::ParseShortcut("Cmd+Shift+Z"), (host::KeyShortcut{'z', true, true, false}));
+  EXPECT_EQ(host::ParseShortcut("Option+Cmd+X"), (host::KeyShortcut{'x', true, false, true}));
+  for (const char* none : {"", "Cmd+", "Cmd+F1", "Hyper+Q", "Cmd+QQ"})
+    EXPECT_EQ(host::ParseShortcut(none).key, 0) << none;
+}
+
+// Key symbols, as X numbers them, of the key in the Q position (the US layout's Q) and of two
+// others, in the layouts people start the program with.
+constexpr host::KeySym kLatinQ = 'q', kLatinA = 'a', kCyrillicShortI = 0x6ca, kCyrillicEf = 0x6c6,
+                       kGreekSemicolon = ';', kHebrewSlash = '/', kCyrillicYa = 0x6d1;
+
+TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
+  struct Case {
+    const char* layouts;
+    std::vector<host::KeySym> symbols;
+    int active;
+    char us;
+    char letter;
+  };
+  const Case cases[] = {
+      {"us", {kLatinQ}, 0, 'q', 'q'},
+      {"ru", {kCyrillicShortI}, 0, 'q', 'q'},
+      {"uk", {kCyrillicShortI}, 0, 'q', 'q'},
+      {"el", {kGreekSemicolon}, 0, 'q', 'q'},
+      {"he", {kHebrewSlash}, 0, 'q', 'q'},
+      {"us,ru with ru active", {kLatinQ, kCyrillicShortI}, 1, 'q', 'q'},
+      {"ru,us with ru active", {kCyrillicShortI, kLatinQ}, 0, 'q', 'q'},
+      {"fr: the Q is where US has its A", {kLatinQ}, 0, 'a', 'q'},
+      {"fr,ru with ru active, the A key", {kLatinQ, kCyrillicEf}, 1, 'a', 'q'},
+      {"de,ru with ru active, the Z key", {'y', kCyrillicYa}, 1, 'z', 'y'},
+      {"us, the ; key", {';'}, 0, 0, 0},
+      {"us, a layout the key lacks", {kLatinA, 0}, 1, 'a', 'a'},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(host::ShortcutLetter(c.symbols, c.active, c.us), c.letter) << c.layouts;
 }
 
 TEST_F(HostTest, UnhandledExceptionMakesTheExitStatusNonZero) {

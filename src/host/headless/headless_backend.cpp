@@ -31,6 +31,7 @@ class OwnedWindow final : public NativeWindow {
   void Hide() override { window_->Hide(); }
   void Present(const WindowView& view) override { window_->Present(view); }
   void SetCursor(CursorKind cursor) override { window_->SetCursor(cursor); }
+  void Focus() override { window_->Focus(); }
 
  private:
   HeadlessBackend& backend_;
@@ -44,6 +45,8 @@ void HeadlessWindow::Show() {
   shown_ = true;
   ++showCount_;
 }
+
+void HeadlessWindow::Focus() { backend_.focused_ = id_; }
 
 void HeadlessWindow::Present(const WindowView& view) {
   frames_.push_back(Frame{backend_.Now(), view});

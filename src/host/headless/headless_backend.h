@@ -29,6 +29,7 @@ class HeadlessWindow final : public NativeWindow {
   void Hide() override { shown_ = false; }
   void Present(const WindowView& view) override;
   void SetCursor(CursorKind cursor) override { cursor_ = cursor; }
+  void Focus() override;
 
   const NativeWindowSpec& Spec() const { return spec_; }
   bool Shown() const { return shown_; }
@@ -78,6 +79,9 @@ class HeadlessBackend final : public Backend {
   HeadlessWindow* NativeFor(const Window& window) const;
   const std::vector<SoundEvent>& Sounds() const { return sounds_; }
   const std::vector<std::string>& Urls() const { return urls_; }
+  // The native id of the window with the keyboard focus, 0 for none.
+  int FocusedId() const { return focused_; }
+  void SetFocusedId(int id) { focused_ = id; }
 
  private:
   friend class HeadlessWindow;
@@ -87,6 +91,7 @@ class HeadlessBackend final : public Backend {
   Size screen_;
   Micros now_ = 0;
   int nextId_ = 1;
+  int focused_ = 0;
   std::deque<InputEvent> input_;
   std::vector<HeadlessWindow*> windows_;
   std::vector<SoundEvent> sounds_;

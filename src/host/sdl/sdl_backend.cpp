@@ -13,6 +13,7 @@
 #include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_handles.h"
 #include "host/sdl/sdl_icon.h"
+#include "host/sdl/sdl_keys.h"
 #include "host/sdl/sdl_pointer.h"
 #include "host/sdl/sdl_screen_pointer.h"
 #include "host/sdl/sdl_text.h"
@@ -27,12 +28,6 @@ Micros Clock() {
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
-
-#ifdef __APPLE__
-constexpr Uint16 kCommandModifier = KMOD_GUI;
-#else
-constexpr Uint16 kCommandModifier = KMOD_CTRL;
-#endif
 
 class SdlWindow;
 
@@ -54,6 +49,7 @@ struct Context final : PointerRouter::Geometry {
   bool handUnavailable = false;
   CursorPtr hand;
   TextRenderer text;
+  KeyReader keys;
   // Declared last so that it goes first: the mixer runs on a thread of its own.
   AudioEngine audio{&Clock};
 };
@@ -113,6 +109,12 @@ class SdlWindow final : public NativeWindow {
 
   void SetCursor(CursorKind cursor) override {
     if (auto context = context_.lock()) context->SetCursor(cursor);
+  }
+
+  void Focus() override {
+    // Without a window manager nobody else hands the focus back once another client took it.
+    if (window_ && shown_ && SDL_GetKeyboardFocus() != window_.get())
+      SDL_SetWindowInputFocus(window_.get());
   }
 
   // The window lost its pixels.
@@ -277,16 +279,15 @@ void Translate(Context& context, const SDL_Event& sdl) {
     case SDL_QUIT:
       event.type = Type::QuitRequest;
       break;
-    case SDL_KEYDOWN: {
-      const SDL_Keycode sym = sdl.key.keysym.sym;
+    case SDL_SYSWMEVENT:
+      if (sdl.syswm.msg) context.keys.Note(*sdl.syswm.msg);
+      return;
+    case SDL_KEYDOWN:
       event.type = Type::KeyDown;
       // Keys go to whichever window has the focus, which may be a box above the main window.
       event.window = static_cast<int>(sdl.key.windowID);
-      event.key = sym >= SDLK_a && sym <= SDLK_z ? static_cast<char>('a' + (sym - SDLK_a)) : 0;
-      event.command = (sdl.key.keysym.mod & kCommandModifier) != 0;
-      event.repeat = sdl.key.repeat != 0;
+      context.keys.Read(sdl.key, event);
       break;
-    }
     default:
       if (sdl.type != context.audio.FinishedEventType()) return;
       context.audio.OnChannelFinished();
@@ -431,6 +432,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
     return nullptr;
   }
   SDL_StopTextInput();  // on by default; it would turn key presses into text events too
+  KeyReader::Start();
   return std::unique_ptr<SdlBackend>(new SdlBackend());
 }
 

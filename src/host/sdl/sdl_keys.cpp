@@ -1,0 +1,91 @@
+#include "host/sdl/sdl_keys.h"
+
+#include <SDL_syswm.h>
+
+#include <vector>
+
+#include "host/keys.h"
+
+namespace host::sdl {
+
+namespace {
+
+#ifdef __APPLE__
+constexpr Uint16 kCommandModifier = KMOD_GUI;
+constexpr Uint16 kOtherModifiers = KMOD_CTRL | KMOD_MODE;
+#else
+constexpr Uint16 kCommandModifier = KMOD_CTRL;
+constexpr Uint16 kOtherModifiers = KMOD_GUI | KMOD_MODE;
+#endif
+
+// An X keyboard has at most four layouts ("groups"); the one in use is in bits 13 and 14 of a
+// key event's state.
+constexpr int kMaxLayouts = 4;
+constexpr unsigned LayoutOfState(unsigned state) { return (state >> 13) & 3; }
+
+char UsLetter(SDL_Scancode scancode) {
+  // Scancodes name positions on a US keyboard.
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+    return static_cast<char>('a' + (scancode - SDL_SCANCODE_A));
+  return 0;
+}
+
+}  // namespace
+
+KeyReader::~KeyReader() {
+  if (library_) SDL_UnloadObject(library_);
+}
+
+void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
+
+void KeyReader::Note(const SDL_SysWMmsg& message) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != KeyPress) return;
+  const XKeyEvent& key = message.msg.x11.event.xkey;
+  noted_ = true;
+  display_ = key.display;
+  keycode_ = key.keycode;
+  state_ = key.state;
+#else
+  (void)message;
+#endif
+}
+
+void KeyReader::Read(const SDL_KeyboardEvent& key, InputEvent& event) {
+  const Uint16 mod = key.keysym.mod;
+  event.command = (mod & kCommandModifier) != 0;
+  event.shift = (mod & KMOD_SHIFT) != 0;
+  event.option = (mod & KMOD_ALT) != 0;
+  event.other = (mod & kOtherModifiers) != 0;
+  event.repeat = key.repeat != 0;
+
+  // SDL's own view: its symbol if that is a Latin letter.
+  std::vector<KeySym> symbols{static_cast<KeySym>(key.keysym.sym)};
+  int active = 0;
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (noted_) {
+    if (!looked_) {
+      looked_ = true;
+      // SDL has the X library loaded already; this only finds it again, so the program needs
+      // no link-time dependency of its own on it.
+      library_ = SDL_LoadObject("libX11.so.6");
+      if (library_) keysymOf_ = SDL_LoadFunction(library_, "XkbKeycodeToKeysym");
+    }
+    if (keysymOf_) {
+      using KeycodeToKeysym = KeySym (*)(Display*, KeyCode, int, int);
+      auto keysymOf = reinterpret_cast<KeycodeToKeysym>(keysymOf_);
+      symbols.clear();
+      // Level 0 is the key's unshifted symbol; a layout the key lacks gives no symbol.
+      for (int layout = 0; layout < kMaxLayouts; ++layout) {
+        symbols.push_back(
+            keysymOf(static_cast<Display*>(display_), static_cast<KeyCode>(keycode_), layout, 0));
+      }
+      active = static_cast<int>(LayoutOfState(state_));
+    }
+  }
+#endif
+  noted_ = false;
+  event.key = ShortcutLetter(symbols, active, UsLetter(key.keysym.scancode));
+}
+
+}  // namespace host::sdl
