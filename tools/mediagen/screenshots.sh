@@ -21,7 +21,9 @@ for size in 1920x1080 1152x768; do
   suffix=$([ "$size" = 1920x1080 ] && echo "" || echo "-$size")
   width=$([ "$size" = 1920x1080 ] && echo 960 || echo 576)
   import -window root -depth 8 "$WORK/dark.png"
-  xdotool mousemove 118 270 sleep 0.3 click 1
+  # Smaller screens show the whole picture scaled down, the chain with it.
+  w=${size%x*}
+  xdotool mousemove $((118 * w / 1920)) $((270 * w / 1920)) sleep 0.3 click 1
   sleep 1
   import -window root -depth 8 "$WORK/lit.png"
   for shot in dark lit; do
