@@ -154,18 +154,15 @@ double srgbFast(double v) {
   return t[i] * (1 - a) + t[i + 1] * a;
 }
 
-void compositeLayer(std::vector<float>& img, const Layer& L, double gm, double gb) {
-  for (int y = 0; y < L.h; ++y)
-    for (int x = 0; x < L.w; ++x) {
-      int X = L.x0 + x, Y = L.y0 + y;
-      if (X < 0 || Y < 0 || X >= kWidth || Y >= kHeight) continue;
-      size_t i = static_cast<size_t>(y) * L.w + x;
-      float a = L.alpha[i];
-      if (a <= 0) continue;
-      float* p = &img[(static_cast<size_t>(Y) * kWidth + X) * 3];
-      for (int c = 0; c < 3; ++c)
-        p[c] = static_cast<float>(L.moon[i * 3 + c] * gm + L.bulb[i * 3 + c] * gb) + (1 - a) * p[c];
-    }
+// The frame with the chain at rest everywhere, except inside the chain's box for the pulled
+// variant, where the pulled render is blended in over a few pixels at the box's edge. Outside
+// the box both variants are the very same numbers, so a swap changes nothing there.
+constexpr int kFeather = 5;
+double pulledWeight(int x, int y) {
+  const int d = std::min({x - kChainBoxX, kChainBoxX + kChainBoxW - 1 - x, y - kChainBoxY,
+                          kChainBoxY + kChainBoxH - 1 - y});
+  if (d < 0) return 0.0;
+  return std::min(1.0, (d + 1.0) / (kFeather + 1.0));
 }
 
 // Glow of light too bright for the sensor, spread by the lens at several scales.
@@ -235,30 +232,35 @@ std::vector<float> computeGlow(const std::vector<float>& img, const Shot& shot) 
 
 }  // namespace
 
-void defocusRoom(Plane& p, double sigma) { blur3(p.px, p.w, p.h, sigma, 0, 0, p.w, p.h); }
-
 std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
                              std::vector<float>* glowCache) {
   const size_t n = static_cast<size_t>(kWidth) * kHeight;
   std::vector<float> img(n * 3);
   const float gm = static_cast<float>(shot.moonGain), gb = static_cast<float>(shot.bulbGain);
-  for (size_t i = 0; i < n * 3; ++i) img[i] = sb.roomMoon.px[i] * gm + sb.roomBulb.px[i] * gb;
-  compositeLayer(img, sb.fixture, gm, gb);
+  for (size_t i = 0; i < n * 3; ++i) img[i] = sb.moon[0].px[i] * gm + sb.bulb[0].px[i] * gb;
 
-  // The glow is taken from the frame without the chain, so moving the chain never changes
+  // The glow is taken from the frame with the chain at rest, so moving the chain never changes
   // pixels away from it.
   if (shot.bloom > 0) {
     std::vector<float> local;
     std::vector<float>& glow = glowCache ? *glowCache : local;
     if (glow.empty()) glow = computeGlow(img, shot);
-    compositeLayer(img, sb.chain[shot.chain], gm, gb);
     for (size_t i = 0; i < n * 3; ++i) img[i] += glow[i];
-  } else {
-    compositeLayer(img, sb.chain[shot.chain], gm, gb);
+  }
+  if (shot.chain == 1) {
+    for (int y = kChainBoxY; y < kChainBoxY + kChainBoxH; ++y)
+      for (int x = kChainBoxX; x < kChainBoxX + kChainBoxW; ++x) {
+        const double w = pulledWeight(x, y);
+        const size_t i = (static_cast<size_t>(y) * kWidth + x) * 3;
+        for (int c = 0; c < 3; ++c) {
+          const double rest = sb.moon[0].px[i + c] * gm + sb.bulb[0].px[i + c] * gb;
+          const double pulled = sb.moon[1].px[i + c] * gm + sb.bulb[1].px[i + c] * gb;
+          img[i + c] += static_cast<float>(w * (pulled - rest));
+        }
+      }
   }
 
   const double bx = sb.bulbX, by = sb.bulbY;
-  const double diag = std::hypot(kWidth * 0.5, kHeight * 0.5);
   // Low-frequency colour blotches of the noise, made at a third of the resolution.
   const int bw = kWidth / 3 + 2, bh = kHeight / 3 + 2;
   std::vector<float> blotch(static_cast<size_t>(bw) * bh * 3);
@@ -303,14 +305,6 @@ std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
         c[0] += spk * fall * 1.0;
         c[1] += spk * fall * 0.82;
         c[2] += spk * fall * 0.6;
-      }
-      // Veiling glare: scattered bulb light lifting the blacks, strongest near the bulb.
-      if (shot.veil > 0) {
-        double dr = r / diag;
-        double v = shot.veil * (0.25 + 0.75 * std::exp(-dr * dr * 2.5));
-        c[0] += v * 1.0;
-        c[1] += v * 0.80;
-        c[2] += v * 0.55;
       }
       // Natural lens fall-off toward the corners.
       double rx = (x + 0.5 - kWidth * 0.5) / 1700.0, ry = (y + 0.5 - kHeight * 0.5) / 1700.0;

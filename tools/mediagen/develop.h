@@ -16,16 +16,12 @@ struct Shot {
   double bloom = 0;        // strength of the glow around over-exposed light
   double bloomClamp = 30;  // brightest value that feeds the glow
   double starburst = 0;    // diffraction spikes around the bulb
-  double veil = 0;         // veiling glare: scattered light lifting the whole frame
   double vignette = 0.5;   // corner darkening, 0..1
   double grain = 0;        // display-level grain, in 8-bit steps
   double shotNoise = 0;    // variance per unit of signal
   double readNoise = 0;    // variance floor
   uint32_t noiseSeed = 0;
 };
-
-// Slightly softens the room so that the lamp, in the foreground, reads as the point of focus.
-void defocusRoom(Plane& p, double sigma);
 
 // Returns interleaved 8-bit sRGB, kWidth x kHeight. Shots that differ only in the chain can
 // share `glowCache` (start it empty) so the lens glow is computed once.

@@ -59,8 +59,11 @@ double segDist(double px, double py, double ax, double ay, double bx, double by)
 Px sampleIcon(double x, double y, int size) {
   Px p;
   double gd = glassDist(x, y);
-  // warm halo around the glass
-  if (gd > 0) {
+  // A dark outline about a pixel wide keeps the bulb legible on any panel, light or dark.
+  const double ow = std::max(0.018, 1.1 / size);
+  const Col outlineCol{0.10, 0.06, 0.03};
+  // warm halo around the glass, where the icon is big enough for it to read as light
+  if (gd > 0 && size >= 48) {
     double halo = 0.55 * std::exp(-gd / 0.055) * smoothstep(kNeckY + 0.06, kNeckY - 0.12, y);
     over(p, Col{1.0, 0.62, 0.18}, halo);
   }
@@ -77,7 +80,7 @@ Px sampleIcon(double x, double y, int size) {
     double hl = std::exp(-(hx * hx + hy * hy));
     c = mix(c, Col{1, 1, 1}, 0.75 * hl);
     // filament, drawn where the icon is big enough to show it
-    if (size >= 32) {
+    {
       double w = 0.010 + 0.5 / size;
       double fy = kGy + 0.04;
       double d = std::min(
@@ -89,10 +92,12 @@ Px sampleIcon(double x, double y, int size) {
       c = mix(c, Col{0.85, 0.55, 0.20}, 0.6 * smoothstep(w * 0.6, w * 0.2, lead));
     }
     over(p, c, 1.0);
+  } else if (gd <= ow && y < kNeckY) {
+    over(p, outlineCol, 1.0);
   }
   // screw cap
   const double capTop = kNeckY - 0.01, capBot = 0.875;
-  if (y >= capTop && y <= capBot + 0.055) {
+  if (y >= capTop && y <= capBot + 0.055 + ow) {
     double hw;
     bool thread = false, insul = false, tip = false;
     if (y < capTop + 0.03) {
@@ -109,7 +114,9 @@ Px sampleIcon(double x, double y, int size) {
       tip = true;
     }
     double dx = std::fabs(x - kCx);
-    if (dx <= hw) {
+    if (y > capBot + 0.055 || (dx > hw && dx <= hw + ow)) {
+      if (dx <= hw + ow) over(p, outlineCol, 1.0);
+    } else if (dx <= hw) {
       double u = dx / hw;
       double shade = 0.30 + 0.65 * std::sqrt(std::max(0.0, 1 - u * u));
       Col c = Col{0.62, 0.60, 0.58} * shade;
@@ -140,9 +147,8 @@ std::vector<uint8_t> renderIcon(int size) {
       for (int sy = 0; sy < g; ++sy)
         for (int sx = 0; sx < g; ++sx) {
           double x = (px + (sx + 0.5) / g) / size, y = (py + (sy + 0.5) / g) / size;
-          // leave a little margin so the halo is not cut at the edge
-          x = 0.5 + (x - 0.5) * 1.08;
-          y = 0.5 + (y - 0.5) * 1.08 + 0.015;
+          // The bulb, outline included, spans the whole height of the square.
+          y += 0.015;
           Px s = sampleIcon(x, y, size);
           c += s.c;
           a += s.a;

@@ -1,4 +1,4 @@
-// Application icon: a glowing warm bulb on a transparent background.
+// Application icon: the clear bulb of the photographs, lit, outlined, on transparency.
 #pragma once
 
 #include <cstdint>

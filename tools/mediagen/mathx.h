@@ -37,17 +37,6 @@ struct V3 {
   }
 };
 inline constexpr V3 operator*(double s, const V3& v) { return v * s; }
-inline constexpr double dot(const V3& a, const V3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline constexpr V3 cross(const V3& a, const V3& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-inline double len(const V3& a) { return std::sqrt(dot(a, a)); }
-inline V3 norm(const V3& a) {
-  double l = len(a);
-  return l > 0 ? a / l : V3{0, 0, 0};
-}
-inline V3 reflect(const V3& d, const V3& n) { return d - n * (2.0 * dot(d, n)); }
-inline double luma(const V3& c) { return 0.2126 * c.x + 0.7152 * c.y + 0.0722 * c.z; }
 
 using Col = V3;
 
@@ -138,21 +127,5 @@ inline double gnoise(double x, double y, uint32_t seed) {
   double c = corner(xi, yi + 1, fx, fy - 1), d = corner(xi + 1, yi + 1, fx - 1, fy - 1);
   return mix(mix(a, b, u), mix(c, d, u), v);
 }
-
-// Fractal sum; octaves may be fractional so detail fades out smoothly with distance.
-inline double fbm(double x, double y, double octaves, uint32_t seed, double gain = 0.5) {
-  double sum = 0, amp = 1, f = 1;
-  int n = static_cast<int>(std::ceil(octaves));
-  for (int i = 0; i < n; ++i) {
-    double w = std::min(1.0, octaves - i);
-    sum += w * amp * gnoise(x * f, y * f, seed + 1013u * static_cast<uint32_t>(i));
-    amp *= gain;
-    f *= 2.03;
-  }
-  return sum;
-}
-
-// Value in [0,1) that is constant over unit cells; used for per-plank / per-book variation.
-inline double cellRand(int a, int b, uint32_t seed) { return u01(hash2i(a, b, seed)); }
 
 }  // namespace mg

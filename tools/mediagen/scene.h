@@ -1,10 +1,10 @@
-// The photographed room: a bare bulb hanging near the top-left corner of the frame in front of a
-// plastered wall, with a ball pull chain. Light is computed in linear units for two independent
-// light sources (moonlight through a window off to the right, and the bulb) so that each picture
-// can be developed from a mix of the two without re-rendering.
+// The photographed room as the renderer leaves it: linear radiance for each light source alone
+// (moonlight, and the bulb), each with the chain at rest and pulled down, so that every picture
+// is developed from a mix of the two without rendering again.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace mg {
@@ -31,20 +31,13 @@ struct Plane {
   const float* at(int x, int y) const { return &px[(static_cast<std::size_t>(y) * w + x) * 3]; }
 };
 
-// A rectangular, anti-aliased foreground layer with premultiplied colour for both lights.
-struct Layer {
-  int x0 = 0, y0 = 0, w = 0, h = 0;
-  std::vector<float> moon, bulb;  // 3 floats per pixel, premultiplied by alpha
-  std::vector<float> alpha;
-};
-
 struct SceneBuffers {
-  Plane roomMoon, roomBulb;     // the room alone (no hanging lamp)
-  Layer fixture;                // cord, porcelain holder, switch, glass bulb
-  Layer chain[2];               // [0] chain at rest, [1] chain pulled down
+  Plane moon[2], bulb[2];       // [0] chain at rest, [1] chain pulled down
   double bulbX = 0, bulbY = 0;  // filament centre in pixels
 };
 
-SceneBuffers renderScene();
+// Reads moon-rest.hdr, moon-pulled.hdr, bulb-rest.hdr and bulb-pulled.hdr (Radiance RGBE, as the
+// renderer writes them) from `dir`. Throws std::runtime_error if one is missing or the wrong size.
+SceneBuffers loadRenders(const std::string& dir);
 
 }  // namespace mg

@@ -2,12 +2,16 @@
 
 #include <cmath>
 
+#include "loudness.h"
 #include "mathx.h"
 
 namespace mg {
 namespace {
 
 constexpr double kSr = kSampleRate;
+constexpr double kShowersLufs = -26.0;
+// The rain's loudest 400 ms come out about 3 LU above its integrated loudness.
+constexpr double kChainLoudestLufs = -23.5;
 
 // Second-order IIR section (direct form II transposed).
 struct Biquad {
@@ -66,6 +70,27 @@ std::vector<float> toFloat(const std::vector<double>& x, double gain) {
 }
 
 double dbToLin(double db) { return std::pow(10.0, db / 20.0); }
+
+// Scales `x` so that its loudness (integrated, or its loudest 400 ms when `momentary`) meets
+// `lufs`, with the peaks kept at or below `ceilingDb` dBFS by a gentle limiter.
+std::vector<float> toLoudness(const std::vector<double>& x, double lufs, bool momentary,
+                              double ceilingDb) {
+  std::vector<float> out = toFloat(x, 0.5 / std::max(1e-9, peakOf(x)));
+  const double ceiling = dbToLin(ceilingDb);
+  for (int pass = 0; pass < 4; ++pass) {
+    const Loudness l = measureLoudness(out, kSampleRate);
+    const double g = dbToLin(lufs - (momentary ? l.maxMomentary : l.integrated));
+    for (float& v : out) {
+      const double y = v * g;
+      // Linear up to half the ceiling, then bending smoothly towards it.
+      const double knee = 0.5 * ceiling, a = std::fabs(y);
+      const double lim =
+          a <= knee ? a : knee + (ceiling - knee) * std::tanh((a - knee) / (ceiling - knee));
+      v = static_cast<float>(std::copysign(lim, y));
+    }
+  }
+  return out;
+}
 
 // Raised-cosine fade in over [0, a) and out over the last b seconds.
 void fades(std::vector<double>& x, double a, double b) {
@@ -150,7 +175,8 @@ std::vector<float> synthChain() {
   filter(x, highpass(120.0, 0.7));
   dcBlock(x);
   fades(x, 0.001, 0.02);
-  return toFloat(x, dbToLin(-3.0) / peakOf(x));
+  // As loud at its loudest as the rain is at its loudest, so the pull is heard over the show.
+  return toLoudness(x, kChainLoudestLufs, true, -1.0);
 }
 
 std::vector<float> synthQuiet() {
@@ -164,8 +190,10 @@ std::vector<float> synthQuiet() {
     rumble[i] = brown;
     air[i] = rng.normal();
   }
-  filter(rumble, lowpass(170.0, 0.6));
-  filter(rumble, lowpass(170.0, 0.6));
+  // Low, but above 80 Hz: small speakers reproduce next to nothing below that.
+  filter(rumble, bandpass(190.0, 0.8));
+  filter(rumble, highpass(95.0, 0.7));
+  filter(rumble, highpass(95.0, 0.7));
   filter(air, bandpass(900.0, 0.5));
   filter(air, lowpass(2500.0, 0.7));
   // A distant roll: swells in, rolls a couple of times, dies away.
@@ -177,13 +205,13 @@ std::vector<float> synthQuiet() {
     double env = 0.15 * smoothstep(0.0, 0.5, t);
     for (const auto& b : bumps) env += b[2] * std::exp(-0.5 * sq((t - b[0]) / b[1]));
     double swell = std::sin(kPi * std::min(1.0, t / dur));
-    x[i] = rumble[i] * env + air[i] * 0.018 * swell * swell;
-    // the faintest low tone underneath, like the room itself
-    x[i] += 0.03 * swell * (std::sin(2 * kPi * 55.0 * t) + 0.5 * std::sin(2 * kPi * 82.5 * t));
+    x[i] = rumble[i] * env + air[i] * 0.05 * swell * swell;
+    // a faint tone underneath, like the room itself
+    x[i] += 0.02 * swell * (std::sin(2 * kPi * 110.0 * t) + 0.5 * std::sin(2 * kPi * 165.0 * t));
   }
   dcBlock(x);
   fades(x, 0.08, 0.7);
-  return toFloat(x, dbToLin(-12.0) / peakOf(x));
+  return toLoudness(x, -27.0, false, -3.0);
 }
 
 std::vector<float> synthShowers() {
@@ -223,7 +251,7 @@ std::vector<float> synthShowers() {
     double I = intensity(t);
     double gust = 0.85 + 0.10 * std::sin(2 * kPi * 0.07 * t + gustPh1) +
                   0.05 * std::sin(2 * kPi * 0.23 * t + gustPh2);
-    x[i] = bed[i] * 0.050 * I * gust + sizzle[i] * 0.008 * I + rumble[i] * 0.05;
+    x[i] = bed[i] * 0.030 * I * gust + sizzle[i] * 0.005 * I + rumble[i] * 0.04;
   }
 
   // Drops hitting the pane: short pings with a slight downward glide.
@@ -243,15 +271,28 @@ std::vector<float> synthShowers() {
     for (size_t i = 0; i < tick && s0 + i < n; ++i)
       drops[s0 + i] += amp * 0.6 * rng.range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
   };
+  // Drops tapping on the pane: 10 to 30 a second depending on the shower, each a sharp click
+  // of glass between 2 and 6 kHz, standing well out of the hiss.
+  auto tap = [&](double t0, double f, double amp) {
+    const size_t s0 = static_cast<size_t>(t0 * kSr);
+    const double tau = rng.range(0.0012, 0.0035);
+    const double f2 = f * rng.range(1.45, 1.75);
+    const size_t len = static_cast<size_t>(tau * 7 * kSr);
+    for (size_t i = 0; i < len && s0 + i < n; ++i) {
+      const double tt = i / kSr;
+      const double att = std::min(1.0, tt / 0.00015);
+      drops[s0 + i] += amp * att * std::exp(-tt / tau) *
+                       (std::sin(2 * kPi * f * tt) + 0.5 * std::sin(2 * kPi * f2 * tt));
+    }
+  };
   double t = 0;
   while (true) {
-    double I = intensity(t);
-    double rate = 22.0 * I * I;
+    const double I = intensity(t);
+    const double rate = std::clamp(20.0 * I, 10.0, 30.0);
     t += -std::log(1.0 - rng.uni() * 0.999999) / rate;
     if (t >= dur) break;
-    double f = std::exp(rng.range(std::log(1400.0), std::log(5200.0)));
-    double amp = 0.018 * std::exp(0.6 * rng.normal()) * (0.6 + 0.4 * I);
-    ping(t, f, rng.range(0.002, 0.009), amp);
+    const double f = std::exp(rng.range(std::log(2200.0), std::log(5600.0)));
+    tap(t, f, 0.11 * std::exp(0.35 * rng.normal()) * (0.7 + 0.3 * I));
   }
   // fewer, fatter drops from the top of the frame
   t = 0;
@@ -280,14 +321,8 @@ std::vector<float> synthShowers() {
   }
   dcBlock(x);
   fades(x, 1.2, 5.0);
-  // Keep it in the background: about -23 dBFS RMS over the body of the piece, peaks well clear.
-  double rms = 0;
-  size_t a = static_cast<size_t>(2 * kSr), b = static_cast<size_t>(32 * kSr);
-  for (size_t i = a; i < b; ++i) rms += x[i] * x[i];
-  rms = std::sqrt(rms / static_cast<double>(b - a));
-  double g = dbToLin(-23.0) / rms;
-  g = std::min(g, dbToLin(-6.0) / peakOf(x));
-  return toFloat(x, g);
+  // In the background, under the pull of the chain.
+  return toLoudness(x, kShowersLufs, false, -3.0);
 }
 
 }  // namespace mg
