@@ -11,6 +11,7 @@
 
 #include "host/sdl/hand_cursor.h"
 #include "host/sdl/sdl_audio.h"
+#include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_handles.h"
 #include "host/sdl/sdl_pointer.h"
 #include "host/sdl/sdl_screen_pointer.h"
@@ -145,9 +146,17 @@ void SdlWindow::Draw() {
   auto context = context_.lock();
   if (!context) return;
   // With framebuffer acceleration off this is a shared-memory image of the window's own size;
-  // SDL makes it again by itself when the window's size changed.
+  // SDL makes it again by itself when the window's size changed. Where that is not available
+  // it is a texture SDL's renderer puts on screen (see SdlBackend::Create).
   SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
-  if (!surface) return;
+  if (!surface || SDL_ISPIXELFORMAT_INDEXED(surface->format->format)) {
+    // A program that shows nothing must not look as if it ran: sound over a black screen
+    // would leave the user guessing.
+    std::fprintf(stderr, "lumorra: cannot draw on this screen: %s\n",
+                 surface ? "it has too few colours" : SDL_GetError());
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
   const bool mustLock = SDL_MUSTLOCK(surface);
   if (mustLock && SDL_LockSurface(surface) != 0) return;
 
@@ -386,9 +395,6 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The about box taking the focus must not minimise the main window.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  // Window surfaces in plain shared memory: copying a picture there is far cheaper than going
-  // through a GL texture on a machine without a GPU.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // X already gives a press's moves and release to the pressed window. SDL's own capture would
   // instead grab the pointer for the window with the keyboard focus, which is the about box
   // while it is open: a drag that began on the main window would end on the box, and every
@@ -430,6 +436,17 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
     return nullptr;
   }
   SDL_StopTextInput();  // on by default; it would turn key presses into text events too
+  ExitAtOnceWhenDisplayLost();
+
+  // Window surfaces in plain shared memory: copying a picture there is far cheaper than going
+  // through a GL texture on a machine without a GPU. SDL offers that only on X11 and only for
+  // screen layouts it knows (not 30-bit colour); elsewhere its window surface is a texture of
+  // its renderer, slower but drawn everywhere. SDL reads this once, at the first window surface.
+  SDL_DisplayMode mode{};
+  const bool sharedMemory = SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0 &&
+                            SDL_GetDesktopDisplayMode(0, &mode) == 0 &&
+                            mode.format != SDL_PIXELFORMAT_UNKNOWN;
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, sharedMemory ? "0" : "1");
   return std::unique_ptr<SdlBackend>(new SdlBackend());
 }
 
@@ -445,9 +462,15 @@ SdlBackend::~SdlBackend() {
 }
 
 Size SdlBackend::MainScreenSize() {
+  const Rect bounds = MainScreenBounds();
+  return {bounds.width, bounds.height};
+}
+
+Rect SdlBackend::MainScreenBounds() {
+  // Display 0 is the main screen: on X11, SDL puts the primary output first.
   SDL_Rect bounds{};
   if (SDL_GetDisplayBounds(0, &bounds) != 0) return {};
-  return {bounds.w, bounds.h};
+  return {bounds.x, bounds.y, bounds.w, bounds.h};
 }
 
 Micros SdlBackend::Now() { return Clock(); }
@@ -502,8 +525,8 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
   SDL_Rect rect{spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height};
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (spec.fullScreen) {
-    // Borderless at the screen's bounds rather than a full-screen state: that needs no window
-    // manager to take effect, and asking one that isn't there delays the first frame.
+    // Made borderless at the main screen's bounds, which covers the screen by itself where no
+    // window manager runs; the desktop's full-screen state is asked for below.
     if (SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
     flags |= SDL_WINDOW_BORDERLESS;
   } else if (spec.keepAbove) {
@@ -516,6 +539,14 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
                                     std::max(1, rect.h), flags));
   if (!window) {
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
+  } else if (spec.fullScreen) {
+    // Only the full-screen state keeps taskbars and panels off the scene and lets the
+    // desktop follow changes of the screen's size. Without a window manager nobody answers
+    // the request and SDL waits about 100 ms for an answer before the window shows, so
+    // there the borderless screen-sized window is kept as it is: nothing is drawn over it.
+    if (FullScreenStateAnswered(window.get())) {
+      SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
   } else if (spec.keepAbove) {
     for (SdlWindow* other : context_->windows) {
       if (other->FullScreen() && other->Native()) {
