@@ -295,7 +295,14 @@ void Translate(Context& context, const SDL_Event& sdl) {
       event.repeat = sdl.key.repeat != 0;
       break;
     }
+    case SDL_AUDIODEVICEREMOVED:
+      if (!sdl.adevice.iscapture) context.audio.OnDeviceLost();
+      return;
     default:
+      if (sdl.type == context.audio.OpenedEventType()) {
+        context.audio.OnOpenAttemptEnded();
+        return;
+      }
       if (sdl.type != context.audio.FinishedEventType()) return;
       context.audio.OnChannelFinished();
       event.type = Type::Wake;

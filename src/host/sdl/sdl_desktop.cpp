@@ -57,8 +57,8 @@ bool FullScreenStateAnswered(SDL_Window* window) {
   int format = 0;
   unsigned long items = 0, after = 0;
   unsigned char* data = nullptr;
-  const int status =
-      get(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format, &items, &after, &data);
+  const int status = get(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                         &format, &items, &after, &data);
   const bool present = status == Success && type == XA_WINDOW && items == 1 && data;
   if (data) release(data);
   return present;
