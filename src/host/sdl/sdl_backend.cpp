@@ -43,6 +43,7 @@ class SdlWindow;
 struct Context final : PointerRouter::Geometry {
   void SetCursor(CursorKind kind);
   SdlWindow* Find(int id) const;
+  void FollowScreen();
   bool WindowRect(int window, Rect& rect) const override;
   bool Pointer(int& x, int& y) const override;
 
@@ -54,6 +55,7 @@ struct Context final : PointerRouter::Geometry {
   bool handUnavailable = false;
   CursorPtr hand;
   TextRenderer text;
+  ScreenWatch screens;
   // Declared last so that it goes first: the mixer runs on a thread of its own.
   AudioEngine audio{&Clock};
 };
@@ -295,6 +297,9 @@ void Translate(Context& context, const SDL_Event& sdl) {
       event.repeat = sdl.key.repeat != 0;
       break;
     }
+    case SDL_SYSWMEVENT:  // only the screens' changes pass the event filter
+      context.FollowScreen();
+      return;
     case SDL_AUDIODEVICEREMOVED:
       if (!sdl.adevice.iscapture) context.audio.OnDeviceLost();
       return;
@@ -369,6 +374,31 @@ void Context::SetCursor(CursorKind kind) {
   SDL_SetCursor(native ? native : SDL_GetDefaultCursor());
   cursor = kind;
 }
+
+void Context::FollowScreen() {
+  SDL_Rect screen{};
+  if (!screens.MainScreen(screen)) return;
+  for (SdlWindow* window : windows) {
+    if (!window->FullScreen() || !window->Native()) continue;
+    SDL_Rect now{};
+    SDL_GetWindowPosition(window->Native(), &now.x, &now.y);
+    SDL_GetWindowSize(window->Native(), &now.w, &now.h);
+    // The pictures chosen at the start stay; the window's resize brings a new, larger or
+    // smaller, surface and a redraw with black beyond them.
+    if (!SDL_RectEquals(&now, &screen)) screens.Cover(window->Native(), screen);
+  }
+}
+
+namespace {
+
+// Window-system events are on only to hear of screen changes; the rest (one for every X event)
+// never enter the queue.
+int FilterEvents(void* data, SDL_Event* event) {
+  if (event->type != SDL_SYSWMEVENT) return 1;
+  return static_cast<const Context*>(data)->screens.IsScreenChange(*event) ? 1 : 0;
+}
+
+}  // namespace
 
 SdlWindow* Context::Find(int id) const {
   for (SdlWindow* window : windows) {
@@ -457,9 +487,12 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   return std::unique_ptr<SdlBackend>(new SdlBackend());
 }
 
-SdlBackend::SdlBackend() : context_(std::make_shared<Context>()) {}
+SdlBackend::SdlBackend() : context_(std::make_shared<Context>()) {
+  SDL_SetEventFilter(&FilterEvents, context_.get());
+}
 
 SdlBackend::~SdlBackend() {
+  SDL_SetEventFilter(nullptr, nullptr);
   // Windows still held by the core lose their native window now; everything SDL made goes
   // before SDL itself.
   for (SdlWindow* window : context_->windows) window->Detach();
@@ -474,9 +507,10 @@ Size SdlBackend::MainScreenSize() {
 }
 
 Rect SdlBackend::MainScreenBounds() {
-  // Display 0 is the main screen: on X11, SDL puts the primary output first.
+  // Display 0 is the main screen: on X11, SDL puts the primary output first. Once the screens
+  // are watched, the X server's own answer is the current one.
   SDL_Rect bounds{};
-  if (SDL_GetDisplayBounds(0, &bounds) != 0) return {};
+  if (!context_->screens.MainScreen(bounds) && SDL_GetDisplayBounds(0, &bounds) != 0) return {};
   return {bounds.x, bounds.y, bounds.w, bounds.h};
 }
 
@@ -548,12 +582,11 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
   } else if (spec.fullScreen) {
     // Only the full-screen state keeps taskbars and panels off the scene and lets the
-    // desktop follow changes of the screen's size. Without a window manager nobody answers
-    // the request and SDL waits about 100 ms for an answer before the window shows, so
-    // there the borderless screen-sized window is kept as it is: nothing is drawn over it.
-    if (FullScreenStateAnswered(window.get())) {
+    // desktop follow changes of the screen's size.
+    if (!MarkFullScreenBeforeShowing(window.get())) {
       SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
+    context_->screens.Start(window.get());
   } else if (spec.keepAbove) {
     for (SdlWindow* other : context_->windows) {
       if (other->FullScreen() && other->Native()) {

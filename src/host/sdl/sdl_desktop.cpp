@@ -3,6 +3,10 @@
 #include <SDL_syswm.h>
 #include <unistd.h>
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/extensions/Xrandr.h>
+#endif
+
 #include <cstdio>
 
 namespace host::sdl {
@@ -36,32 +40,24 @@ int ReportLostDisplay(Display* display) {
 
 }  // namespace
 
-bool FullScreenStateAnswered(SDL_Window* window) {
+bool MarkFullScreenBeforeShowing(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info)) return true;
-  if (info.subsystem != SDL_SYSWM_X11) return true;
+  if (!window || !SDL_GetWindowWMInfo(window, &info)) return false;
+  if (info.subsystem != SDL_SYSWM_X11) return false;
   using InternAtom = Atom (*)(Display*, const char*, Bool);
-  using GetWindowProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*,
-                                    unsigned long*, unsigned long*, unsigned char**);
-  using Free = int (*)(void*);
+  using ChangeProperty =
+      int (*)(Display*, ::Window, Atom, Atom, int, int, const unsigned char*, int);
   const auto intern = XFunction<InternAtom>("XInternAtom");
-  const auto get = XFunction<GetWindowProperty>("XGetWindowProperty");
-  const auto release = XFunction<Free>("XFree");
-  // Unable to look: ask anyway, at worst the start is a little slower.
-  if (!intern || !get || !release) return true;
+  const auto change = XFunction<ChangeProperty>("XChangeProperty");
+  if (!intern || !change) return true;  // then the borderless window is all there is
   Display* display = info.info.x11.display;
-  const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
-  if (check == 0) return false;  // no client ever named it: no window manager
-  Atom type = 0;
-  int format = 0;
-  unsigned long items = 0, after = 0;
-  unsigned char* data = nullptr;
-  const int status = get(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                         &format, &items, &after, &data);
-  const bool present = status == Success && type == XA_WINDOW && items == 1 && data;
-  if (data) release(data);
-  return present;
+  const Atom state = intern(display, "_NET_WM_STATE", False);
+  const Atom fullScreen = intern(display, "_NET_WM_STATE_FULLSCREEN", False);
+  // Replaces what SDL put there for a plain borderless window, which is nothing.
+  change(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+         reinterpret_cast<const unsigned char*>(&fullScreen), 1);
+  return true;
 }
 
 void ExitAtOnceWhenDisplayLost() {
@@ -70,9 +66,84 @@ void ExitAtOnceWhenDisplayLost() {
   if (const auto set = XFunction<SetIOErrorHandler>("XSetIOErrorHandler")) set(&ReportLostDisplay);
 }
 
+ScreenWatch::~ScreenWatch() {
+  if (randr_) SDL_UnloadObject(randr_);
+}
+
+void ScreenWatch::Start(SDL_Window* window) {
+  if (display_ || !window) return;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // SDL loaded the RandR library already and asked for its output changes on the root window.
+  randr_ = SDL_LoadObject("libXrandr.so.2");
+  if (!randr_) return;
+  using QueryExtension = Bool (*)(Display*, int*, int*);
+  const auto query =
+      reinterpret_cast<QueryExtension>(SDL_LoadFunction(randr_, "XRRQueryExtension"));
+  int errorBase = 0;
+  if (!query || !query(info.info.x11.display, &eventBase_, &errorBase)) return;
+  display_ = info.info.x11.display;
+  // Every X event now comes as a window-system event too; SDL's event filter lets through
+  // only the screens' changes.
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+bool ScreenWatch::IsScreenChange(const SDL_Event& event) const {
+  if (event.type != SDL_SYSWMEVENT || !display_ || !event.syswm.msg) return false;
+  const SDL_SysWMmsg& message = *event.syswm.msg;
+  if (message.subsystem != SDL_SYSWM_X11) return false;
+  const int type = message.msg.x11.event.type;
+  return type == eventBase_ + RRScreenChangeNotify || type == eventBase_ + RRNotify;
+}
+
+bool ScreenWatch::MainScreen(SDL_Rect& bounds) const {
+  if (!display_) return false;
+  using GetMonitors = XRRMonitorInfo* (*)(Display*, ::Window, Bool, int*);
+  using FreeMonitors = void (*)(XRRMonitorInfo*);
+  const auto get = reinterpret_cast<GetMonitors>(SDL_LoadFunction(randr_, "XRRGetMonitors"));
+  const auto release = reinterpret_cast<FreeMonitors>(SDL_LoadFunction(randr_, "XRRFreeMonitors"));
+  if (!get || !release) return false;
+  auto* display = static_cast<Display*>(display_);
+  int count = 0;
+  XRRMonitorInfo* monitors = get(display, DefaultRootWindow(display), True, &count);
+  if (!monitors) return false;
+  // The primary monitor is the main screen, as SDL has it; without one, the first.
+  int main = 0;
+  for (int i = 0; i < count; ++i) {
+    if (monitors[i].primary) main = i;
+  }
+  const bool found = count > 0;
+  if (found)
+    bounds =
+        SDL_Rect{monitors[main].x, monitors[main].y, monitors[main].width, monitors[main].height};
+  release(monitors);
+  return found;
+}
+
+void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!display_ || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // SDL keeps a full-screen window's size to itself, so the X server is asked directly.
+  using MoveResize = int (*)(Display*, ::Window, int, int, unsigned, unsigned);
+  using Flush = int (*)(Display*);
+  const auto move = XFunction<MoveResize>("XMoveResizeWindow");
+  const auto flush = XFunction<Flush>("XFlush");
+  if (!move || !flush) return;
+  move(info.info.x11.display, info.info.x11.window, bounds.x, bounds.y,
+       static_cast<unsigned>(bounds.w), static_cast<unsigned>(bounds.h));
+  flush(info.info.x11.display);
+}
+
 #else
-bool FullScreenStateAnswered(SDL_Window*) { return true; }
+bool MarkFullScreenBeforeShowing(SDL_Window*) { return false; }
 void ExitAtOnceWhenDisplayLost() {}
+ScreenWatch::~ScreenWatch() = default;
+void ScreenWatch::Start(SDL_Window*) {}
+bool ScreenWatch::IsScreenChange(const SDL_Event&) const { return false; }
+bool ScreenWatch::MainScreen(SDL_Rect&) const { return false; }
+void ScreenWatch::Cover(SDL_Window*, const SDL_Rect&) const {}
 #endif
 
 }  // namespace host::sdl
