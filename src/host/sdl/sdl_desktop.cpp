@@ -8,6 +8,7 @@
 #endif
 
 #include <cstdio>
+#include <initializer_list>
 
 namespace host::sdl {
 
@@ -75,14 +76,19 @@ void ScreenWatch::Start(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  // SDL loaded the RandR library already and asked for its output changes on the root window.
+  // SDL loaded the RandR library already; it tells where the monitors are now.
   randr_ = SDL_LoadObject("libXrandr.so.2");
   if (!randr_) return;
-  using QueryExtension = Bool (*)(Display*, int*, int*);
-  const auto query =
-      reinterpret_cast<QueryExtension>(SDL_LoadFunction(randr_, "XRRQueryExtension"));
-  int errorBase = 0;
-  if (!query || !query(info.info.x11.display, &eventBase_, &errorBase)) return;
+  // The root window's own changes of size tell of the screen's. SDL listens on the root window
+  // already, so its mask is kept and only added to.
+  using GetAttributes = int (*)(Display*, ::Window, XWindowAttributes*);
+  using SelectInput = int (*)(Display*, ::Window, long);
+  const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
+  const auto select = XFunction<SelectInput>("XSelectInput");
+  Display* display = info.info.x11.display;
+  XWindowAttributes root{};
+  if (!attributes || !select || !attributes(display, DefaultRootWindow(display), &root)) return;
+  select(display, DefaultRootWindow(display), root.your_event_mask | StructureNotifyMask);
   display_ = info.info.x11.display;
   // Every X event now comes as a window-system event too; SDL's event filter lets through
   // only the screens' changes.
@@ -93,8 +99,9 @@ bool ScreenWatch::IsScreenChange(const SDL_Event& event) const {
   if (event.type != SDL_SYSWMEVENT || !display_ || !event.syswm.msg) return false;
   const SDL_SysWMmsg& message = *event.syswm.msg;
   if (message.subsystem != SDL_SYSWM_X11) return false;
-  const int type = message.msg.x11.event.type;
-  return type == eventBase_ + RRScreenChangeNotify || type == eventBase_ + RRNotify;
+  const XEvent& x = message.msg.x11.event;
+  auto* display = static_cast<Display*>(display_);
+  return x.type == ConfigureNotify && x.xconfigure.window == DefaultRootWindow(display);
 }
 
 bool ScreenWatch::MainScreen(SDL_Rect& bounds) const {
@@ -125,15 +132,35 @@ void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!display_ || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  // SDL keeps a full-screen window's size to itself, so the X server is asked directly.
+  // SDL keeps a full-screen window's size to itself, so the X server is asked directly. That
+  // is all it takes without a window manager; a window manager that keeps the window's full-
+  // screen state but not its size is asked to take the state away and give it back, which
+  // fits the window to the screen as it is now.
   using MoveResize = int (*)(Display*, ::Window, int, int, unsigned, unsigned);
+  using InternAtom = Atom (*)(Display*, const char*, Bool);
+  using SendEvent = int (*)(Display*, ::Window, Bool, long, XEvent*);
   using Flush = int (*)(Display*);
   const auto move = XFunction<MoveResize>("XMoveResizeWindow");
+  const auto intern = XFunction<InternAtom>("XInternAtom");
+  const auto send = XFunction<SendEvent>("XSendEvent");
   const auto flush = XFunction<Flush>("XFlush");
-  if (!move || !flush) return;
-  move(info.info.x11.display, info.info.x11.window, bounds.x, bounds.y,
-       static_cast<unsigned>(bounds.w), static_cast<unsigned>(bounds.h));
-  flush(info.info.x11.display);
+  if (!move || !intern || !send || !flush) return;
+  Display* display = info.info.x11.display;
+  move(display, info.info.x11.window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
+       static_cast<unsigned>(bounds.h));
+  for (long add : {0L, 1L}) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = info.info.x11.window;
+    event.xclient.message_type = intern(display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = add;
+    event.xclient.data.l[1] = static_cast<long>(intern(display, "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 1;  // from an application
+    send(display, DefaultRootWindow(display), False,
+         SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  }
+  flush(display);
 }
 
 #else

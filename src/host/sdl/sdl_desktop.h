@@ -36,7 +36,6 @@ class ScreenWatch {
  private:
   void* display_ = nullptr;
   void* randr_ = nullptr;
-  int eventBase_ = -1;
 };
 
 // When the connection to the X server is lost, Xlib calls a handler that must not return. Its
