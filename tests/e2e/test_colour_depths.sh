@@ -4,8 +4,13 @@
 # playing sound over a black screen.
 source "$(dirname "$0")/lib.sh"
 
+# Such a screen is drawn through SDL's renderer, whose GL driver is unloaded at the end with
+# allocations of its own that a leak checker can no longer name; only there are leaks not looked
+# for (sanitizer builds).
+NO_LEAK_CHECK="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+
 XVFB_DEPTH=30 start_xvfb 1152x768
-start_lumorra
+start_lumorra env ASAN_OPTIONS="$NO_LEAK_CHECK"
 sleep 0.5
 # The screenshot of a 30-bit screen comes out in 8 bits a channel, close enough to compare.
 convert "$MEDIA_DIR/lowlight1.jpg" -resize 1152x768 "$WORK/reduced.png"

@@ -17,8 +17,10 @@ done
 [ -S "$XDG_RUNTIME_DIR/$socket" ] || fail "weston did not start: $(tail -5 "$WORK/weston.log")"
 
 # No X window of ours to wait for: the program's window is Weston's business.
+# It is drawn through SDL's renderer, whose GL driver is unloaded at the end with allocations of
+# its own that a leak checker can no longer name: leaks are not looked for here.
 env -u DISPLAY WAYLAND_DISPLAY="$socket" SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy \
-  "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
 APP_PID=$!
 PIDS+=("$APP_PID")
 

@@ -72,8 +72,8 @@ AudioEngine::AudioEngine(std::function<Micros()> clock) : clock_(std::move(clock
 }
 
 AudioEngine::~AudioEngine() {
-  if (opener_.joinable()) {
-    opener_.join();
+  if (opener_) {
+    JoinOpener();
     open_ = openSucceeded_;
   }
   if (open_) {
@@ -103,32 +103,46 @@ void AudioEngine::ReleaseChannel(int channel) {
 }
 
 void AudioEngine::StartOpening() {
-  if (open_ || opener_.joinable()) return;
-  const Uint32 done = OpenedEventType();
-  opener_ = std::thread([this, done] {
-    // The main thread touches none of these until it has joined this one.
-    openSucceeded_ = false;
-    openFailure_.clear();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-      openFailure_ = SDL_GetError();
-    } else if (QuietAlsa quiet; Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames,
-                                                    nullptr, 0) != 0) {
-      openFailure_ = Mix_GetError();
-      // With ALSA and no card this waits for SDL's device-watching thread, up to 100 ms: one
-      // more reason to be off the main thread.
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    } else {
-      openSucceeded_ = true;
-    }
-    SDL_Event event{};
-    event.type = done;
-    SDL_PushEvent(&event);
-  });
+  if (open_ || opener_) return;
+  opener_ = SDL_CreateThread(&AudioEngine::OpenDevice, "lumorra-audio-open", this);
+  if (!opener_) {
+    // No thread to spare: open here rather than not at all.
+    OpenDevice(this);
+    opener_ = nullptr;
+  }
+}
+
+int AudioEngine::OpenDevice(void* data) {
+  auto& engine = *static_cast<AudioEngine*>(data);
+  // The main thread touches none of these until it has joined this one.
+  engine.openSucceeded_ = false;
+  engine.openFailure_.clear();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    engine.openFailure_ = SDL_GetError();
+  } else if (QuietAlsa quiet;
+             Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) != 0) {
+    engine.openFailure_ = Mix_GetError();
+    // With ALSA and no card this waits for SDL's device-watching thread, up to 100 ms: one
+    // more reason to be off the main thread.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  } else {
+    engine.openSucceeded_ = true;
+  }
+  SDL_Event event{};
+  event.type = engine.OpenedEventType();
+  SDL_PushEvent(&event);
+  return 0;
+}
+
+void AudioEngine::JoinOpener() {
+  if (!opener_) return;
+  SDL_WaitThread(opener_, nullptr);
+  opener_ = nullptr;
 }
 
 void AudioEngine::OnOpenAttemptEnded() {
-  if (!opener_.joinable()) return;
-  opener_.join();
+  if (open_) return;
+  JoinOpener();
   if (!openSucceeded_) {
     // Said once: a machine without sound would otherwise hear about it at every Play. A silent
     // device instead would keep waking the program for nothing, so it stays quiet.

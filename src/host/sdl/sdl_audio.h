@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/sdl/sdl_handles.h"
@@ -64,6 +63,8 @@ class AudioEngine {
   };
 
   void StartOpening();
+  static int OpenDevice(void* engine);  // the opener thread's body
+  void JoinOpener();
   void Start(int channel, const SoundData& data);
   void Close();
   void ArmIdleClose();
@@ -72,7 +73,9 @@ class AudioEngine {
   std::function<Micros()> clock_;
   Uint32 finishedEvent_ = 0;
   bool open_ = false;
-  std::thread opener_;          // while an attempt to open is under way
+  // While an attempt to open is under way. An SDL thread rather than a standard one: SDL frees
+  // what it keeps per thread (its error text) only when its own threads end.
+  SDL_Thread* opener_ = nullptr;
   bool openSucceeded_ = false;  // written by the opener, read after joining it
   std::string openFailure_;     // likewise
   bool failureReported_ = false;
