@@ -18,8 +18,7 @@ fail() {
 }
 
 # start_xvfb WIDTHxHEIGHT: a private X server on a free display, no window manager, with
-# XVFB_DEPTH bits a pixel (24 unless set); sets
-# DISPLAY and XVFB_PID.
+# XVFB_DEPTH bits a pixel (24 unless set); sets DISPLAY and XVFB_PID.
 start_xvfb() {
   local size=$1 n
   for n in $XVFB_DISPLAYS; do
