@@ -17,13 +17,13 @@ fail() {
   exit 1
 }
 
-# start_xvfb WIDTHxHEIGHT: a private X server on a free display, no window manager; sets
-# DISPLAY and XVFB_PID.
+# start_xvfb WIDTHxHEIGHT: a private X server on a free display, no window manager, with
+# XVFB_DEPTH bits a pixel (24 unless set); sets DISPLAY and XVFB_PID.
 start_xvfb() {
   local size=$1 n
   for n in $XVFB_DISPLAYS; do
     { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-    Xvfb ":$n" -screen 0 "${size}x24" -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x${XVFB_DEPTH:-24}" -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     PIDS+=("$XVFB_PID")
     export DISPLAY=":$n"

@@ -97,6 +97,11 @@ class Backend {
   virtual ~Backend() = default;
 
   virtual Size MainScreenSize() = 0;
+  // The main screen's place on the desktop: beside other monitors it need not start at 0,0.
+  virtual Rect MainScreenBounds() {
+    const Size size = MainScreenSize();
+    return Rect{0, 0, size.width, size.height};
+  }
   virtual Micros Now() = 0;
 
   // Blocks until input arrives or the clock reaches `deadline` (no deadline when negative).

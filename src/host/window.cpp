@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "host/application.h"
+#include "host/placement.h"
 
 namespace host {
 
@@ -249,22 +250,20 @@ void Window::ApplyLocks(int dx, int dy) {
 
 void Window::Realise(Runtime& runtime) {
   Backend& backend = runtime.GetBackend();
-  const Size screen = backend.MainScreenSize();
+  const Rect screen = backend.MainScreenBounds();
   NativeWindowSpec spec;
   spec.title = Title;
   spec.icon = runtime.Icon();
   if (FullScreen) {
     ApplyLocks(screen.width - size_.width, screen.height - size_.height);
-    size_ = screen;
-    spec.rect = Rect{0, 0, screen.width, screen.height};
+    size_ = Size{screen.width, screen.height};
     spec.fullScreen = true;
   } else {
     // Every placement puts a small window in the middle of the main screen, above the
     // full-screen scene.
-    spec.rect = Rect{(screen.width - size_.width) / 2, (screen.height - size_.height) / 2,
-                     size_.width, size_.height};
     spec.keepAbove = true;
   }
+  spec.rect = PlaceOnScreen(screen, size_, FullScreen);
   native_ = backend.CreateNativeWindow(spec);
   // The window appears with its back colour at once. Making and first filling a screen-sized
   // window is the slow part of showing anything, and this way it overlaps the decoding of the

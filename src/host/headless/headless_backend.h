@@ -62,6 +62,9 @@ class HeadlessBackend final : public Backend {
   explicit HeadlessBackend(Size screen = Size{1920, 1080}) : screen_(screen) {}
 
   Size MainScreenSize() override { return screen_; }
+  Rect MainScreenBounds() override {
+    return Rect{screenOrigin_.left, screenOrigin_.top, screen_.width, screen_.height};
+  }
   Micros Now() override { return now_; }
   // With input queued, returns it; otherwise the clock jumps to the deadline. With neither,
   // the script has ended and the program is asked to quit, so a headless run never hangs.
@@ -72,6 +75,8 @@ class HeadlessBackend final : public Backend {
   void OpenURL(const std::string& url) override { urls_.push_back(url); }
 
   void SetScreen(Size screen) { screen_ = screen; }
+  // Where the main screen starts on a desktop of several monitors.
+  void SetScreenOrigin(int left, int top) { screenOrigin_ = Rect{left, top, 0, 0}; }
   void SetNow(Micros now) { now_ = now; }
   void Push(const InputEvent& event) { input_.push_back(event); }
 
@@ -89,6 +94,7 @@ class HeadlessBackend final : public Backend {
   void Forget(HeadlessWindow* window);
 
   Size screen_;
+  Rect screenOrigin_;
   Micros now_ = 0;
   int nextId_ = 1;
   int focused_ = 0;

@@ -65,13 +65,17 @@ class QuietAlsa {
 }  // namespace
 
 AudioEngine::AudioEngine(std::function<Micros()> clock) : clock_(std::move(clock)) {
-  Uint32 type = SDL_RegisterEvents(1);
+  Uint32 type = SDL_RegisterEvents(2);  // a channel finished; an attempt to open ended
   if (type == std::numeric_limits<Uint32>::max()) type = SDL_USEREVENT;
   finishedEvent_ = type;
   finishedEventType.store(type);
 }
 
 AudioEngine::~AudioEngine() {
+  if (opener_) {
+    JoinOpener();
+    open_ = openSucceeded_;
+  }
   if (open_) {
     Mix_ChannelFinished(nullptr);  // no events from a closing mixer
     Close();
@@ -94,30 +98,80 @@ void AudioEngine::ReleaseChannel(int channel) {
   Slot& slot = slots_[channel];
   if (open_ && channel < mixerChannels_) Mix_HaltChannel(channel);
   slot.chunk.reset();  // after the halt: the mixer must be done with the samples
+  slot.wanted = nullptr;
   slot.inUse = false;
 }
 
-bool AudioEngine::Open() {
-  if (open_) return true;
-  if (unavailable_) return false;
-  std::string reason;
+void AudioEngine::StartOpening() {
+  if (open_ || opener_) return;
+  opener_ = SDL_CreateThread(&AudioEngine::OpenDevice, "lumorra-audio-open", this);
+  if (!opener_) {
+    // No thread to spare: open here rather than not at all.
+    OpenDevice(this);
+    opener_ = nullptr;
+  }
+}
+
+int AudioEngine::OpenDevice(void* data) {
+  auto& engine = *static_cast<AudioEngine*>(data);
+  // The main thread touches none of these until it has joined this one.
+  engine.openSucceeded_ = false;
+  engine.openFailure_.clear();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    reason = SDL_GetError();
+    engine.openFailure_ = SDL_GetError();
   } else if (QuietAlsa quiet;
              Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) != 0) {
-    reason = Mix_GetError();
+    engine.openFailure_ = Mix_GetError();
+    // With ALSA and no card this waits for SDL's device-watching thread, up to 100 ms: one
+    // more reason to be off the main thread.
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   } else {
-    open_ = true;
-    mixerChannels_ = Mix_AllocateChannels(-1);
-    Mix_ChannelFinished(&PostChannelFinished);
-    return true;
+    engine.openSucceeded_ = true;
   }
-  // A silent device instead would keep waking the program for nothing, so without a real one
-  // the program simply stays quiet.
-  unavailable_ = true;
-  std::fprintf(stderr, "lumorra: no audio device (%s); running silently\n", reason.c_str());
-  return false;
+  SDL_Event event{};
+  event.type = engine.OpenedEventType();
+  SDL_PushEvent(&event);
+  return 0;
+}
+
+void AudioEngine::JoinOpener() {
+  if (!opener_) return;
+  SDL_WaitThread(opener_, nullptr);
+  opener_ = nullptr;
+}
+
+void AudioEngine::OnOpenAttemptEnded() {
+  if (open_) return;
+  JoinOpener();
+  if (!openSucceeded_) {
+    // Said once: a machine without sound would otherwise hear about it at every Play. A silent
+    // device instead would keep waking the program for nothing, so it stays quiet.
+    if (!failureReported_) {
+      std::fprintf(stderr, "lumorra: no audio device (%s); running silently\n",
+                   openFailure_.c_str());
+      failureReported_ = true;
+    }
+    for (Slot& slot : slots_) slot.wanted = nullptr;
+    return;
+  }
+  open_ = true;
+  mixerChannels_ = Mix_AllocateChannels(-1);
+  Mix_ChannelFinished(&PostChannelFinished);
+  bool started = false;
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (const SoundData* data = slots_[i].wanted) {
+      slots_[i].wanted = nullptr;
+      Start(static_cast<int>(i), *data);
+      started = true;
+    }
+  }
+  if (!started) ArmIdleClose();
+}
+
+void AudioEngine::OnDeviceLost() {
+  if (!open_) return;
+  Mix_ChannelFinished(nullptr);
+  Close();
 }
 
 void AudioEngine::Close() {
@@ -141,7 +195,15 @@ void AudioEngine::ArmIdleClose() {
 
 void AudioEngine::Play(int channel, const SoundData& data) {
   if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
-  if (!Open()) return;
+  if (!open_) {
+    slots_[channel].wanted = &data;
+    StartOpening();
+    return;
+  }
+  Start(channel, data);
+}
+
+void AudioEngine::Start(int channel, const SoundData& data) {
   EnsureChannels(static_cast<int>(slots_.size()));
   if (channel >= mixerChannels_) return;
   Slot& slot = slots_[channel];
@@ -173,7 +235,9 @@ void AudioEngine::Play(int channel, const SoundData& data) {
 }
 
 void AudioEngine::Stop(int channel) {
-  if (!open_ || channel < 0 || channel >= mixerChannels_) return;
+  if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
+  slots_[channel].wanted = nullptr;
+  if (!open_ || channel >= mixerChannels_) return;
   Mix_HaltChannel(channel);  // a play that was cut short reports its end like any other
 }
 

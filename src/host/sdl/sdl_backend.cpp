@@ -11,6 +11,7 @@
 
 #include "host/sdl/hand_cursor.h"
 #include "host/sdl/sdl_audio.h"
+#include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_handles.h"
 #include "host/sdl/sdl_icon.h"
 #include "host/sdl/sdl_keys.h"
@@ -38,6 +39,7 @@ class SdlWindow;
 struct Context final : PointerRouter::Geometry {
   void SetCursor(CursorKind kind);
   SdlWindow* Find(int id) const;
+  void FollowScreen();
   bool WindowRect(int window, Rect& rect) const override;
   bool Pointer(int& x, int& y) const override;
 
@@ -50,6 +52,7 @@ struct Context final : PointerRouter::Geometry {
   CursorPtr hand;
   TextRenderer text;
   KeyReader keys;
+  ScreenWatch screens;
   // Declared last so that it goes first: the mixer runs on a thread of its own.
   AudioEngine audio{&Clock};
 };
@@ -148,9 +151,17 @@ void SdlWindow::Draw() {
   auto context = context_.lock();
   if (!context) return;
   // With framebuffer acceleration off this is a shared-memory image of the window's own size;
-  // SDL makes it again by itself when the window's size changed.
+  // SDL makes it again by itself when the window's size changed. Where that is not available
+  // it is a texture SDL's renderer puts on screen (see SdlBackend::Create).
   SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
-  if (!surface) return;
+  if (!surface || SDL_ISPIXELFORMAT_INDEXED(surface->format->format)) {
+    // A program that shows nothing must not look as if it ran: sound over a black screen
+    // would leave the user guessing.
+    std::fprintf(stderr, "lumorra: cannot draw on this screen: %s\n",
+                 surface ? "it has too few colours" : SDL_GetError());
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
   const bool mustLock = SDL_MUSTLOCK(surface);
   if (mustLock && SDL_LockSurface(surface) != 0) return;
 
@@ -279,8 +290,12 @@ void Translate(Context& context, const SDL_Event& sdl) {
     case SDL_QUIT:
       event.type = Type::QuitRequest;
       break;
-    case SDL_SYSWMEVENT:
-      if (sdl.syswm.msg) context.keys.Note(*sdl.syswm.msg);
+    case SDL_SYSWMEVENT:  // only the screens' changes and key presses pass the event filter
+      if (context.screens.IsScreenChange(sdl)) {
+        context.FollowScreen();
+      } else if (sdl.syswm.msg) {
+        context.keys.Note(*sdl.syswm.msg);
+      }
       return;
     case SDL_KEYDOWN:
       event.type = Type::KeyDown;
@@ -288,7 +303,14 @@ void Translate(Context& context, const SDL_Event& sdl) {
       event.window = static_cast<int>(sdl.key.windowID);
       context.keys.Read(sdl.key, event);
       break;
+    case SDL_AUDIODEVICEREMOVED:
+      if (!sdl.adevice.iscapture) context.audio.OnDeviceLost();
+      return;
     default:
+      if (sdl.type == context.audio.OpenedEventType()) {
+        context.audio.OnOpenAttemptEnded();
+        return;
+      }
       if (sdl.type != context.audio.FinishedEventType()) return;
       context.audio.OnChannelFinished();
       event.type = Type::Wake;
@@ -356,6 +378,32 @@ void Context::SetCursor(CursorKind kind) {
   cursor = kind;
 }
 
+void Context::FollowScreen() {
+  SDL_Rect screen{};
+  if (!screens.MainScreen(screen)) return;
+  for (SdlWindow* window : windows) {
+    if (!window->FullScreen() || !window->Native()) continue;
+    SDL_Rect now{};
+    SDL_GetWindowPosition(window->Native(), &now.x, &now.y);
+    SDL_GetWindowSize(window->Native(), &now.w, &now.h);
+    // The pictures chosen at the start stay; the window's resize brings a new, larger or
+    // smaller, surface and a redraw with black beyond them.
+    if (!SDL_RectEquals(&now, &screen)) screens.Cover(window->Native(), screen);
+  }
+}
+
+namespace {
+
+// Window-system events are on only to hear of screen changes and to read key presses by their
+// raw key codes; the rest (one for every X event) never enter the queue.
+int FilterEvents(void* data, SDL_Event* event) {
+  if (event->type != SDL_SYSWMEVENT) return 1;
+  const auto* context = static_cast<const Context*>(data);
+  return context->screens.IsScreenChange(*event) || KeyReader::IsKeyPress(*event) ? 1 : 0;
+}
+
+}  // namespace
+
 SdlWindow* Context::Find(int id) const {
   for (SdlWindow* window : windows) {
     if (window->Id() == id) return window;
@@ -388,9 +436,6 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The about box taking the focus must not minimise the main window.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  // Window surfaces in plain shared memory: copying a picture there is far cheaper than going
-  // through a GL texture on a machine without a GPU.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // X already gives a press's moves and release to the pressed window. SDL's own capture would
   // instead grab the pointer for the window with the keyboard focus, which is the about box
   // while it is open: a drag that began on the main window would end on the box, and every
@@ -433,12 +478,26 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   }
   SDL_StopTextInput();  // on by default; it would turn key presses into text events too
   KeyReader::Start();
+  ExitAtOnceWhenDisplayLost();
+
+  // Window surfaces in plain shared memory: copying a picture there is far cheaper than going
+  // through a GL texture on a machine without a GPU. SDL offers that only on X11 and only for
+  // screen layouts it knows (not 30-bit colour); elsewhere its window surface is a texture of
+  // its renderer, slower but drawn everywhere. SDL reads this once, at the first window surface.
+  SDL_DisplayMode mode{};
+  const bool sharedMemory = SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0 &&
+                            SDL_GetDesktopDisplayMode(0, &mode) == 0 &&
+                            mode.format != SDL_PIXELFORMAT_UNKNOWN;
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, sharedMemory ? "0" : "1");
   return std::unique_ptr<SdlBackend>(new SdlBackend());
 }
 
-SdlBackend::SdlBackend() : context_(std::make_shared<Context>()) {}
+SdlBackend::SdlBackend() : context_(std::make_shared<Context>()) {
+  SDL_SetEventFilter(&FilterEvents, context_.get());
+}
 
 SdlBackend::~SdlBackend() {
+  SDL_SetEventFilter(nullptr, nullptr);
   // Windows still held by the core lose their native window now; everything SDL made goes
   // before SDL itself.
   for (SdlWindow* window : context_->windows) window->Detach();
@@ -448,9 +507,16 @@ SdlBackend::~SdlBackend() {
 }
 
 Size SdlBackend::MainScreenSize() {
+  const Rect bounds = MainScreenBounds();
+  return {bounds.width, bounds.height};
+}
+
+Rect SdlBackend::MainScreenBounds() {
+  // Display 0 is the main screen: on X11, SDL puts the primary output first. Once the screens
+  // are watched, the X server's own answer is the current one.
   SDL_Rect bounds{};
-  if (SDL_GetDisplayBounds(0, &bounds) != 0) return {};
-  return {bounds.w, bounds.h};
+  if (!context_->screens.MainScreen(bounds) && SDL_GetDisplayBounds(0, &bounds) != 0) return {};
+  return {bounds.x, bounds.y, bounds.w, bounds.h};
 }
 
 Micros SdlBackend::Now() { return Clock(); }
@@ -505,8 +571,8 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
   SDL_Rect rect{spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height};
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (spec.fullScreen) {
-    // Borderless at the screen's bounds rather than a full-screen state: that needs no window
-    // manager to take effect, and asking one that isn't there delays the first frame.
+    // Made borderless at the main screen's bounds, which covers the screen by itself where no
+    // window manager runs; the desktop's full-screen state is asked for below.
     if (SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
     flags |= SDL_WINDOW_BORDERLESS;
   } else if (spec.keepAbove) {
@@ -519,6 +585,13 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
                                     std::max(1, rect.h), flags));
   if (!window) {
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
+  } else if (spec.fullScreen) {
+    // Only the full-screen state keeps taskbars and panels off the scene and lets the
+    // desktop follow changes of the screen's size.
+    if (!MarkFullScreenBeforeShowing(window.get())) {
+      SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    context_->screens.Start(window.get());
   } else if (spec.keepAbove) {
     for (SdlWindow* other : context_->windows) {
       if (other->FullScreen() && other->Native()) {

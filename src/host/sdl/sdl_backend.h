@@ -24,6 +24,7 @@ class SdlBackend final : public host::Backend {
   SdlBackend& operator=(const SdlBackend&) = delete;
 
   Size MainScreenSize() override;
+  Rect MainScreenBounds() override;
   Micros Now() override;
   bool WaitEvent(Micros deadline, InputEvent& event) override;
   bool PollEvent(InputEvent& event) override;

@@ -38,6 +38,17 @@ KeyReader::~KeyReader() {
 
 void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
 
+bool KeyReader::IsKeyPress(const SDL_Event& event) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  return event.type == SDL_SYSWMEVENT && event.syswm.msg &&
+         event.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+         event.syswm.msg->msg.x11.event.type == KeyPress;
+#else
+  (void)event;
+  return false;
+#endif
+}
+
 void KeyReader::Note(const SDL_SysWMmsg& message) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != KeyPress) return;

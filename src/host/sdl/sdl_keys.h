@@ -27,6 +27,8 @@ class KeyReader {
 
   // Asks SDL for the raw window-system events; once SDL has started.
   static void Start();
+  // Whether a raw window-system event is a key press, which Note wants to see.
+  static bool IsKeyPress(const SDL_Event& event);
   // A raw window-system event: a key press is noted for the SDL key event that follows it.
   void Note(const SDL_SysWMmsg& message);
   // Fills in the key fields of `event` for an SDL key press.

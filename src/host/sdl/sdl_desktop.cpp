@@ -1,0 +1,176 @@
+#include "host/sdl/sdl_desktop.h"
+
+#include <SDL_syswm.h>
+#include <unistd.h>
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/extensions/Xrandr.h>
+#endif
+
+#include <cstdio>
+#include <initializer_list>
+
+namespace host::sdl {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+// SDL has the X library loaded already; this only finds it again, so the program needs no
+// link-time dependency of its own on it. Kept for the life of the process: a handler installed
+// in the library must outlive SDL's own reference to it.
+void* XLibrary() {
+  static void* library = SDL_LoadObject("libX11.so.6");
+  return library;
+}
+
+template <class F>
+F XFunction(const char* name) {
+  void* library = XLibrary();
+  return library ? reinterpret_cast<F>(SDL_LoadFunction(library, name)) : nullptr;
+}
+
+int ReportLostDisplay(Display* display) {
+  using DisplayString = char* (*)(Display*);
+  static const auto name = XFunction<DisplayString>("XDisplayString");
+  const char* shown = name && display ? name(display) : nullptr;
+  std::fprintf(stderr, "lumorra: lost the connection to the display %s\n",
+               shown && *shown ? shown : "");
+  std::fflush(stderr);
+  _exit(1);
+}
+
+}  // namespace
+
+bool MarkFullScreenBeforeShowing(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info)) return false;
+  if (info.subsystem != SDL_SYSWM_X11) return false;
+  using InternAtom = Atom (*)(Display*, const char*, Bool);
+  using ChangeProperty =
+      int (*)(Display*, ::Window, Atom, Atom, int, int, const unsigned char*, int);
+  const auto intern = XFunction<InternAtom>("XInternAtom");
+  const auto change = XFunction<ChangeProperty>("XChangeProperty");
+  if (!intern || !change) return true;  // then the borderless window is all there is
+  Display* display = info.info.x11.display;
+  const Atom state = intern(display, "_NET_WM_STATE", False);
+  const Atom fullScreen = intern(display, "_NET_WM_STATE_FULLSCREEN", False);
+  // Replaces what SDL put there for a plain borderless window, which is nothing.
+  change(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+         reinterpret_cast<const unsigned char*>(&fullScreen), 1);
+  return true;
+}
+
+void ExitAtOnceWhenDisplayLost() {
+  using IOErrorHandler = int (*)(Display*);
+  using SetIOErrorHandler = IOErrorHandler (*)(IOErrorHandler);
+  if (const auto set = XFunction<SetIOErrorHandler>("XSetIOErrorHandler")) set(&ReportLostDisplay);
+}
+
+ScreenWatch::~ScreenWatch() {
+  if (randr_) SDL_UnloadObject(randr_);
+}
+
+void ScreenWatch::Start(SDL_Window* window) {
+  if (display_ || !window) return;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // SDL loaded the RandR library already; it tells where the monitors are now.
+  randr_ = SDL_LoadObject("libXrandr.so.2");
+  if (!randr_) return;
+  // The root window's own changes of size tell of the screen's. SDL listens on the root window
+  // already, so its mask is kept and only added to.
+  using GetAttributes = int (*)(Display*, ::Window, XWindowAttributes*);
+  using SelectInput = int (*)(Display*, ::Window, long);
+  const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
+  const auto select = XFunction<SelectInput>("XSelectInput");
+  Display* display = info.info.x11.display;
+  XWindowAttributes root{};
+  if (!attributes || !select || !attributes(display, DefaultRootWindow(display), &root)) return;
+  select(display, DefaultRootWindow(display), root.your_event_mask | StructureNotifyMask);
+  display_ = info.info.x11.display;
+  // Every X event now comes as a window-system event too; SDL's event filter lets through
+  // only the screens' changes.
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+bool ScreenWatch::IsScreenChange(const SDL_Event& event) const {
+  if (event.type != SDL_SYSWMEVENT || !display_ || !event.syswm.msg) return false;
+  const SDL_SysWMmsg& message = *event.syswm.msg;
+  if (message.subsystem != SDL_SYSWM_X11) return false;
+  const XEvent& x = message.msg.x11.event;
+  auto* display = static_cast<Display*>(display_);
+  return x.type == ConfigureNotify && x.xconfigure.window == DefaultRootWindow(display);
+}
+
+bool ScreenWatch::MainScreen(SDL_Rect& bounds) const {
+  if (!display_) return false;
+  using GetMonitors = XRRMonitorInfo* (*)(Display*, ::Window, Bool, int*);
+  using FreeMonitors = void (*)(XRRMonitorInfo*);
+  const auto get = reinterpret_cast<GetMonitors>(SDL_LoadFunction(randr_, "XRRGetMonitors"));
+  const auto release = reinterpret_cast<FreeMonitors>(SDL_LoadFunction(randr_, "XRRFreeMonitors"));
+  if (!get || !release) return false;
+  auto* display = static_cast<Display*>(display_);
+  int count = 0;
+  XRRMonitorInfo* monitors = get(display, DefaultRootWindow(display), True, &count);
+  if (!monitors) return false;
+  // The primary monitor is the main screen, as SDL has it; without one, the first.
+  int main = 0;
+  for (int i = 0; i < count; ++i) {
+    if (monitors[i].primary) main = i;
+  }
+  const bool found = count > 0;
+  if (found)
+    bounds =
+        SDL_Rect{monitors[main].x, monitors[main].y, monitors[main].width, monitors[main].height};
+  release(monitors);
+  return found;
+}
+
+void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!display_ || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // SDL keeps a full-screen window's size to itself, so the X server is asked directly. That
+  // is all it takes without a window manager; a window manager that keeps the window's full-
+  // screen state but not its size is asked to take the state away and give it back, which
+  // fits the window to the screen as it is now.
+  using MoveResize = int (*)(Display*, ::Window, int, int, unsigned, unsigned);
+  using InternAtom = Atom (*)(Display*, const char*, Bool);
+  using SendEvent = int (*)(Display*, ::Window, Bool, long, XEvent*);
+  using Flush = int (*)(Display*);
+  const auto move = XFunction<MoveResize>("XMoveResizeWindow");
+  const auto intern = XFunction<InternAtom>("XInternAtom");
+  const auto send = XFunction<SendEvent>("XSendEvent");
+  const auto flush = XFunction<Flush>("XFlush");
+  if (!move || !intern || !send || !flush) return;
+  Display* display = info.info.x11.display;
+  move(display, info.info.x11.window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
+       static_cast<unsigned>(bounds.h));
+  for (long add : {0L, 1L}) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = info.info.x11.window;
+    event.xclient.message_type = intern(display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = add;
+    event.xclient.data.l[1] = static_cast<long>(intern(display, "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 1;  // from an application
+    send(display, DefaultRootWindow(display), False,
+         SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  }
+  flush(display);
+}
+
+#else
+bool MarkFullScreenBeforeShowing(SDL_Window*) { return false; }
+void ExitAtOnceWhenDisplayLost() {}
+ScreenWatch::~ScreenWatch() = default;
+void ScreenWatch::Start(SDL_Window*) {}
+bool ScreenWatch::IsScreenChange(const SDL_Event&) const { return false; }
+bool ScreenWatch::MainScreen(SDL_Rect&) const { return false; }
+void ScreenWatch::Cover(SDL_Window*, const SDL_Rect&) const {}
+#endif
+
+}  // namespace host::sdl

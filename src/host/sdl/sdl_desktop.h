@@ -1,0 +1,48 @@
+#pragma once
+
+#include <SDL.h>
+
+namespace host::sdl {
+
+// Marks a window that is not yet shown as full screen for the window manager (EWMH's
+// _NET_WM_STATE_FULLSCREEN), which takes it up when the window is mapped. SDL's own full-screen
+// mode asks only once the window is mapped and then waits up to 100 ms for the window's
+// geometry to change; a window made at the screen's bounds never changes, so every start would
+// pay the whole wait, and where no window manager runs, nobody would answer at all. Marked
+// before mapping, the state costs nothing with a window manager or without one (then the
+// borderless screen-sized window covers the screen by itself).
+// Returns false off X11, where SDL's full-screen mode is the way to ask.
+bool MarkFullScreenBeforeShowing(SDL_Window* window);
+
+// Follows changes of the screen's size, which SDL 2.26 does not notice on X11 (its idea of the
+// screen's bounds stays as it was at the start). A window manager moves full-screen windows
+// by itself, but not every one does, and without one nobody would.
+class ScreenWatch {
+ public:
+  ScreenWatch() = default;
+  ~ScreenWatch();
+  ScreenWatch(const ScreenWatch&) = delete;
+  ScreenWatch& operator=(const ScreenWatch&) = delete;
+
+  // Starts listening, through `window` (any window of ours). Does nothing off X11.
+  void Start(SDL_Window* window);
+  // Whether `event` says the screens changed; called from SDL's event filter, so cheap.
+  bool IsScreenChange(const SDL_Event& event) const;
+  // The main monitor's bounds as the X server has them now; false when unknown.
+  bool MainScreen(SDL_Rect& bounds) const;
+  // Puts `window` exactly over `bounds`, whatever state the window manager keeps it in.
+  void Cover(SDL_Window* window, const SDL_Rect& bounds) const;
+
+ private:
+  void* display_ = nullptr;
+  void* randr_ = nullptr;
+};
+
+// When the connection to the X server is lost, Xlib calls a handler that must not return. Its
+// default one ends the process through exit(), which runs the destructors of everything still
+// alive: a sound still playing then stops its channel, the mixer reports that through the dead
+// connection, and the loss is reported again from inside exit(). This one reports the loss in
+// one line and ends the process at once with status 1. Does nothing off X11.
+void ExitAtOnceWhenDisplayLost();
+
+}  // namespace host::sdl
