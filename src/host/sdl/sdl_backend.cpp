@@ -4,6 +4,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <thread>
@@ -428,6 +429,42 @@ bool Context::Pointer(int& x, int& y) const {
   return true;
 }
 
+namespace {
+
+// SDL opens an X input method as it starts, in the locale of the environment. In a UTF-8 locale
+// that means parsing the 5,700-line compose table, about 10 ms before the first frame can be
+// drawn, and nothing here ever takes text: keys are read only as shortcuts, by their key codes.
+// So SDL starts with the environment saying "C", and the user's own locale is back in place
+// before anything else (a browser opened from the credits box included) can see the change.
+class PlainLocaleWhileSdlStarts {
+ public:
+  PlainLocaleWhileSdlStarts() {
+    if (const char* was = std::getenv("LC_ALL")) saved_ = was, hadValue_ = true;
+    setenv("LC_ALL", "C", 1);
+  }
+  ~PlainLocaleWhileSdlStarts() {
+    if (hadValue_) {
+      setenv("LC_ALL", saved_.c_str(), 1);
+    } else {
+      unsetenv("LC_ALL");
+    }
+  }
+  PlainLocaleWhileSdlStarts(const PlainLocaleWhileSdlStarts&) = delete;
+  PlainLocaleWhileSdlStarts& operator=(const PlainLocaleWhileSdlStarts&) = delete;
+
+ private:
+  std::string saved_;
+  bool hadValue_ = false;
+};
+
+// SDL_Init(SDL_INIT_VIDEO) with the environment's locale kept out of its way, as above.
+int StartSdlVideo() {
+  const PlainLocaleWhileSdlStarts plain;
+  return SDL_Init(SDL_INIT_VIDEO);
+}
+
+}  // namespace
+
 std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   // Hints are read when SDL starts or when a window is made, so they go first.
   // A click that focuses a window is still a click.
@@ -457,7 +494,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   IgnoreStaleWakeupErrors();  // before SDL, so that SDL keeps it underneath its own
   // Video only: other subsystems poll in the background and would wake an idle program.
   // SDL's own SIGINT/SIGTERM handlers stay; they turn a signal into a quit request.
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  if (StartSdlVideo() != 0) {
     error = "cannot open display: " + NoDisplayReason() + " (" + SDL_GetError() + ")";
     SDL_Quit();
     return nullptr;
