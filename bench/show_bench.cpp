@@ -26,8 +26,8 @@
 
 #include "app/app.h"
 #include "bench_util.h"
-#include "host/application.h"
 #include "host/codec.h"
+#include "host/runtime.h"
 #include "host/sdl/sdl_backend.h"
 #include "host/sound.h"
 #include "media/media.h"

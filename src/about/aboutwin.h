@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "host/application.h"
+#include "host/runtime.h"
 #include "host/window.h"
 
 namespace lumorra {

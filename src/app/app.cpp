@@ -53,14 +53,11 @@ void Finalise() {
 }
 
 void PrefetchMedia(host::Runtime& runtime) {
-  // The opening sound (small, and played before anything is shown) and the dark scene first:
-  // they are the first things heard and seen. The rest follows in the order the program
-  // first asks for them.
+  // In the media table's order: what is heard and seen first, first.
   static constexpr std::pair<host::ResourceKind, int> kOrder[] = {
-      {host::ResourceKind::Sound, 169},   {host::ResourceKind::Picture, 171},
-      {host::ResourceKind::Picture, 172}, {host::ResourceKind::Picture, 168},
-      {host::ResourceKind::Picture, 169}, {host::ResourceKind::Picture, 170},
-      {host::ResourceKind::Sound, 168},   {host::ResourceKind::Sound, 170},
+#define LUMORRA_MEDIUM(kind, number, name, type) {host::ResourceKind::kind, number},
+#include "media/media_table.def"
+#undef LUMORRA_MEDIUM
   };
   if (runtime.Resources()) runtime.Resources()->Prefetch(kOrder);
 }

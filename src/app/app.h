@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "host/application.h"
 #include "host/backend.h"
 #include "host/resources.h"
+#include "host/runtime.h"
 
 namespace lumorra {
 

@@ -147,7 +147,7 @@ std::vector<std::int16_t> DecodeSoundBody(OpenSound& sound) {
   if (sf_error(sound.handle) != SF_ERR_NO_ERROR)
     std::fprintf(stderr, "lumorra: damaged sound resource: %s\n", sf_strerror(sound.handle));
 
-  // To the mixer's 44.1 kHz stereo: mono is doubled, extra channels are dropped, another
+  // To the core's 44.1 kHz stereo: mono is doubled, extra channels are dropped, another
   // rate is resampled linearly (our own sounds are made at 44.1 kHz and pass unchanged).
   const std::size_t inFrames = in.size() / channels;
   auto sample = [&](std::size_t frame, int ch) {

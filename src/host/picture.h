@@ -25,8 +25,8 @@ class Graphics {
 };
 
 // An image held by counted reference and compared by identity. Pixels are 32-bit XRGB
-// (0x00RRGGBB in a native-endian word), the layout the window surfaces use, so showing a
-// picture is a plain copy with no conversion.
+// (0x00RRGGBB in a native-endian word): the core's own layout, which a backend adapts to its
+// screen (a plain copy where the screen has the same layout).
 //
 // A picture made from a resource knows its size at once but may still be decoding on a
 // worker thread; the first access to its pixels waits for that decode to finish.

@@ -9,9 +9,9 @@ namespace host {
 
 class NativeSound;
 
-// Decoded sound: interleaved signed 16-bit stereo at 44.1 kHz, the format the mixer is
-// opened with, so playing needs no conversion. May still be decoding on a worker thread;
-// Samples() waits for it.
+// Decoded sound: interleaved signed 16-bit stereo at 44.1 kHz, the core's own format; a
+// backend opens its sound output in it (or adapts it), so playing needs no conversion. May still be
+// decoding on a worker thread; Samples() waits for it.
 class SoundData {
  public:
   static constexpr int kRate = 44100;

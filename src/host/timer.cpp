@@ -1,6 +1,6 @@
 #include "host/timer.h"
 
-#include "host/application.h"
+#include "host/runtime.h"
 
 namespace host {
 

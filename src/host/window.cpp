@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "host/application.h"
 #include "host/placement.h"
+#include "host/runtime.h"
 
 namespace host {
 

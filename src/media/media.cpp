@@ -1,6 +1,6 @@
 #include "media/media.h"
 
-#include "host/application.h"
+#include "host/runtime.h"
 
 namespace lumorra {
 
@@ -31,14 +31,15 @@ std::shared_ptr<host::Picture> CachedPicture(std::shared_ptr<host::Picture>& cac
 
 }  // namespace
 
-std::shared_ptr<host::Sound> chain() { return CachedSound(cache::chain_snd, 168); }
-std::shared_ptr<host::Sound> quiet() { return CachedSound(cache::quiet_snd, 169); }
-std::shared_ptr<host::Sound> showers() { return CachedSound(cache::showers_snd, 170); }
-std::shared_ptr<host::Picture> chain1() { return CachedPicture(cache::chain1_permapic, 168); }
-std::shared_ptr<host::Picture> chain2() { return CachedPicture(cache::chain2_permapic, 169); }
-std::shared_ptr<host::Picture> highlight() { return CachedPicture(cache::highlight_permapic, 170); }
-std::shared_ptr<host::Picture> lowlight1() { return CachedPicture(cache::lowlight1_permapic, 171); }
-std::shared_ptr<host::Picture> lowlight2() { return CachedPicture(cache::lowlight2_permapic, 172); }
+// One accessor for each medium, caching it in `<name>_snd` or `<name>_permapic`.
+#define LUMORRA_CACHE_Sound(name) cache::name##_snd
+#define LUMORRA_CACHE_Picture(name) cache::name##_permapic
+#define LUMORRA_MEDIUM(kind, number, name, type) \
+  std::shared_ptr<host::kind> name() { return Cached##kind(LUMORRA_CACHE_##kind(name), number); }
+#include "media/media_table.def"
+#undef LUMORRA_MEDIUM
+#undef LUMORRA_CACHE_Picture
+#undef LUMORRA_CACHE_Sound
 
 void ReleaseMedia() {
   cache::chain_snd.reset();

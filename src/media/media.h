@@ -8,16 +8,17 @@
 
 namespace lumorra {
 
-// The program's media, each loaded from the application's resources on first use and kept
-// for the whole run. A load that gives nil is not kept, so the next call asks again.
-std::shared_ptr<host::Sound> chain();        // sound 168: a pull on the chain
-std::shared_ptr<host::Sound> quiet();        // sound 169: the scene opens
-std::shared_ptr<host::Sound> showers();      // sound 170: the lit room
-std::shared_ptr<host::Picture> chain1();     // picture 168: lit
-std::shared_ptr<host::Picture> chain2();     // picture 169: lit, chain pulled
-std::shared_ptr<host::Picture> highlight();  // picture 170: the flash
-std::shared_ptr<host::Picture> lowlight1();  // picture 171: dark
-std::shared_ptr<host::Picture> lowlight2();  // picture 172: dark, chain pulled
+// The program's media (their numbers are in media_table.def), each loaded from the
+// application's resources on first use and kept for the whole run. A load that gives nil is not
+// kept, so the next call asks again.
+std::shared_ptr<host::Sound> chain();        // a pull on the chain
+std::shared_ptr<host::Sound> quiet();        // the scene opens
+std::shared_ptr<host::Sound> showers();      // the lit room
+std::shared_ptr<host::Picture> chain1();     // lit
+std::shared_ptr<host::Picture> chain2();     // lit, chain pulled
+std::shared_ptr<host::Picture> highlight();  // the flash
+std::shared_ptr<host::Picture> lowlight1();  // dark
+std::shared_ptr<host::Picture> lowlight2();  // dark, chain pulled
 
 // The caches, nil until loaded.
 namespace cache {

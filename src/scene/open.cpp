@@ -1,3 +1,4 @@
+#include "media/chain_box.h"
 #include "media/media.h"
 #include "scene/window1.h"
 
@@ -35,9 +36,9 @@ void Window1::Event_Open() {
     lighter = chain1();
     lighter2 = chain2();
     flash = highlight();
-    ControlRect("Canvas2").SetLeft(98);
-    ControlRect("Canvas2").SetWidth(40);
-    ControlRect("Canvas2").SetHeight(490);
+    ControlRect("Canvas2").SetLeft(kChainBox.left);
+    ControlRect("Canvas2").SetWidth(kChainBox.width);
+    ControlRect("Canvas2").SetHeight(kChainBox.height);
   } else {
     Reduced(darker, lowlight1());
     Reduced(darker2, lowlight2());

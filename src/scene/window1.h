@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/application.h"
 #include "host/controls.h"
 #include "host/menu.h"
 #include "host/picture.h"
+#include "host/runtime.h"
 #include "host/timer.h"
 #include "host/window.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "host/application.h"
 #include "host/headless/headless_backend.h"
 #include "host/keys.h"
+#include "host/runtime.h"
 
 namespace {
 

@@ -7,6 +7,8 @@
 
 #include "host/codec.h"
 #include "loudness.h"
+#include "media/chain_box.h"
+#include "media/media_table.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -43,9 +45,20 @@ double DifferenceInside(const host::Picture& a, const host::Picture& b, host::Re
   return all == 0 ? 0 : inside / all;
 }
 
+TEST(Media, EveryMediumOfTheTableIsBuiltIn) {
+  int pictures = 0, sounds = 0;
+  for (const Medium& m : kMedia) {
+    EXPECT_FALSE(EmbeddedResources().Find(m.kind, m.number).empty()) << m.file;
+    (m.kind == ResourceKind::Picture ? pictures : sounds) += 1;
+  }
+  EXPECT_EQ(pictures, 5);
+  EXPECT_EQ(sounds, 3);
+}
+
 TEST(Media, FivePhotographsOfOneSizeAndFiveDistinctImages) {
   std::vector<std::shared_ptr<host::Picture>> pictures;
-  for (int n = 168; n <= 172; ++n) {
+  for (int n :
+       {medium::chain1, medium::chain2, medium::highlight, medium::lowlight1, medium::lowlight2}) {
     auto p = Decode(n);
     ASSERT_NE(p, nullptr) << n;
     EXPECT_EQ(p->Width(), 1920);
@@ -64,9 +77,11 @@ TEST(Media, FivePhotographsOfOneSizeAndFiveDistinctImages) {
 }
 
 TEST(Media, PullVariantsDifferOnlyAroundTheChain) {
-  // The chain lies in 98..138 x 26..516; JPEG blocks may carry a difference a few pixels out.
-  const host::Rect chainArea{98 - 8, 26 - 8, 40 + 16, 490 + 16};
-  auto dark1 = Decode(171), dark2 = Decode(172), lit1 = Decode(168), lit2 = Decode(169);
+  // JPEG blocks may carry a difference a few pixels out of the chain's box.
+  const host::Rect chainArea{kChainBox.left - 8, kChainBox.top - 8, kChainBox.width + 16,
+                             kChainBox.height + 16};
+  auto dark1 = Decode(medium::lowlight1), dark2 = Decode(medium::lowlight2);
+  auto lit1 = Decode(medium::chain1), lit2 = Decode(medium::chain2);
   EXPECT_GT(DifferenceInside(*dark1, *dark2, chainArea), 0.9);
   EXPECT_GT(DifferenceInside(*lit1, *lit2, chainArea), 0.9);
 }
@@ -77,7 +92,8 @@ TEST(Media, SoundsAreThereWithTheirLengths) {
     double min, max;
   };
   for (auto [number, min, max] :
-       {Expected{168, 0.3, 0.8}, Expected{169, 1.0, 3.0}, Expected{170, 34.0, 60.0}}) {
+       {Expected{medium::chain, 0.3, 0.8}, Expected{medium::quiet, 1.0, 3.0},
+        Expected{medium::showers, 34.0, 60.0}}) {
     auto data = host::DecodeSound(number, EmbeddedResources().Find(ResourceKind::Sound, number));
     ASSERT_NE(data, nullptr) << number;
     EXPECT_GE(data->Seconds(), min) << number;
@@ -91,7 +107,8 @@ TEST(Media, SoundsAreThereWithTheirLengths) {
 
 // ---- What a person sees and hears -------------------------------------------------------
 
-constexpr int kLit = 168, kFlash = 170, kDark = 171, kDarkPulled = 172;
+constexpr int kLit = medium::chain1, kFlash = medium::highlight, kDark = medium::lowlight1,
+              kDarkPulled = medium::lowlight2;
 
 double Percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());
@@ -189,14 +206,14 @@ double Energy(const std::vector<float>& x) {
 }
 
 TEST(Sounds, QuietIsHeardOnSmallSpeakers) {
-  const auto quiet = Mono(169);
+  const auto quiet = Mono(medium::quiet);
   ASSERT_FALSE(quiet.empty());
   EXPECT_LE(Energy(Filtered(quiet, 0, 80)) / Energy(quiet), 0.5) << "share of energy below 80 Hz";
   EXPECT_GE(mg::measureLoudness(quiet, host::SoundData::kRate).integrated, -32.0);
 }
 
 TEST(Sounds, ThePullIsAsLoudAsTheRainAtItsLoudest) {
-  const auto chain = Mono(168), showers = Mono(170);
+  const auto chain = Mono(medium::chain), showers = Mono(medium::showers);
   ASSERT_FALSE(chain.empty());
   ASSERT_FALSE(showers.empty());
   const double c = mg::measureLoudness(chain, host::SoundData::kRate).maxMomentary;
@@ -207,7 +224,7 @@ TEST(Sounds, ThePullIsAsLoudAsTheRainAtItsLoudest) {
 TEST(Sounds, RainTapsOnThePaneTenToThirtyTimesASecond) {
   // In the 2-6 kHz band, 5 ms frames; a tap is a frame at least 10 dB above the band's median
   // level that follows a quieter frame. Counted over the body of the shower, fades left out.
-  const auto showers = Mono(170);
+  const auto showers = Mono(medium::showers);
   ASSERT_FALSE(showers.empty());
   const auto band = Filtered(showers, 2000, 6000);
   const std::size_t frame = host::SoundData::kRate / 200;

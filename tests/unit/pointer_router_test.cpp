@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "host/sdl/sdl_pointer.h"
+#include "host/pointer_router.h"
 
 namespace {
 
 using host::InputEvent;
-using host::sdl::PointerRouter;
+using host::PointerRouter;
 
 // A full-screen main window (1) and a small box above it (2).
 class FakeScreen : public PointerRouter::Geometry {
@@ -25,12 +25,14 @@ class FakeScreen : public PointerRouter::Geometry {
     return true;
   }
   bool Pointer(int& x, int& y) const override {
+    if (!pointerKnown) return false;
     x = pointerX;
     y = pointerY;
     return true;
   }
   std::map<int, host::Rect> windows{{1, {0, 0, 1920, 1080}}, {2, {860, 480, 200, 120}}};
   int pointerX = 0, pointerY = 0;
+  bool pointerKnown = true;
 };
 
 std::vector<std::string> Describe(const std::deque<InputEvent>& events) {
@@ -122,6 +124,22 @@ TEST_F(Router, ForgottenWindowNoLongerHoldsThePress) {
   router.Release(2, 50, 50, out);
   router.Leave(2, out);
   EXPECT_EQ(Describe(out), (std::vector<std::string>{"up 2 50,50"}));
+}
+
+// A desktop that never says where the pointer is (Wayland) reports a press's moves and release
+// in the pressed window's own coordinates, past its edges too, and never clamps.
+TEST_F(Router, WithoutThePointerPositionTheEventsOwnCoordinatesAreUsed) {
+  screen.pointerKnown = false;
+  router.Motion(2, 0, 60, false, out);  // on the box's left edge: a real move there
+  router.Press(2, 0, 60, out);
+  router.Leave(2, out);
+  router.Motion(2, -460, -100, true, out);
+  router.Motion(1, 400, 380, true, out);  // another window's report cannot be placed
+  router.Release(2, -460, -100, out);
+  router.Motion(1, 400, 380, false, out);
+  EXPECT_EQ(Describe(out),
+            (std::vector<std::string>{"move 2 0,60", "down 2 0,60", "move 2 -460,-100",
+                                      "up 2 -460,-100", "leave 2", "move 1 400,380"}));
 }
 
 }  // namespace

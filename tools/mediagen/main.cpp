@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "encode.h"
@@ -28,14 +29,34 @@
 
 namespace {
 
+// How each sound of the program's media table is made; the table names the files.
+struct SoundRecipe {
+  std::string_view name;
+  std::vector<float> (*synth)();
+  double vorbisQuality;
+};
+constexpr SoundRecipe kSoundRecipes[] = {
+    {"chain", mg::synthChain, 0},
+    {"quiet", mg::synthQuiet, 0.4},
+    {"showers", mg::synthShowers, 0.3},
+};
+
+void writeSound(const std::filesystem::path& dir, std::string_view name, std::string_view type) {
+  for (const SoundRecipe& recipe : kSoundRecipes) {
+    if (recipe.name != name) continue;
+    const auto format = type == "wav" ? mg::AudioFormat::kWav16 : mg::AudioFormat::kOggVorbis;
+    mg::writeAudio((dir / (std::string(name) + "." + std::string(type))).string(), recipe.synth(),
+                   mg::kSampleRate, format, recipe.vorbisQuality);
+    return;
+  }
+  throw std::runtime_error("no recipe for the sound " + std::string(name));
+}
+
 void writeSoundsAndIcons(const std::filesystem::path& dir) {
-  using mg::AudioFormat;
-  mg::writeAudio((dir / "chain.wav").string(), mg::synthChain(), mg::kSampleRate,
-                 AudioFormat::kWav16, 0);
-  mg::writeAudio((dir / "quiet.ogg").string(), mg::synthQuiet(), mg::kSampleRate,
-                 AudioFormat::kOggVorbis, 0.4);
-  mg::writeAudio((dir / "showers.ogg").string(), mg::synthShowers(), mg::kSampleRate,
-                 AudioFormat::kOggVorbis, 0.3);
+#define LUMORRA_MEDIUM(kind, number, name, type) \
+  if (std::string_view(#kind) == "Sound") writeSound(dir, #name, #type);
+#include "media/media_table.def"
+#undef LUMORRA_MEDIUM
   for (int size : {16, 32, 48, 64, 128, 256}) {
     mg::writePng((dir / ("icon-" + std::to_string(size) + ".png")).string(), mg::renderIcon(size),
                  size, size);

@@ -7,16 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "media/chain_box.h"
+
 namespace mg {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1280;
 
 // Where a click "grabs" the chain; every chain pixel must stay inside this box.
-constexpr int kChainBoxX = 98;
-constexpr int kChainBoxY = 26;
-constexpr int kChainBoxW = 40;
-constexpr int kChainBoxH = 490;
+constexpr int kChainBoxX = lumorra::kChainBox.left;
+constexpr int kChainBoxY = lumorra::kChainBox.top;
+constexpr int kChainBoxW = lumorra::kChainBox.width;
+constexpr int kChainBoxH = lumorra::kChainBox.height;
 
 // Full-frame linear RGB.
 struct Plane {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/application.h"
 #include "host/backend.h"
+#include "host/runtime.h"
 
 namespace host::headless {
 

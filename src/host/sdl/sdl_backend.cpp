@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,13 +9,14 @@
 #include <thread>
 #include <vector>
 
+#include "host/deadline_wait.h"
+#include "host/pointer_router.h"
 #include "host/sdl/hand_cursor.h"
 #include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_desktop.h"
 #include "host/sdl/sdl_handles.h"
 #include "host/sdl/sdl_icon.h"
 #include "host/sdl/sdl_keys.h"
-#include "host/sdl/sdl_pointer.h"
 #include "host/sdl/sdl_screen_pointer.h"
 #include "host/sdl/sdl_text.h"
 
@@ -320,26 +320,6 @@ void Translate(Context& context, const SDL_Event& sdl) {
   out.push_back(event);
 }
 
-// Below this a deadline is slept to exactly rather than waited for in SDL, whose wait only
-// counts whole milliseconds. Input that arrives meanwhile waits at most this long.
-constexpr Micros kFinalStretch = 1500;
-
-// How long to ask SDL to wait, in whole milliseconds, for `remaining` microseconds.
-//
-// Short waits end between 0.5 and 1.5 ms early and the final stretch is slept precisely.
-// Long waits are cut shorter still: the kernel lets a poll() of T ms end up to T/1000 late,
-// which a 5 s timer would feel, so the wait stops a little before the end and a short wait
-// covers the rest.
-int WaitMillis(Micros remaining) {
-  if (remaining <= 0) return 0;
-  constexpr Micros kSplitAbove = 50 * kMillis;
-  if (remaining > kSplitAbove) {
-    const Micros early = std::max<Micros>(kMillis, remaining * 3 / 1000);
-    return static_cast<int>(std::min<Micros>((remaining - early) / kMillis, INT_MAX));
-  }
-  return static_cast<int>((remaining - kMillis / 2) / kMillis);
-}
-
 bool IsHeadlessDriver(const char* driver) {
   if (!driver) return true;
   if (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0 &&
@@ -425,8 +405,7 @@ bool Context::Pointer(int& x, int& y) const {
   for (const SdlWindow* window : windows) {
     if ((any = window->Native())) break;
   }
-  screenPointer.Query(any, x, y);
-  return true;
+  return screenPointer.Query(any, x, y);
 }
 
 namespace {
@@ -574,14 +553,19 @@ bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
 
     SDL_Event sdl;
     int got = 0;
-    if (until < 0) {
-      got = SDL_WaitEvent(&sdl);
-      if (!got) SDL_Delay(1);  // an error, not a timeout: don't spin on it
-    } else if (until - now < kFinalStretch) {
-      if (until > now) std::this_thread::sleep_for(std::chrono::microseconds(until - now));
-      got = SDL_PollEvent(&sdl);
-    } else {
-      got = SDL_WaitEventTimeout(&sdl, WaitMillis(until - now));
+    const WaitStep step = PlanWait(now, until);
+    switch (step.kind) {
+      case WaitStep::Kind::ForInput:
+        got = SDL_WaitEvent(&sdl);
+        if (!got) SDL_Delay(1);  // an error, not a timeout: don't spin on it
+        break;
+      case WaitStep::Kind::SleepThenPoll:
+        if (step.sleep > 0) std::this_thread::sleep_for(std::chrono::microseconds(step.sleep));
+        got = SDL_PollEvent(&sdl);
+        break;
+      case WaitStep::Kind::ForInputMillis:
+        got = SDL_WaitEventTimeout(&sdl, step.millis);
+        break;
     }
     if (got) {
       // Events the core has no use for add nothing; the loop then waits on, against the same

@@ -38,7 +38,7 @@ ScreenPointer::~ScreenPointer() {
   if (library_) SDL_UnloadObject(library_);
 }
 
-void ScreenPointer::Query(SDL_Window* window, int& x, int& y) {
+bool ScreenPointer::Query(SDL_Window* window, int& x, int& y) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -61,14 +61,19 @@ void ScreenPointer::Query(SDL_Window* window, int& x, int& y) {
                                                  &buttons)) {
         x = rootX;
         y = rootY;
-        return;
+        return true;
       }
     }
   }
 #else
   (void)window;
 #endif
+  // SDL's Wayland driver answers with the position inside whichever window has the pointer,
+  // which is no position on the screen.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && SDL_strcmp(driver, "wayland") == 0) return false;
   SDL_GetGlobalMouseState(&x, &y);
+  return true;
 }
 
 }  // namespace host::sdl

@@ -8,7 +8,8 @@ namespace host::sdl {
 //
 // On X11, SDL answers from a copy it refreshes on raw device motion, so after the pointer was
 // warped (by an input tool or a test driver) it reports where the pointer used to be. There
-// the X server is asked directly; elsewhere SDL's answer is used.
+// the X server is asked directly. Wayland tells no program where the pointer is: there the
+// answer is "unknown". Elsewhere SDL's answer is used.
 //
 // Kept apart from the other files because the X headers define names such as Expose and None.
 class ScreenPointer {
@@ -18,8 +19,9 @@ class ScreenPointer {
   ScreenPointer(const ScreenPointer&) = delete;
   ScreenPointer& operator=(const ScreenPointer&) = delete;
 
-  // `window` is any live window of ours (nullptr if there is none).
-  void Query(SDL_Window* window, int& x, int& y);
+  // `window` is any live window of ours (nullptr if there is none). False when the position
+  // is unknown.
+  bool Query(SDL_Window* window, int& x, int& y);
 
  private:
   bool looked_ = false;

@@ -47,7 +47,7 @@ cd "$root"
     tools/mediagen/develop.h tools/mediagen/develop.cpp tools/mediagen/photos.h \
     tools/mediagen/photos.cpp tools/mediagen/scene.h tools/mediagen/scene.cpp \
     tools/mediagen/encode.h tools/mediagen/encode.cpp tools/mediagen/mathx.h \
-    tools/mediagen/parallel.h
+    tools/mediagen/parallel.h src/media/chain_box.h
   (cd tools/mediagen/photos && sha256sum ./*.jpg | sed 's|\./|tools/mediagen/photos/|')
 } >"$photos/SOURCES"
 echo "photographs written to $photos"

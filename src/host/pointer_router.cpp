@@ -1,6 +1,6 @@
-#include "host/sdl/sdl_pointer.h"
+#include "host/pointer_router.h"
 
-namespace host::sdl {
+namespace host {
 
 namespace {
 
@@ -47,7 +47,8 @@ void PointerRouter::Motion(int window, int x, int y, bool primaryHeld,
   }
   if (pressed_ != 0) {
     if (window != pressed_ || !Trusted(window, x, y)) {
-      if (!Actual(pressed_, x, y)) return;
+      // Without the real position, only the pressed window's own report can be placed.
+      if (!Actual(pressed_, x, y) && window != pressed_) return;
     }
     out.push_back(Make(InputEvent::Type::MouseMove, pressed_, x, y));
     return;
@@ -56,8 +57,10 @@ void PointerRouter::Motion(int window, int x, int y, bool primaryHeld,
   if (!Trusted(window, x, y)) {
     // Either the pointer really is at the edge, or this is the clamped last position of a
     // pointer that has already gone elsewhere: only the first is a move.
+    // Without the real position the report stands as it is.
     Rect rect;
-    if (!geometry_.WindowRect(window, rect) || !Actual(window, x, y)) return;
+    if (!geometry_.WindowRect(window, rect)) return;
+    Actual(window, x, y);
     if (x < 0 || y < 0 || x >= rect.width || y >= rect.height) return;
   }
   MoveTo(window, x, y, out);
@@ -119,4 +122,4 @@ void PointerRouter::Forget(int window) {
   }
 }
 
-}  // namespace host::sdl
+}  // namespace host

@@ -1,0 +1,192 @@
+#include "host/runtime.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace host {
+
+namespace {
+Runtime* current = nullptr;
+}
+
+Runtime::Runtime(Backend& backend, const ResourceTable* resources)
+    : backend_(backend), previous_(current) {
+  if (resources) resources_ = std::make_unique<ResourceStore>(*resources, backend);
+  current = this;
+}
+
+Runtime::~Runtime() {
+  // Windows and their timers go first, while this runtime is still the current one.
+  implicit_.clear();
+  windows_.clear();
+  timers_.clear();
+  app_.reset();
+  current = previous_;
+}
+
+Runtime& Runtime::Current() {
+  if (!current) throw NilObjectError();
+  return *current;
+}
+
+bool Runtime::Exists() { return current != nullptr; }
+
+void Runtime::RegisterFileType(const FileType& type) {
+  fileTypes_.push_back(
+      RegisteredFileType{type.Name, type.MacCreator, type.MacType, type.Extensions});
+}
+
+void Runtime::Arm(Timer& timer) {
+  timer.armedSeq_ = nextSeq_++;
+  timers_.insert(QueueKey{timer.deadline_, timer.armedSeq_, &timer});
+}
+
+void Runtime::Disarm(Timer& timer) {
+  if (timer.armedSeq_ == 0) return;
+  timers_.erase(QueueKey{timer.deadline_, timer.armedSeq_, &timer});
+  timer.armedSeq_ = 0;
+}
+
+Micros Runtime::NextDeadline() const { return timers_.empty() ? -1 : timers_.begin()->deadline; }
+
+void Runtime::FireDueTimers() {
+  // Every timer that is due fires, each at most once a pass, in deadline and arming order. A
+  // period-0 timer armed by a handler here is due at once and fires in this same pass, before
+  // the frame is presented, so what it starts goes out together with that frame; a repeating
+  // period-0 timer still gives the loop back after each tick.
+  std::vector<const Timer*> fired;
+  for (;;) {
+    if (quitRequested_) return;
+    const Micros now = Now();
+    auto next = std::find_if(timers_.begin(), timers_.end(), [&](const QueueKey& key) {
+      return key.deadline > now || std::find(fired.begin(), fired.end(), key.timer) == fired.end();
+    });
+    if (next == timers_.end() || next->deadline > now) return;
+    const QueueKey key = *next;
+    Timer& timer = *key.timer;
+    fired.push_back(&timer);
+    Disarm(timer);
+    if (timer.mode_ == 2) {
+      // A fixed rate keeps a repeating timer on its schedule; after a stall it starts afresh
+      // from now rather than firing a burst of late ticks.
+      const Micros period = static_cast<Micros>(timer.period_) * kMillis;
+      timer.deadline_ = key.deadline + period;
+      if (timer.deadline_ <= now) timer.deadline_ = now + period;
+      if (timer.period_ == 0) timer.deadline_ = now + 1;
+      Arm(timer);
+    } else {
+      timer.mode_ = 0;
+    }
+    const Micros started = Now();
+    if (timer.Action) Invoke([&] { timer.Action(timer); });
+    if (timerObserver) timerObserver(timer, key.deadline, started);
+  }
+}
+
+Window* Runtime::WindowWithNativeId(int id) const {
+  for (const auto& w : windows_)
+    if (w->Native() && w->Native()->Id() == id) return w.get();
+  return nullptr;
+}
+
+void Runtime::HandleKey(const InputEvent& event) {
+  // A shortcut is pressed with exactly its own modifiers: Ctrl+Shift+Q is not Ctrl+Q.
+  if (event.repeat || event.key == 0 || event.other) return;
+  if (!app_ || !app_->MenuBar) return;
+  auto item =
+      app_->MenuBar->FindShortcut(KeyShortcut{event.key, event.command, event.shift, event.option});
+  if (item && item->Enabled() && item->QuitsApplication()) Quit(0);
+}
+
+void Runtime::Dispatch(const InputEvent& event) {
+  using Type = InputEvent::Type;
+  switch (event.type) {
+    case Type::MouseMove:
+      if (Window* w = WindowWithNativeId(event.window)) w->PointerMoved(event.x, event.y);
+      break;
+    case Type::MouseDown:
+      if (Window* w = WindowWithNativeId(event.window)) w->PointerPressed(event.x, event.y);
+      break;
+    case Type::MouseUp:
+      if (Window* w = WindowWithNativeId(event.window)) w->PointerReleased(event.x, event.y);
+      break;
+    case Type::MouseLeave:
+      if (Window* w = WindowWithNativeId(event.window)) w->PointerLeft();
+      break;
+    case Type::KeyDown:
+      HandleKey(event);
+      break;
+    case Type::CloseRequest:
+      CloseRequested(event.window);
+      break;
+    case Type::QuitRequest:
+      Quit(0);
+      break;
+    case Type::Expose:
+      if (Window* w = WindowWithNativeId(event.window)) w->MarkChanged();
+      break;
+    case Type::Wake:
+      break;
+  }
+}
+
+void Runtime::CloseRequested(int nativeId) {
+  // Closing the application's main window, the first one made, ends the program. Any other
+  // window is only put away, as its own way of closing would: the program runs on.
+  Window* w = WindowWithNativeId(nativeId);
+  if (!w || windows_.empty() || w == windows_.front().get()) {
+    Quit(0);
+    return;
+  }
+  w->Hide();
+}
+
+void Runtime::PresentChanged() {
+  for (const auto& w : windows_) {
+    w->RefreshHover();
+    if (w->TakeChanged() && w->Visible() && w->Native()) {
+      w->Native()->Present(w->View());
+      if (presentObserver) presentObserver(*w);
+    }
+  }
+}
+
+void Runtime::RunPass() {
+  InputEvent event;
+  while (!quitRequested_ && backend_.PollEvent(event)) Dispatch(event);
+  if (!quitRequested_) FireDueTimers();
+  if (!quitRequested_) PresentChanged();
+}
+
+void Runtime::Run() {
+  PresentChanged();
+  while (!quitRequested_) {
+    InputEvent event;
+    if (backend_.WaitEvent(NextDeadline(), event)) Dispatch(event);
+    RunPass();
+  }
+}
+
+void Runtime::Quit(int status) {
+  quitRequested_ = true;
+  quitStatus_ = status;
+  exitStatus_ = exitStatus_ != 0 ? exitStatus_ : status;
+}
+
+void Runtime::HandleUnhandledException(std::exception_ptr error) {
+  const char* what = "unknown error";
+  std::string text;
+  try {
+    if (error) std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    text = e.what();
+    what = text.c_str();
+  } catch (...) {
+  }
+  std::fprintf(stderr, "lumorra: unhandled error: %s\n", what);
+  exitStatus_ = 1;
+}
+
+}  // namespace host

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "host/resources.h"
+
+namespace lumorra {
+
+// One medium built into the program.
+struct Medium {
+  host::ResourceKind kind;
+  int number;
+  const char* file;
+};
+
+// Every medium, in the order they are fetched at start-up.
+inline constexpr Medium kMedia[] = {
+#define LUMORRA_MEDIUM(kind, number, name, type) \
+  {host::ResourceKind::kind, number, #name "." #type},
+#include "media/media_table.def"
+#undef LUMORRA_MEDIUM
+};
+
+// Each medium's number by its name (a picture and a sound may share a number).
+namespace medium {
+#define LUMORRA_MEDIUM(kind, number, name, type) inline constexpr int name = number;
+#include "media/media_table.def"
+#undef LUMORRA_MEDIUM
+}  // namespace medium
+
+}  // namespace lumorra
