@@ -28,16 +28,16 @@
 
 namespace {
 
-void writeSoundsAndIcons(const std::filesystem::path& dir) {
+void WriteSoundsAndIcons(const std::filesystem::path& dir) {
   using mg::AudioFormat;
-  mg::writeAudio((dir / "chain.wav").string(), mg::synthChain(), mg::kSampleRate,
+  mg::WriteAudio((dir / "chain.wav").string(), mg::SynthChain(), mg::kSampleRate,
                  AudioFormat::kWav16, 0);
-  mg::writeAudio((dir / "quiet.ogg").string(), mg::synthQuiet(), mg::kSampleRate,
+  mg::WriteAudio((dir / "quiet.ogg").string(), mg::SynthQuiet(), mg::kSampleRate,
                  AudioFormat::kOggVorbis, 0.4);
-  mg::writeAudio((dir / "showers.ogg").string(), mg::synthShowers(), mg::kSampleRate,
+  mg::WriteAudio((dir / "showers.ogg").string(), mg::SynthShowers(), mg::kSampleRate,
                  AudioFormat::kOggVorbis, 0.3);
   for (int size : {16, 32, 48, 64, 128, 256}) {
-    mg::writePng((dir / ("icon-" + std::to_string(size) + ".png")).string(), mg::renderIcon(size),
+    mg::WritePng((dir / ("icon-" + std::to_string(size) + ".png")).string(), mg::RenderIcon(size),
                  size, size);
   }
 }
@@ -58,9 +58,9 @@ int main(int argc, char** argv) {
     if (!std::filesystem::is_directory(dir))
       throw std::runtime_error("cannot create output directory " + dir.string());
     if (develop)
-      mg::writePhotographs(argv[2], dir);
+      mg::WritePhotographs(argv[2], dir);
     else
-      writeSoundsAndIcons(dir);
+      WriteSoundsAndIcons(dir);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mediagen: %s\n", e.what());
     return 1;
