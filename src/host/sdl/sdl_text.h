@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include <fontconfig/fontconfig.h>
+
 #include "host/backend.h"
 #include "host/sdl/sdl_handles.h"
 
@@ -52,6 +54,7 @@ class TextRenderer {
   const Rendered& Render(const LabelView& label);
   TTF_Font* FontFor(const LabelView& label);
   const Face& Resolve(const std::string& family, bool bold, bool italic);
+  static Face FaceOf(FcPattern* match, bool bold, bool italic);
   bool StartTtf();
   void ReportNoFont();
 
