@@ -16,7 +16,7 @@ std::vector<float> GaussKernel(double sigma) {
   double sum = 0;
   for (int i = -r; i <= r; ++i) {
     double v = std::exp(-0.5 * i * i / (sigma * sigma));
-    k[static_cast<size_t>(i + r)] = static_cast<float>(v);
+    k[static_cast<size_t>(r) + i] = static_cast<float>(v);
     sum += v;
   }
   for (float& v : k) v = static_cast<float>(v / sum);
@@ -41,7 +41,7 @@ void Blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, 
       float a = 0, b = 0, c = 0;
       for (int i = -r; i <= r; ++i) {
         int xx = std::clamp(x + i, 0, w - 1);
-        float kv = k[static_cast<size_t>(i + r)];
+        float kv = k[static_cast<size_t>(r) + i];
         a += kv * src[xx * 3];
         b += kv * src[xx * 3 + 1];
         c += kv * src[xx * 3 + 2];
@@ -60,7 +60,7 @@ void Blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, 
       for (int i = -r; i <= r; ++i) {
         int yy = std::clamp(y + i, ry0, ry1 - 1);
         const float* s = &tmp[(static_cast<size_t>(yy) * ww + (x - x0)) * 3];
-        float kv = k[static_cast<size_t>(i + r)];
+        float kv = k[static_cast<size_t>(r) + i];
         a += kv * s[0];
         b += kv * s[1];
         c += kv * s[2];
@@ -230,10 +230,10 @@ std::vector<float> ComputeGlow(const std::vector<float>& img, const Shot& shot) 
   return glow;
 }
 
-}  // namespace
-
-std::vector<uint8_t> Develop(const SceneBuffers& sb, const Shot& shot,
-                             std::vector<float>* glowCache) {
+// The scene lit as the shot says, before the lens and the sensor: moon and bulb light mixed,
+// the glow added and, for the pulled frame, the chain moved.
+std::vector<float> LinearImage(const SceneBuffers& sb, const Shot& shot,
+                               std::vector<float>* glowCache) {
   const size_t n = static_cast<size_t>(kWidth) * kHeight;
   std::vector<float> img(n * 3);
   const float gm = static_cast<float>(shot.moonGain), gb = static_cast<float>(shot.bulbGain);
@@ -259,77 +259,111 @@ std::vector<uint8_t> Develop(const SceneBuffers& sb, const Shot& shot,
         }
       }
   }
+  return img;
+}
 
-  const double bx = sb.bulbX, by = sb.bulbY;
-  // Low-frequency colour blotches of the noise, made at a third of the resolution.
-  const int bw = kWidth / 3 + 2, bh = kHeight / 3 + 2;
-  std::vector<float> blotch(static_cast<size_t>(bw) * bh * 3);
-  ParallelRows(bh, [&](int y) {
-    for (int x = 0; x < bw; ++x)
-      for (int ch = 0; ch < 3; ++ch)
-        blotch[(static_cast<size_t>(y) * bw + x) * 3 + ch] =
-            static_cast<float>(Gnoise(x * 3 / 2.7, y * 3 / 2.7, shot.noiseSeed + 31u * ch) * 1.6);
-  });
-  // spike directions of the aperture
-  double spikeCos[6], spikeSin[6];
-  for (int k = 0; k < 6; ++k) {
-    spikeCos[k] = std::cos(k * kPi / 3.0 - 0.21);
-    spikeSin[k] = std::sin(k * kPi / 3.0 - 0.21);
+// Low-frequency colour blotches of the noise, made at a third of the resolution.
+struct Blotches {
+  int width = kWidth / 3 + 2, height = kHeight / 3 + 2;
+  std::vector<float> values;
+
+  explicit Blotches(uint32_t seed) : values(static_cast<size_t>(width) * height * 3) {
+    ParallelRows(height, [&](int y) {
+      for (int x = 0; x < width; ++x)
+        for (int ch = 0; ch < 3; ++ch)
+          values[(static_cast<size_t>(y) * width + x) * 3 + ch] =
+              static_cast<float>(Gnoise(x * 3 / 2.7, y * 3 / 2.7, seed + 31u * ch) * 1.6);
+    });
   }
-  std::vector<uint8_t> out(n * 3);
+
+  // Bilinear between the blotches around full-resolution pixel (x, y).
+  double At(int x, int y, int ch) const {
+    double fx = x / 3.0, fy = y / 3.0;
+    int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+    double tx = fx - ix, ty = fy - iy;
+    auto at = [&](int xx, int yy) {
+      return static_cast<double>(values[(static_cast<size_t>(yy) * width + xx) * 3 + ch]);
+    };
+    return (at(ix, iy) * (1 - tx) + at(ix + 1, iy) * tx) * (1 - ty) +
+           (at(ix, iy + 1) * (1 - tx) + at(ix + 1, iy + 1) * tx) * ty;
+  }
+};
+
+// Diffraction spikes from a six-bladed aperture: the strength they add at offset (dx, dy),
+// distance r, from the bulb.
+struct Spikes {
+  double cosines[6], sines[6];
+
+  Spikes() {
+    for (int k = 0; k < 6; ++k) {
+      cosines[k] = std::cos(k * kPi / 3.0 - 0.21);
+      sines[k] = std::sin(k * kPi / 3.0 - 0.21);
+    }
+  }
+
+  double At(double dx, double dy, double r, double starburst) const {
+    double spk = 0;
+    double w = 1.0 + r * 0.004;
+    for (int k = 0; k < 6; ++k) {
+      if (dx * cosines[k] + dy * sines[k] < 0) continue;
+      double perp = std::fabs(dy * cosines[k] - dx * sines[k]);
+      if (perp > 5 * w) continue;
+      spk += std::exp(-perp * perp / (w * w)) * (k % 2 == 0 ? 1.0 : 0.7);
+    }
+    double fall = spk > 0 ? starburst / std::pow(1.0 + r / 40.0, 1.6) : 0.0;
+    return spk * fall;
+  }
+};
+
+// The light reaching pixel (x, y) through the lens: chromatic aberration, spikes and fall-off.
+void LensPixel(const std::vector<float>& img, const Shot& shot, const Spikes& spikes, double bx,
+               double by, int x, int y, double c[3]) {
+  const size_t i = static_cast<size_t>(y) * kWidth + x;
+  // Lateral chromatic aberration: red is imaged a touch larger than green, blue smaller.
+  c[1] = img[i * 3 + 1];
+  for (int ch = 0; ch < 3; ch += 2) {
+    double k = ch == 0 ? 1.0 + kLateralCa : 1.0 - kLateralCa;
+    double sx = kWidth * 0.5 + (x + 0.5 - kWidth * 0.5) * k - 0.5;
+    double sy = kHeight * 0.5 + (y + 0.5 - kHeight * 0.5) * k - 0.5;
+    c[ch] = SampleBilinear(img, sx, sy, ch);
+  }
+  double dx = x + 0.5 - bx, dy = y + 0.5 - by;
+  double r = std::hypot(dx, dy);
+  if (shot.starburst > 0 && r > 2.0 && r < 900.0) {
+    const double s = spikes.At(dx, dy, r, shot.starburst);
+    c[0] += s * 1.0;
+    c[1] += s * 0.82;
+    c[2] += s * 0.6;
+  }
+  // Natural lens fall-off toward the corners.
+  double rx = (x + 0.5 - kWidth * 0.5) / 1700.0, ry = (y + 0.5 - kHeight * 0.5) / 1700.0;
+  double cos2 = 1.0 / (1.0 + rx * rx + ry * ry);
+  double vig = 1.0 - shot.vignette * (1.0 - cos2 * cos2);
+  for (int ch = 0; ch < 3; ++ch) c[ch] *= vig;
+}
+
+}  // namespace
+
+std::vector<uint8_t> Develop(const SceneBuffers& sb, const Shot& shot,
+                             std::vector<float>* glowCache) {
+  const std::vector<float> img = LinearImage(sb, shot, glowCache);
+  const Blotches blotches(shot.noiseSeed);
+  const Spikes spikes;
+  std::vector<uint8_t> out(static_cast<size_t>(kWidth) * kHeight * 3);
   ParallelRows(kHeight, [&](int y) {
     for (int x = 0; x < kWidth; ++x) {
       size_t i = static_cast<size_t>(y) * kWidth + x;
-      // Lateral chromatic aberration: red is imaged a touch larger than green, blue smaller.
       double c[3];
-      c[1] = img[i * 3 + 1];
-      for (int ch = 0; ch < 3; ch += 2) {
-        double k = ch == 0 ? 1.0 + kLateralCa : 1.0 - kLateralCa;
-        double sx = kWidth * 0.5 + (x + 0.5 - kWidth * 0.5) * k - 0.5;
-        double sy = kHeight * 0.5 + (y + 0.5 - kHeight * 0.5) * k - 0.5;
-        c[ch] = SampleBilinear(img, sx, sy, ch);
-      }
-      double dx = x + 0.5 - bx, dy = y + 0.5 - by;
-      double r = std::hypot(dx, dy);
-      // Diffraction spikes from a six-bladed aperture.
-      if (shot.starburst > 0 && r > 2.0 && r < 900.0) {
-        double spk = 0;
-        double w = 1.0 + r * 0.004;
-        for (int k = 0; k < 6; ++k) {
-          if (dx * spikeCos[k] + dy * spikeSin[k] < 0) continue;
-          double perp = std::fabs(dy * spikeCos[k] - dx * spikeSin[k]);
-          if (perp > 5 * w) continue;
-          spk += std::exp(-perp * perp / (w * w)) * (k % 2 == 0 ? 1.0 : 0.7);
-        }
-        double fall = spk > 0 ? shot.starburst / std::pow(1.0 + r / 40.0, 1.6) : 0.0;
-        c[0] += spk * fall * 1.0;
-        c[1] += spk * fall * 0.82;
-        c[2] += spk * fall * 0.6;
-      }
-      // Natural lens fall-off toward the corners.
-      double rx = (x + 0.5 - kWidth * 0.5) / 1700.0, ry = (y + 0.5 - kHeight * 0.5) / 1700.0;
-      double cos2 = 1.0 / (1.0 + rx * rx + ry * ry);
-      double vig = 1.0 - shot.vignette * (1.0 - cos2 * cos2);
+      LensPixel(img, shot, spikes, sb.bulbX, sb.bulbY, x, y, c);
       // Sensor noise: shot noise grows with the signal, plus a read-noise floor. Part of it is
       // shared by the three channels, part is coloured and a little blotchy as after demosaicing.
       uint64_t h = Hashp(static_cast<uint64_t>(x), static_cast<uint64_t>(y), 7, shot.noiseSeed);
       double gL = Gauss(h);
       for (int ch = 0; ch < 3; ++ch) {
-        double v = std::max(0.0, c[ch] * vig);
+        double v = std::max(0.0, c[ch]);
         double sigma = std::sqrt(shot.shotNoise * v + shot.readNoise);
         double gC = Gauss(Mix64(h + 0x100 * (ch + 1)));
-        double blot;
-        {
-          double fx = x / 3.0, fy = y / 3.0;
-          int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
-          double tx = fx - ix, ty = fy - iy;
-          auto at = [&](int xx, int yy) {
-            return static_cast<double>(blotch[(static_cast<size_t>(yy) * bw + xx) * 3 + ch]);
-          };
-          blot = (at(ix, iy) * (1 - tx) + at(ix + 1, iy) * tx) * (1 - ty) +
-                 (at(ix, iy + 1) * (1 - tx) + at(ix + 1, iy + 1) * tx) * ty;
-        }
-        v += sigma * (0.75 * gL + 0.35 * gC + 0.45 * blot);
+        v += sigma * (0.75 * gL + 0.35 * gC + 0.45 * blotches.At(x, y, ch));
         double t = SrgbFast(Filmic(v));
         double dither = U01(Mix64(h ^ (0xD1 + ch))) - 0.5;
         // film-like grain that survives even where the highlights are clipped

@@ -56,6 +56,34 @@ double SegDist(double px, double py, double ax, double ay, double bx, double by)
   return std::hypot(px - ax - vx * t, py - ay - vy * t);
 }
 
+// The colour of the lit glass at a point inside it.
+Col GlassColour(double x, double y, int size) {
+  double rho = std::min(1.0, std::hypot(x - kCx, (y - kGy) * 1.05) / kGr);
+  // toward the neck the glass narrows, so its edge colour comes closer to the axis
+  double neck = Smoothstep(kGy + kGr * 0.55, kGy + kGr * 1.0, y);
+  rho = Mix(rho, std::max(rho, std::fabs(x - kCx) / kNeckHw * 0.9), neck);
+  Col core{1.0, 0.97, 0.80}, mid{1.0, 0.80, 0.36}, edge{0.95, 0.48, 0.10};
+  Col c = rho < 0.55 ? Mix(core, mid, Smoothstep(0.0, 0.55, rho))
+                     : Mix(mid, edge, Smoothstep(0.55, 1.0, rho));
+  // glossy reflection on the upper left of the glass
+  double hx = (x - (kCx - 0.11)) / 0.075, hy = (y - (kGy - 0.14)) / 0.05;
+  double hl = std::exp(-(hx * hx + hy * hy));
+  c = Mix(c, Col{1, 1, 1}, 0.75 * hl);
+  // filament, drawn where the icon is big enough to show it
+  {
+    double w = 0.010 + 0.5 / size;
+    double fy = kGy + 0.04;
+    double d = std::min(
+        {SegDist(x, y, 0.40, fy, 0.45, fy - 0.05), SegDist(x, y, 0.45, fy - 0.05, 0.50, fy),
+         SegDist(x, y, 0.50, fy, 0.55, fy - 0.05), SegDist(x, y, 0.55, fy - 0.05, 0.60, fy)});
+    double lead =
+        std::min(SegDist(x, y, 0.40, fy, 0.44, kNeckY), SegDist(x, y, 0.60, fy, 0.56, kNeckY));
+    c = Mix(c, Col{1.0, 1.0, 0.95}, Smoothstep(w, w * 0.4, d));
+    c = Mix(c, Col{0.85, 0.55, 0.20}, 0.6 * Smoothstep(w * 0.6, w * 0.2, lead));
+  }
+  return c;
+}
+
 Px SampleIcon(double x, double y, int size) {
   Px p;
   double gd = GlassDist(x, y);
@@ -68,29 +96,7 @@ Px SampleIcon(double x, double y, int size) {
     Over(p, Col{1.0, 0.62, 0.18}, halo);
   }
   if (gd <= 0) {
-    double rho = std::min(1.0, std::hypot(x - kCx, (y - kGy) * 1.05) / kGr);
-    // toward the neck the glass narrows, so its edge colour comes closer to the axis
-    double neck = Smoothstep(kGy + kGr * 0.55, kGy + kGr * 1.0, y);
-    rho = Mix(rho, std::max(rho, std::fabs(x - kCx) / kNeckHw * 0.9), neck);
-    Col core{1.0, 0.97, 0.80}, mid{1.0, 0.80, 0.36}, edge{0.95, 0.48, 0.10};
-    Col c = rho < 0.55 ? Mix(core, mid, Smoothstep(0.0, 0.55, rho))
-                       : Mix(mid, edge, Smoothstep(0.55, 1.0, rho));
-    // glossy reflection on the upper left of the glass
-    double hx = (x - (kCx - 0.11)) / 0.075, hy = (y - (kGy - 0.14)) / 0.05;
-    double hl = std::exp(-(hx * hx + hy * hy));
-    c = Mix(c, Col{1, 1, 1}, 0.75 * hl);
-    // filament, drawn where the icon is big enough to show it
-    {
-      double w = 0.010 + 0.5 / size;
-      double fy = kGy + 0.04;
-      double d = std::min(
-          {SegDist(x, y, 0.40, fy, 0.45, fy - 0.05), SegDist(x, y, 0.45, fy - 0.05, 0.50, fy),
-           SegDist(x, y, 0.50, fy, 0.55, fy - 0.05), SegDist(x, y, 0.55, fy - 0.05, 0.60, fy)});
-      double lead =
-          std::min(SegDist(x, y, 0.40, fy, 0.44, kNeckY), SegDist(x, y, 0.60, fy, 0.56, kNeckY));
-      c = Mix(c, Col{1.0, 1.0, 0.95}, Smoothstep(w, w * 0.4, d));
-      c = Mix(c, Col{0.85, 0.55, 0.20}, 0.6 * Smoothstep(w * 0.6, w * 0.2, lead));
-    }
+    const Col c = GlassColour(x, y, size);
     Over(p, c, 1.0);
   } else if (gd <= ow && y < kNeckY) {
     Over(p, outlineCol, 1.0);

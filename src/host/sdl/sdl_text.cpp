@@ -182,6 +182,33 @@ TTF_Font* TextRenderer::FontFor(const LabelView& label) {
   return it->second.get();
 }
 
+// Renders the label's lines in `font`, placed in its rectangle, as far as they fit.
+void TextRenderer::LayOut(TTF_Font* font, const LabelView& label, std::vector<Line>& lines) {
+  const Rect& rect = label.rect;
+  const std::vector<std::string> texts =
+      label.multiLine ? SplitLines(label.text) : std::vector<std::string>{OneLine(label.text)};
+  const SDL_Color color{label.color.red, label.color.green, label.color.blue, 255};
+  // Lines are at least 1.25 times the point size apart, the spacing the windows were laid
+  // out for: controls placed over the gaps between lines must find the gaps where they are.
+  const int skip = std::max(TTF_FontLineSkip(font), (std::max(1, label.size) * 5 + 3) / 4);
+  int y = rect.top;
+  for (const std::string& line : texts) {
+    if (y >= rect.top + rect.height) break;  // the rest is clipped away
+    if (!line.empty()) {
+      SurfacePtr pixels(TTF_RenderUTF8_Blended(font, line.c_str(), color));
+      if (pixels) {
+        int x = rect.left;
+        if (label.align == 1) x += (rect.width - pixels->w) / 2;
+        if (label.align == 2) x += rect.width - pixels->w;
+        const SDL_Rect where{x, y, pixels->w, pixels->h};
+        SDL_SetSurfaceBlendMode(pixels.get(), SDL_BLENDMODE_BLEND);
+        lines.push_back(Line{std::move(pixels), where});
+      }
+    }
+    y += skip;
+  }
+}
+
 const TextRenderer::Rendered& TextRenderer::Render(const LabelView& label) {
   if (auto it = rendered_.find(label); it != rendered_.end()) {
     it->second.lastUsed = frame_;
@@ -192,30 +219,7 @@ const TextRenderer::Rendered& TextRenderer::Render(const LabelView& label) {
   const Rect& rect = label.rect;
   TTF_Font* font =
       (label.text.empty() || rect.width <= 0 || rect.height <= 0) ? nullptr : FontFor(label);
-  if (font) {
-    const std::vector<std::string> lines =
-        label.multiLine ? SplitLines(label.text) : std::vector<std::string>{OneLine(label.text)};
-    const SDL_Color color{label.color.red, label.color.green, label.color.blue, 255};
-    // Lines are at least 1.25 times the point size apart, the spacing the windows were laid
-    // out for: controls placed over the gaps between lines must find the gaps where they are.
-    const int skip = std::max(TTF_FontLineSkip(font), (std::max(1, label.size) * 5 + 3) / 4);
-    int y = rect.top;
-    for (const std::string& line : lines) {
-      if (y >= rect.top + rect.height) break;  // the rest is clipped away
-      if (!line.empty()) {
-        SurfacePtr pixels(TTF_RenderUTF8_Blended(font, line.c_str(), color));
-        if (pixels) {
-          int x = rect.left;
-          if (label.align == 1) x += (rect.width - pixels->w) / 2;
-          if (label.align == 2) x += rect.width - pixels->w;
-          const SDL_Rect where{x, y, pixels->w, pixels->h};
-          SDL_SetSurfaceBlendMode(pixels.get(), SDL_BLENDMODE_BLEND);
-          rendered.lines.push_back(Line{std::move(pixels), where});
-        }
-      }
-      y += skip;
-    }
-  }
+  if (font) LayOut(font, label, rendered.lines);
   return rendered_.emplace(label, std::move(rendered)).first->second;
 }
 

@@ -52,6 +52,7 @@ class TextRenderer {
   };
 
   const Rendered& Render(const LabelView& label);
+  static void LayOut(TTF_Font* font, const LabelView& label, std::vector<Line>& lines);
   TTF_Font* FontFor(const LabelView& label);
   const Face& Resolve(const std::string& family, bool bold, bool italic);
   static Face FaceOf(FcPattern* match, bool bold, bool italic);
