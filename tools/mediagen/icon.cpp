@@ -84,24 +84,8 @@ Col GlassColour(double x, double y, int size) {
   return c;
 }
 
-Px SampleIcon(double x, double y, int size) {
-  Px p;
-  double gd = GlassDist(x, y);
-  // A dark outline about a pixel wide keeps the bulb legible on any panel, light or dark.
-  const double ow = std::max(0.018, 1.1 / size);
-  const Col outlineCol{0.10, 0.06, 0.03};
-  // warm halo around the glass, where the icon is big enough for it to read as light
-  if (gd > 0 && size >= 48) {
-    double halo = 0.55 * std::exp(-gd / 0.055) * Smoothstep(kNeckY + 0.06, kNeckY - 0.12, y);
-    Over(p, Col{1.0, 0.62, 0.18}, halo);
-  }
-  if (gd <= 0) {
-    const Col c = GlassColour(x, y, size);
-    Over(p, c, 1.0);
-  } else if (gd <= ow && y < kNeckY) {
-    Over(p, outlineCol, 1.0);
-  }
-  // screw cap
+// The screw cap, with its outline, over whatever `p` holds at (x, y).
+void DrawCap(Px& p, double x, double y, double ow, const Col& outlineCol) {
   const double capTop = kNeckY - 0.01, capBot = 0.875;
   if (y >= capTop && y <= capBot + 0.055 + ow) {
     double hw;
@@ -138,6 +122,26 @@ Px SampleIcon(double x, double y, int size) {
       Over(p, c, edgeAa);
     }
   }
+}
+
+Px SampleIcon(double x, double y, int size) {
+  Px p;
+  double gd = GlassDist(x, y);
+  // A dark outline about a pixel wide keeps the bulb legible on any panel, light or dark.
+  const double ow = std::max(0.018, 1.1 / size);
+  const Col outlineCol{0.10, 0.06, 0.03};
+  // warm halo around the glass, where the icon is big enough for it to read as light
+  if (gd > 0 && size >= 48) {
+    double halo = 0.55 * std::exp(-gd / 0.055) * Smoothstep(kNeckY + 0.06, kNeckY - 0.12, y);
+    Over(p, Col{1.0, 0.62, 0.18}, halo);
+  }
+  if (gd <= 0) {
+    const Col c = GlassColour(x, y, size);
+    Over(p, c, 1.0);
+  } else if (gd <= ow && y < kNeckY) {
+    Over(p, outlineCol, 1.0);
+  }
+  DrawCap(p, x, y, ow, outlineCol);
   return p;
 }
 
