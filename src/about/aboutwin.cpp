@@ -13,25 +13,10 @@ std::shared_ptr<AboutWin> AboutWin::Instance() {
 void AboutWin::Layout() {
   SetSize(200, 120);
   Placement = 0;
-  MinWidth = 64;
-  MinHeight = 64;
-  MaxWidth = 32000;
-  MaxHeight = 32000;
-  Frame = 4;
-  Composite = false;
-  SetHasBackColor(true);
-  SetBackColor(host::RGB(0, 0, 0));
+  host::SetFixedBlackBox(*this);
   Title = "AboutBox";
-  SetVisible(true);
   FullScreen = false;
-  MenuBarVisible = false;
   CloseButton = false;
-  Resizeable = false;
-  LiveResize = false;
-  MaximizeButton = false;
-  MinimizeButton = false;
-  BalloonHelp = "";
-  MacProcId = 0;
 }
 
 void AboutWin::CreateControls() { CreateControls0(); }

@@ -27,25 +27,10 @@ void Window1::Layout() {
   MenuBar = MenuBar1::Instance();
   SetSize(415, 591);
   Placement = 3;
-  MinWidth = 64;
-  MinHeight = 64;
-  MaxWidth = 32000;
-  MaxHeight = 32000;
-  Frame = 4;
-  Composite = false;
-  SetHasBackColor(true);
-  SetBackColor(host::RGB(0, 0, 0));
+  host::SetFixedBlackBox(*this);
   Title = "Untitled";
-  SetVisible(true);
   FullScreen = true;
-  MenuBarVisible = false;
   CloseButton = true;
-  Resizeable = false;
-  LiveResize = false;
-  MaximizeButton = false;
-  MinimizeButton = false;
-  BalloonHelp = "";
-  MacProcId = 0;
 }
 
 void Window1::CreateControls() { CreateControls0(); }
