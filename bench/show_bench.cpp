@@ -21,6 +21,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,42 +67,34 @@ struct Shown {
   const char* what;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  int pullAfterMs = -1;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--pull-after-ms") == 0 && i + 1 < argc) {
-      pullAfterMs = std::atoi(argv[++i]);
-    } else {
-      std::fprintf(stderr, "usage: lumorra_show_bench [--pull-after-ms MS]\n");
-      return 2;
-    }
-  }
-
-  const host::ResourceTable& resources = lumorra::EmbeddedResources();
-  // How far into the showers sound its first audible sample lies (it fades in).
+// How far into the showers sound its first audible sample lies (it fades in), in frames.
+long ShowersLead(const host::ResourceTable& resources) {
   auto showersSound = host::DecodeSound(170, resources.Find(host::ResourceKind::Sound, 170));
   long showersLead = -1;
   for (std::size_t i = 0; showersSound && i < showersSound->Samples().size() && showersLead < 0;
        ++i)
     if (std::abs(showersSound->Samples()[i]) > kLoud) showersLead = static_cast<long>(i / 2);
-  Mix_SetPostMix(&NoteMix, nullptr);  // kept by the mixer across opening and closing the device
+  return showersLead;
+}
 
-  std::string error;
-  auto backend = host::sdl::SdlBackend::Create(error);
-  if (!backend) {
-    std::fprintf(stderr, "show_bench: %s\n", error.c_str());
-    return 1;
-  }
-
+// What one show recorded: every timer Action, every picture presented after the pull.
+struct Recording {
   std::vector<Fired> fired;
   std::vector<Shown> shown;
-  fired.reserve(256);
-  shown.reserve(256);
   double pullMs = -1, litMs = -1;
   int presents = 0;
   bool quitOk = false;
+};
+
+// Starts the program as it starts, leaves the dark room alone until the opening sound is over
+// (or for `pullAfterMs`), pulls the chain once and runs the show to its end.
+std::optional<Recording> RunShow(host::sdl::SdlBackend& backendRef,
+                                 const host::ResourceTable& resources, int pullAfterMs) {
+  host::sdl::SdlBackend* backend = &backendRef;
+  Recording rec;
+  auto& [fired, shown, pullMs, litMs, presents, quitOk] = rec;
+  fired.reserve(256);
+  shown.reserve(256);
 
   {
     host::Runtime runtime(*backend, &resources);
@@ -115,12 +108,12 @@ int main(int argc, char** argv) {
       lumorra::MakeDefaultView();
     } catch (...) {
       runtime.HandleUnhandledException(std::current_exception());
-      return 1;
+      return std::nullopt;
     }
     lumorra::Window1* scene = lumorra::Window1::Instance().get();
     if (!scene->Native()) {
       std::fprintf(stderr, "show_bench: the scene has no native window\n");
-      return 1;
+      return std::nullopt;
     }
 
     runtime.presentObserver = [&](const host::Window& window) {
@@ -189,16 +182,14 @@ int main(int argc, char** argv) {
     std::printf("show on %dx%d, chain pulled at (%d,%d) %.0f ms after start-up\n",
                 backend->MainScreenSize().width, backend->MainScreenSize().height, x, y, waitedMs);
   }
-  backend.reset();  // closes the audio device
 
-  if (!quitOk) {
-    std::fprintf(stderr, "show_bench: the show did not reach its end\n");
-    return 1;
-  }
+  return rec;
+}
 
+void ReportLateness(const std::vector<Fired>& fired, std::vector<double>& late) {
   // ---- Timer lateness ----
   // The timers with a real wait are also shown apart from the period-0 one.
-  std::vector<double> late, lateWaited;
+  std::vector<double> lateWaited;
   std::map<std::string, std::pair<int, double>> perTimer;  // count, worst
   for (const Fired& f : fired) {
     const double l = f.ranMs - f.dueMs;
@@ -227,7 +218,10 @@ int main(int argc, char** argv) {
       if (f.name == name) period = f.period;
     std::printf("| %s | %d | %d | %.3f |\n", name.c_str(), period, cw.first, cw.second);
   }
+}
 
+void ReportScreen(const Recording& rec, const std::vector<double>& late) {
+  const auto& [fired, shown, pullMs, litMs, presents, quitOk] = rec;
   // ---- The show on the screen ----
   auto firstShown = [&](const char* what, bool last) {
     double t = -1;
@@ -251,7 +245,10 @@ int main(int argc, char** argv) {
   std::printf("presents after the pull: %d\n", presents);
   std::printf("goal: timer lateness p99 <= 2 ms -> %s\n",
               bench::Percentile(late, 0.99) <= 2.0 ? "met" : "MISSED");
+}
 
+int ReportSound(const Recording& rec, long showersLead) {
+  const auto& [fired, shown, pullMs, litMs, presents, quitOk] = rec;
   // ---- Sound after the lit picture ----
   // The mixer takes a sound up at its next buffer, so the first buffer mixed after Play()
   // holds the first showers samples.
@@ -273,4 +270,40 @@ int main(int argc, char** argv) {
               audibleMs - litMs);
   std::printf("goal: <= 30 ms -> %s\n", firstMixMs - litMs <= 30 ? "met" : "MISSED");
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int pullAfterMs = -1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--pull-after-ms") == 0 && i + 1 < argc) {
+      pullAfterMs = std::atoi(argv[++i]);
+    } else {
+      std::fprintf(stderr, "usage: lumorra_show_bench [--pull-after-ms MS]\n");
+      return 2;
+    }
+  }
+
+  const host::ResourceTable& resources = lumorra::EmbeddedResources();
+  const long showersLead = ShowersLead(resources);
+  Mix_SetPostMix(&NoteMix, nullptr);  // kept by the mixer across opening and closing the device
+
+  std::string error;
+  auto backend = host::sdl::SdlBackend::Create(error);
+  if (!backend) {
+    std::fprintf(stderr, "show_bench: %s\n", error.c_str());
+    return 1;
+  }
+  const std::optional<Recording> rec = RunShow(*backend, resources, pullAfterMs);
+  backend.reset();  // closes the audio device
+  if (!rec) return 1;
+  if (!rec->quitOk) {
+    std::fprintf(stderr, "show_bench: the show did not reach its end\n");
+    return 1;
+  }
+  std::vector<double> late;
+  ReportLateness(rec->fired, late);
+  ReportScreen(*rec, late);
+  return ReportSound(*rec, showersLead);
 }

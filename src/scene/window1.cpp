@@ -1,6 +1,7 @@
 #include "scene/window1.h"
 
 #include "app/menubar1.h"
+#include "host/binding.h"
 
 namespace lumorra {
 
@@ -26,93 +27,17 @@ void Window1::Layout() {
   MenuBar = MenuBar1::Instance();
   SetSize(415, 591);
   Placement = 3;
-  MinWidth = 64;
-  MinHeight = 64;
-  MaxWidth = 32000;
-  MaxHeight = 32000;
-  Frame = 4;
-  Composite = false;
-  SetHasBackColor(true);
-  SetBackColor(host::RGB(0, 0, 0));
+  host::SetFixedBlackBox(*this);
   Title = "Untitled";
-  SetVisible(true);
   FullScreen = true;
-  MenuBarVisible = false;
   CloseButton = true;
-  Resizeable = false;
-  LiveResize = false;
-  MaximizeButton = false;
-  MinimizeButton = false;
-  BalloonHelp = "";
-  MacProcId = 0;
 }
 
 void Window1::CreateControls() { CreateControls0(); }
 
-namespace {
-
-void SetUpCanvas(host::Canvas& c, host::Rect r, bool visible, host::RectControl* parent,
-                 bool lockLeftTopRight) {
-  c.Index = INT32_MIN;
-  c.SetBounds(r);
-  c.SetVisible(visible);
-  c.SetEnabled(true);
-  c.SetParent(parent);
-  c.LockLeft = c.LockTop = c.LockRight = lockLeftTopRight;
-  c.LockBottom = false;
-  c.AutoDeactivate = true;
-  c.AcceptFocus = false;
-  c.AcceptTabs = false;
-  c.UseFocusRing = true;
-  c.EraseBackground = true;
-  c.HelpTag = "";
-  c.TabPanelIndex = 0;
-}
-
-void SetUpLabel(host::StaticText& t, host::Rect r, host::RectControl* parent, bool lockLeftTopRight,
-                const char* text) {
-  t.Index = INT32_MIN;
-  t.SetBounds(r);
-  t.SetVisible(false);
-  t.SetEnabled(true);
-  t.SetParent(parent);
-  t.LockLeft = t.LockTop = t.LockRight = lockLeftTopRight;
-  t.LockBottom = false;
-  t.AutoDeactivate = true;
-  t.TextFont = "System";
-  t.TextSize = 14;
-  t.SetTextColor(host::RGB(255, 255, 255));
-  t.TextAlign = 0;
-  t.Bold = t.Italic = t.Underline = t.MultiLine = false;
-  t.HelpTag = t.DataSource = t.DataField = "";
-  t.TabPanelIndex = 0;
-  t.SetText(text);
-}
-
-}  // namespace
-
 void Window1::CreateControls0() {
-  // 1 to 17, in the order that also sets their stacking.
-  AddControl("Canvas1", std::make_shared<host::Canvas>());
-  {
-    auto& c = host::Deref(Find<host::Canvas>("Canvas1"));
-    SetUpCanvas(c, {4, 0, 406, 24}, true, nullptr, true);
-    host::Deref(Find<host::Canvas>("Canvas1")).MouseExit = [this] { Canvas1_MouseExit(); };
-    host::Deref(Find<host::Canvas>("Canvas1")).MouseEnter = [this] { Canvas1_MouseEnter(); };
-  }
-
-  AddControl("StaticText1", std::make_shared<host::StaticText>());
-  {
-    auto& t = host::Deref(Find<host::StaticText>("StaticText1"));
-    SetUpLabel(t, {24, 4, 168, 20}, Find<host::Canvas>("Canvas1").get(), true, "Quit");
-    host::Deref(Find<host::StaticText>("StaticText1")).MouseUp = [this](int x, int y) {
-      StaticText1_MouseUp(x, y);
-    };
-    host::Deref(Find<host::StaticText>("StaticText1")).MouseDown = [this](int x, int y) {
-      return StaticText1_MouseDown(x, y);
-    };
-  }
-
+  using M = host::MouseHandlers<Window1>;
+  const host::LabelStyle menuText{14, 0, false};
   struct TimerRow {
     const char* name;
     std::int32_t period;
@@ -125,13 +50,19 @@ void Window1::CreateControls0() {
     timer.SetPeriod(row.period);
     // Mode starts off; a new timer is never armed.
     if (row.plain)
-      host::Deref(Find<host::Timer>(row.name)).Action = [this, fn = row.plain](host::Timer&) {
-        (this->*fn)();
-      };
+      timer.Action = [this, fn = row.plain](host::Timer&) { (this->*fn)(); };
     else
-      host::Deref(Find<host::Timer>(row.name)).Action =
-          [this, fn = row.withSender](host::Timer& sender) { (this->*fn)(sender); };
+      timer.Action = [this, fn = row.withSender](host::Timer& sender) { (this->*fn)(sender); };
   };
+
+  // 1 to 17, in the order that also sets their stacking.
+  host::BindMouse(*this, host::AddCanvas(*this, "Canvas1", {{4, 0, 406, 24}, nullptr, true, true}),
+                  M{&Window1::Canvas1_MouseEnter, &Window1::Canvas1_MouseExit});
+  host::BindMouse(
+      *this,
+      host::AddLabel(*this, "StaticText1", {{24, 4, 168, 20}, "Canvas1", false, true}, menuText,
+                     "Quit"),
+      M{nullptr, nullptr, &Window1::StaticText1_MouseDown, &Window1::StaticText1_MouseUp});
   addTimer({"Timer4", 9000, &Window1::Timer4_Action, nullptr});
   addTimer({"Timer5", 100, nullptr, &Window1::Timer5_Action});
   addTimer({"Timer2", 20000, &Window1::Timer2_Action, nullptr});
@@ -141,35 +72,16 @@ void Window1::CreateControls0() {
   addTimer({"Timer7", 50, nullptr, &Window1::Timer7_Action});
   addTimer({"Timer8", 0, &Window1::Timer8_Action, nullptr});
   addTimer({"TimerTen", 200, &Window1::TimerTen_Action, nullptr});
-
-  AddControl("Canvas2", std::make_shared<host::Canvas>());
-  {
-    auto& c = host::Deref(Find<host::Canvas>("Canvas2"));
-    SetUpCanvas(c, {59, 26, 26, 279}, true, nullptr, false);
-    host::Deref(Find<host::Canvas>("Canvas2")).MouseExit = [this] { Canvas2_MouseExit(); };
-    host::Deref(Find<host::Canvas>("Canvas2")).MouseEnter = [this] { Canvas2_MouseEnter(); };
-    host::Deref(Find<host::Canvas>("Canvas2")).MouseUp = [this](int x, int y) {
-      Canvas2_MouseUp(x, y);
-    };
-    host::Deref(Find<host::Canvas>("Canvas2")).MouseDown = [this](int x, int y) {
-      return Canvas2_MouseDown(x, y);
-    };
-  }
-
+  host::BindMouse(*this,
+                  host::AddCanvas(*this, "Canvas2", {{59, 26, 26, 279}, nullptr, true, false}),
+                  M{&Window1::Canvas2_MouseEnter, &Window1::Canvas2_MouseExit,
+                    &Window1::Canvas2_MouseDown, &Window1::Canvas2_MouseUp});
   addTimer({"chaintimer1", 50, &Window1::chaintimer1_Action, nullptr});
-
-  AddControl("StaticText2", std::make_shared<host::StaticText>());
-  {
-    auto& t = host::Deref(Find<host::StaticText>("StaticText2"));
-    SetUpLabel(t, {97, 4, 50, 20}, Find<host::StaticText>("StaticText1").get(), false, "About");
-    host::Deref(Find<host::StaticText>("StaticText2")).MouseUp = [this](int x, int y) {
-      StaticText2_MouseUp(x, y);
-    };
-    host::Deref(Find<host::StaticText>("StaticText2")).MouseDown = [this](int x, int y) {
-      return StaticText2_MouseDown(x, y);
-    };
-  }
-
+  host::BindMouse(
+      *this,
+      host::AddLabel(*this, "StaticText2", {{97, 4, 50, 20}, "StaticText1", false, false}, menuText,
+                     "About"),
+      M{nullptr, nullptr, &Window1::StaticText2_MouseDown, &Window1::StaticText2_MouseUp});
   addTimer({"Timershort", 150, &Window1::Timershort_Action, nullptr});
   addTimer({"Timer9", 200, &Window1::Timer9_Action, nullptr});
   addTimer({"TimerFried", 500, &Window1::TimerFried_Action, nullptr});

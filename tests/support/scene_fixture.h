@@ -37,6 +37,9 @@ inline long LastMoment(const std::string& picture) {
   return ms;
 }
 
+// Far enough after the pull that the whole show, blackout included, is over.
+inline constexpr long kPastTheShow = 40000;
+
 class SceneTest : public ::testing::Test {
  protected:
   explicit SceneTest(host::Size screen = {1920, 1080}) : backend(screen) {}

@@ -50,7 +50,7 @@ TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
   Mark();
   PullChain();
   EXPECT_TRUE(window->lit);
-  driver->Advance(40000);
+  driver->Advance(kPastTheShow);
 
   EXPECT_EQ(Timeline(), kWholeShow);
   EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Played(50, kShowers)}));
@@ -76,7 +76,7 @@ TEST_F(LightShow, FlagsChangeOnlyOnTheirOwnTicks) {
   driver->Advance(1);
   EXPECT_TRUE(window->fried);
   EXPECT_EQ(window->counter, 0);
-  driver->Advance(32625 - 29575);
+  driver->Advance(LastMoment("flash") - 29575);
   EXPECT_EQ(Showing(), "flash");
   EXPECT_FALSE(window->enditall) << "the flash is not yet the end";
   EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Visible());

@@ -209,15 +209,15 @@ TEST(Sounds, QuietIsHeardOnSmallSpeakers) {
   const auto quiet = Mono(medium::quiet);
   ASSERT_FALSE(quiet.empty());
   EXPECT_LE(Energy(Filtered(quiet, 0, 80)) / Energy(quiet), 0.5) << "share of energy below 80 Hz";
-  EXPECT_GE(mg::measureLoudness(quiet, host::SoundData::kRate).integrated, -32.0);
+  EXPECT_GE(mg::MeasureLoudness(quiet, host::SoundData::kRate).integrated, -32.0);
 }
 
 TEST(Sounds, ThePullIsAsLoudAsTheRainAtItsLoudest) {
   const auto chain = Mono(medium::chain), showers = Mono(medium::showers);
   ASSERT_FALSE(chain.empty());
   ASSERT_FALSE(showers.empty());
-  const double c = mg::measureLoudness(chain, host::SoundData::kRate).maxMomentary;
-  const double r = mg::measureLoudness(showers, host::SoundData::kRate).maxMomentary;
+  const double c = mg::MeasureLoudness(chain, host::SoundData::kRate).maxMomentary;
+  const double r = mg::MeasureLoudness(showers, host::SoundData::kRate).maxMomentary;
   EXPECT_NEAR(c, r, 3.0) << "loudest 400 ms of the chain and of the rain, LUFS";
 }
 

@@ -68,7 +68,7 @@ TEST_P(OpenOnScreen, WholeShowRunsToBlackWithPicturesOfTheRightSize) {
   const long pullMs = driver->NowMs();
   const std::size_t first = Native().Frames().size();
   PullChain();
-  driver->Advance(40000);
+  driver->Advance(kPastTheShow);
   EXPECT_EQ(TimelineFrom(first, pullMs), kWholeShow);
   for (std::size_t i = first; i < Native().Frames().size(); ++i) {
     const auto& view = Native().Frames()[i].view;

@@ -99,11 +99,8 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
   // ---- The program's windows ---------------------------------------------------------------
 
   bool BoxShown() const { return Box() && backend.NativeFor(*Box())->Shown(); }
-  // The credits box sits in the middle of the screen.
-  host::Rect BoxRect() const {
-    const host::Size screen = GetParam().screen;
-    return {(screen.width - 200) / 2, (screen.height - 120) / 2, 200, 120};
-  }
+  // Where the credits box was made on the screen.
+  host::Rect BoxRect() const { return backend.NativeFor(*Box())->Spec().rect; }
   host::Window& WindowAt(Where where) const {
     if (where == Where::Box) return *Box();
     return *window;

@@ -10,13 +10,13 @@ namespace {
 
 constexpr double kLateralCa = 0.0007;  // red grows, blue shrinks by this fraction at the edges
 
-std::vector<float> gaussKernel(double sigma) {
+std::vector<float> GaussKernel(double sigma) {
   int r = std::max(1, static_cast<int>(std::ceil(sigma * 3.0)));
   std::vector<float> k(static_cast<size_t>(2 * r + 1));
   double sum = 0;
   for (int i = -r; i <= r; ++i) {
     double v = std::exp(-0.5 * i * i / (sigma * sigma));
-    k[static_cast<size_t>(i + r)] = static_cast<float>(v);
+    k[static_cast<size_t>(r) + i] = static_cast<float>(v);
     sum += v;
   }
   for (float& v : k) v = static_cast<float>(v / sum);
@@ -25,15 +25,15 @@ std::vector<float> gaussKernel(double sigma) {
 
 // Separable Gaussian blur of a 3-channel w x h image, restricted to the window
 // [x0, x1) x [y0, y1) (pixels outside it are left as they are); edges clamped.
-void blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, int x1, int y1) {
-  std::vector<float> k = gaussKernel(sigma);
+void Blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, int x1, int y1) {
+  std::vector<float> k = GaussKernel(sigma);
   int r = static_cast<int>(k.size() / 2);
   int ww = x1 - x0, hh = y1 - y0;
   if (ww <= 0 || hh <= 0) return;
   std::vector<float> tmp(static_cast<size_t>(ww) * h * 3);
   // horizontal pass over all rows that the vertical pass will read
   int ry0 = std::max(0, y0 - r), ry1 = std::min(h, y1 + r);
-  parallelRows(ry1 - ry0, [&](int row) {
+  ParallelRows(ry1 - ry0, [&](int row) {
     int y = ry0 + row;
     const float* src = &img[static_cast<size_t>(y) * w * 3];
     float* dst = &tmp[static_cast<size_t>(y) * ww * 3];
@@ -41,7 +41,7 @@ void blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, 
       float a = 0, b = 0, c = 0;
       for (int i = -r; i <= r; ++i) {
         int xx = std::clamp(x + i, 0, w - 1);
-        float kv = k[static_cast<size_t>(i + r)];
+        float kv = k[static_cast<size_t>(r) + i];
         a += kv * src[xx * 3];
         b += kv * src[xx * 3 + 1];
         c += kv * src[xx * 3 + 2];
@@ -52,7 +52,7 @@ void blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, 
       d[2] = c;
     }
   });
-  parallelRows(hh, [&](int row) {
+  ParallelRows(hh, [&](int row) {
     int y = y0 + row;
     float* dst = &img[static_cast<size_t>(y) * w * 3];
     for (int x = x0; x < x1; ++x) {
@@ -60,7 +60,7 @@ void blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, 
       for (int i = -r; i <= r; ++i) {
         int yy = std::clamp(y + i, ry0, ry1 - 1);
         const float* s = &tmp[(static_cast<size_t>(yy) * ww + (x - x0)) * 3];
-        float kv = k[static_cast<size_t>(i + r)];
+        float kv = k[static_cast<size_t>(r) + i];
         a += kv * s[0];
         b += kv * s[1];
         c += kv * s[2];
@@ -72,12 +72,12 @@ void blur3(std::vector<float>& img, int w, int h, double sigma, int x0, int y0, 
   });
 }
 
-std::vector<float> downsample2(const std::vector<float>& img, int w, int h, int& ow, int& oh) {
+std::vector<float> Downsample2(const std::vector<float>& img, int w, int h, int& ow, int& oh) {
   ow = (w + 1) / 2;
   oh = (h + 1) / 2;
   std::vector<float> out(static_cast<size_t>(ow) * oh * 3);
   const int outW = ow;
-  parallelRows(oh, [&](int y) {
+  ParallelRows(oh, [&](int y) {
     for (int x = 0; x < outW; ++x)
       for (int c = 0; c < 3; ++c) {
         float s = 0;
@@ -93,9 +93,9 @@ std::vector<float> downsample2(const std::vector<float>& img, int w, int h, int&
 }
 
 // dst += weight * (src upsampled bilinearly from 1/scale resolution).
-void addUpsampled(std::vector<float>& dst, const std::vector<float>& src, int sw, int sh, int scale,
+void AddUpsampled(std::vector<float>& dst, const std::vector<float>& src, int sw, int sh, int scale,
                   float weight) {
-  parallelRows(kHeight, [&](int y) {
+  ParallelRows(kHeight, [&](int y) {
     double fy = (y + 0.5) / scale - 0.5;
     int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, sh - 1);
     int y1 = std::min(y0 + 1, sh - 1);
@@ -115,7 +115,7 @@ void addUpsampled(std::vector<float>& dst, const std::vector<float>& src, int sw
   });
 }
 
-double sampleBilinear(const std::vector<float>& img, double x, double y, int ch) {
+double SampleBilinear(const std::vector<float>& img, double x, double y, int ch) {
   x = std::clamp(x, 0.0, kWidth - 1.001);
   y = std::clamp(y, 0.0, kHeight - 1.001);
   int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
@@ -126,28 +126,28 @@ double sampleBilinear(const std::vector<float>& img, double x, double y, int ch)
 }
 
 // Filmic curve with a soft toe and a long shoulder.
-double filmic(double x) {
+double Filmic(double x) {
   x = std::max(0.0, x);
-  return clamp01((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14));
+  return Clamp01((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14));
 }
 
-double srgbEncode(double v) {
-  v = clamp01(v);
+double SrgbEncode(double v) {
+  v = Clamp01(v);
   return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055;
 }
 
 // Linear [0,1] -> sRGB, tabulated finely enough that 8-bit output is unaffected.
-const std::vector<float>& srgbTable() {
+const std::vector<float>& SrgbTable() {
   static const std::vector<float> t = [] {
     std::vector<float> v(65537);
-    for (size_t i = 0; i < v.size(); ++i) v[i] = static_cast<float>(srgbEncode(i / 65536.0));
+    for (size_t i = 0; i < v.size(); ++i) v[i] = static_cast<float>(SrgbEncode(i / 65536.0));
     return v;
   }();
   return t;
 }
-double srgbFast(double v) {
-  const std::vector<float>& t = srgbTable();
-  double f = clamp01(v) * 65536.0;
+double SrgbFast(double v) {
+  const std::vector<float>& t = SrgbTable();
+  double f = Clamp01(v) * 65536.0;
   size_t i = static_cast<size_t>(f);
   if (i >= 65536) return t[65536];
   double a = f - static_cast<double>(i);
@@ -158,7 +158,7 @@ double srgbFast(double v) {
 // variant, where the pulled render is blended in over a few pixels at the box's edge. Outside
 // the box both variants are the very same numbers, so a swap changes nothing there.
 constexpr int kFeather = 5;
-double pulledWeight(int x, int y) {
+double PulledWeight(int x, int y) {
   const int d = std::min({x - kChainBoxX, kChainBoxX + kChainBoxW - 1 - x, y - kChainBoxY,
                           kChainBoxY + kChainBoxH - 1 - y});
   if (d < 0) return 0.0;
@@ -166,7 +166,7 @@ double pulledWeight(int x, int y) {
 }
 
 // Glow of light too bright for the sensor, spread by the lens at several scales.
-std::vector<float> computeGlow(const std::vector<float>& img, const Shot& shot) {
+std::vector<float> ComputeGlow(const std::vector<float>& img, const Shot& shot) {
   const size_t n = static_cast<size_t>(kWidth) * kHeight;
   std::vector<float> glow(n * 3, 0.0f);
   std::vector<float> src(n * 3);
@@ -201,9 +201,9 @@ std::vector<float> computeGlow(const std::vector<float>& img, const Shot& shot) 
     int r0 = std::max(0, y0 - m), r1 = std::min(kHeight, y1 + m);
     std::vector<float> b(src.begin() + static_cast<std::ptrdiff_t>(r0) * kWidth * 3,
                          src.begin() + static_cast<std::ptrdiff_t>(r1) * kWidth * 3);
-    blur3(b, kWidth, r1 - r0, levels[0].sigma, x0, y0 - r0, x1, y1 - r0);
+    Blur3(b, kWidth, r1 - r0, levels[0].sigma, x0, y0 - r0, x1, y1 - r0);
     float w = levels[0].weight * static_cast<float>(shot.bloom);
-    parallelRows(y1 - y0, [&](int row) {
+    ParallelRows(y1 - y0, [&](int row) {
       for (int x = x0; x < x1; ++x)
         for (int c = 0; c < 3; ++c) {
           size_t i = (static_cast<size_t>(y0 + row) * kWidth + x) * 3 + c;
@@ -218,22 +218,22 @@ std::vector<float> computeGlow(const std::vector<float>& img, const Shot& shot) 
     const Level& lv = levels[li];
     while (lv.sigma / scale > 6.0) {
       int nw, nh;
-      cur = downsample2(cur, cw, ch, nw, nh);
+      cur = Downsample2(cur, cw, ch, nw, nh);
       cw = nw;
       ch = nh;
       scale *= 2;
     }
     std::vector<float> b = cur;
-    blur3(b, cw, ch, lv.sigma / scale, 0, 0, cw, ch);
-    addUpsampled(glow, b, cw, ch, scale, lv.weight * static_cast<float>(shot.bloom));
+    Blur3(b, cw, ch, lv.sigma / scale, 0, 0, cw, ch);
+    AddUpsampled(glow, b, cw, ch, scale, lv.weight * static_cast<float>(shot.bloom));
   }
   return glow;
 }
 
-}  // namespace
-
-std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
-                             std::vector<float>* glowCache) {
+// The scene lit as the shot says, before the lens and the sensor: moon and bulb light mixed,
+// the glow added and, for the pulled frame, the chain moved.
+std::vector<float> LinearImage(const SceneBuffers& sb, const Shot& shot,
+                               std::vector<float>* glowCache) {
   const size_t n = static_cast<size_t>(kWidth) * kHeight;
   std::vector<float> img(n * 3);
   const float gm = static_cast<float>(shot.moonGain), gb = static_cast<float>(shot.bulbGain);
@@ -244,13 +244,13 @@ std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
   if (shot.bloom > 0) {
     std::vector<float> local;
     std::vector<float>& glow = glowCache ? *glowCache : local;
-    if (glow.empty()) glow = computeGlow(img, shot);
+    if (glow.empty()) glow = ComputeGlow(img, shot);
     for (size_t i = 0; i < n * 3; ++i) img[i] += glow[i];
   }
   if (shot.chain == 1) {
     for (int y = kChainBoxY; y < kChainBoxY + kChainBoxH; ++y)
       for (int x = kChainBoxX; x < kChainBoxX + kChainBoxW; ++x) {
-        const double w = pulledWeight(x, y);
+        const double w = PulledWeight(x, y);
         const size_t i = (static_cast<size_t>(y) * kWidth + x) * 3;
         for (int c = 0; c < 3; ++c) {
           const double rest = sb.moon[0].px[i + c] * gm + sb.bulb[0].px[i + c] * gb;
@@ -259,79 +259,113 @@ std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
         }
       }
   }
+  return img;
+}
 
-  const double bx = sb.bulbX, by = sb.bulbY;
-  // Low-frequency colour blotches of the noise, made at a third of the resolution.
-  const int bw = kWidth / 3 + 2, bh = kHeight / 3 + 2;
-  std::vector<float> blotch(static_cast<size_t>(bw) * bh * 3);
-  parallelRows(bh, [&](int y) {
-    for (int x = 0; x < bw; ++x)
-      for (int ch = 0; ch < 3; ++ch)
-        blotch[(static_cast<size_t>(y) * bw + x) * 3 + ch] =
-            static_cast<float>(gnoise(x * 3 / 2.7, y * 3 / 2.7, shot.noiseSeed + 31u * ch) * 1.6);
-  });
-  // spike directions of the aperture
-  double spikeCos[6], spikeSin[6];
-  for (int k = 0; k < 6; ++k) {
-    spikeCos[k] = std::cos(k * kPi / 3.0 - 0.21);
-    spikeSin[k] = std::sin(k * kPi / 3.0 - 0.21);
+// Low-frequency colour blotches of the noise, made at a third of the resolution.
+struct Blotches {
+  int width = kWidth / 3 + 2, height = kHeight / 3 + 2;
+  std::vector<float> values;
+
+  explicit Blotches(uint32_t seed) : values(static_cast<size_t>(width) * height * 3) {
+    ParallelRows(height, [&](int y) {
+      for (int x = 0; x < width; ++x)
+        for (int ch = 0; ch < 3; ++ch)
+          values[(static_cast<size_t>(y) * width + x) * 3 + ch] =
+              static_cast<float>(Gnoise(x * 3 / 2.7, y * 3 / 2.7, seed + 31u * ch) * 1.6);
+    });
   }
-  std::vector<uint8_t> out(n * 3);
-  parallelRows(kHeight, [&](int y) {
+
+  // Bilinear between the blotches around full-resolution pixel (x, y).
+  double At(int x, int y, int ch) const {
+    double fx = x / 3.0, fy = y / 3.0;
+    int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+    double tx = fx - ix, ty = fy - iy;
+    auto at = [&](int xx, int yy) {
+      return static_cast<double>(values[(static_cast<size_t>(yy) * width + xx) * 3 + ch]);
+    };
+    return (at(ix, iy) * (1 - tx) + at(ix + 1, iy) * tx) * (1 - ty) +
+           (at(ix, iy + 1) * (1 - tx) + at(ix + 1, iy + 1) * tx) * ty;
+  }
+};
+
+// Diffraction spikes from a six-bladed aperture: the strength they add at offset (dx, dy),
+// distance r, from the bulb.
+struct Spikes {
+  double cosines[6], sines[6];
+
+  Spikes() {
+    for (int k = 0; k < 6; ++k) {
+      cosines[k] = std::cos(k * kPi / 3.0 - 0.21);
+      sines[k] = std::sin(k * kPi / 3.0 - 0.21);
+    }
+  }
+
+  double At(double dx, double dy, double r, double starburst) const {
+    double spk = 0;
+    double w = 1.0 + r * 0.004;
+    for (int k = 0; k < 6; ++k) {
+      if (dx * cosines[k] + dy * sines[k] < 0) continue;
+      double perp = std::fabs(dy * cosines[k] - dx * sines[k]);
+      if (perp > 5 * w) continue;
+      spk += std::exp(-perp * perp / (w * w)) * (k % 2 == 0 ? 1.0 : 0.7);
+    }
+    double fall = spk > 0 ? starburst / std::pow(1.0 + r / 40.0, 1.6) : 0.0;
+    return spk * fall;
+  }
+};
+
+// The light reaching pixel (x, y) through the lens: chromatic aberration, spikes and fall-off.
+void LensPixel(const std::vector<float>& img, const Shot& shot, const Spikes& spikes, double bx,
+               double by, int x, int y, double c[3]) {
+  const size_t i = static_cast<size_t>(y) * kWidth + x;
+  // Lateral chromatic aberration: red is imaged a touch larger than green, blue smaller.
+  c[1] = img[i * 3 + 1];
+  for (int ch = 0; ch < 3; ch += 2) {
+    double k = ch == 0 ? 1.0 + kLateralCa : 1.0 - kLateralCa;
+    double sx = kWidth * 0.5 + (x + 0.5 - kWidth * 0.5) * k - 0.5;
+    double sy = kHeight * 0.5 + (y + 0.5 - kHeight * 0.5) * k - 0.5;
+    c[ch] = SampleBilinear(img, sx, sy, ch);
+  }
+  double dx = x + 0.5 - bx, dy = y + 0.5 - by;
+  double r = std::hypot(dx, dy);
+  if (shot.starburst > 0 && r > 2.0 && r < 900.0) {
+    const double s = spikes.At(dx, dy, r, shot.starburst);
+    c[0] += s * 1.0;
+    c[1] += s * 0.82;
+    c[2] += s * 0.6;
+  }
+  // Natural lens fall-off toward the corners.
+  double rx = (x + 0.5 - kWidth * 0.5) / 1700.0, ry = (y + 0.5 - kHeight * 0.5) / 1700.0;
+  double cos2 = 1.0 / (1.0 + rx * rx + ry * ry);
+  double vig = 1.0 - shot.vignette * (1.0 - cos2 * cos2);
+  for (int ch = 0; ch < 3; ++ch) c[ch] *= vig;
+}
+
+}  // namespace
+
+std::vector<uint8_t> Develop(const SceneBuffers& sb, const Shot& shot,
+                             std::vector<float>* glowCache) {
+  const std::vector<float> img = LinearImage(sb, shot, glowCache);
+  const Blotches blotches(shot.noiseSeed);
+  const Spikes spikes;
+  std::vector<uint8_t> out(static_cast<size_t>(kWidth) * kHeight * 3);
+  ParallelRows(kHeight, [&](int y) {
     for (int x = 0; x < kWidth; ++x) {
       size_t i = static_cast<size_t>(y) * kWidth + x;
-      // Lateral chromatic aberration: red is imaged a touch larger than green, blue smaller.
       double c[3];
-      c[1] = img[i * 3 + 1];
-      for (int ch = 0; ch < 3; ch += 2) {
-        double k = ch == 0 ? 1.0 + kLateralCa : 1.0 - kLateralCa;
-        double sx = kWidth * 0.5 + (x + 0.5 - kWidth * 0.5) * k - 0.5;
-        double sy = kHeight * 0.5 + (y + 0.5 - kHeight * 0.5) * k - 0.5;
-        c[ch] = sampleBilinear(img, sx, sy, ch);
-      }
-      double dx = x + 0.5 - bx, dy = y + 0.5 - by;
-      double r = std::hypot(dx, dy);
-      // Diffraction spikes from a six-bladed aperture.
-      if (shot.starburst > 0 && r > 2.0 && r < 900.0) {
-        double spk = 0;
-        double w = 1.0 + r * 0.004;
-        for (int k = 0; k < 6; ++k) {
-          if (dx * spikeCos[k] + dy * spikeSin[k] < 0) continue;
-          double perp = std::fabs(dy * spikeCos[k] - dx * spikeSin[k]);
-          if (perp > 5 * w) continue;
-          spk += std::exp(-perp * perp / (w * w)) * (k % 2 == 0 ? 1.0 : 0.7);
-        }
-        double fall = spk > 0 ? shot.starburst / std::pow(1.0 + r / 40.0, 1.6) : 0.0;
-        c[0] += spk * fall * 1.0;
-        c[1] += spk * fall * 0.82;
-        c[2] += spk * fall * 0.6;
-      }
-      // Natural lens fall-off toward the corners.
-      double rx = (x + 0.5 - kWidth * 0.5) / 1700.0, ry = (y + 0.5 - kHeight * 0.5) / 1700.0;
-      double cos2 = 1.0 / (1.0 + rx * rx + ry * ry);
-      double vig = 1.0 - shot.vignette * (1.0 - cos2 * cos2);
+      LensPixel(img, shot, spikes, sb.bulbX, sb.bulbY, x, y, c);
       // Sensor noise: shot noise grows with the signal, plus a read-noise floor. Part of it is
       // shared by the three channels, part is coloured and a little blotchy as after demosaicing.
-      uint64_t h = hashp(static_cast<uint64_t>(x), static_cast<uint64_t>(y), 7, shot.noiseSeed);
-      double gL = gauss(h);
+      uint64_t h = Hashp(static_cast<uint64_t>(x), static_cast<uint64_t>(y), 7, shot.noiseSeed);
+      double gL = Gauss(h);
       for (int ch = 0; ch < 3; ++ch) {
-        double v = std::max(0.0, c[ch] * vig);
+        double v = std::max(0.0, c[ch]);
         double sigma = std::sqrt(shot.shotNoise * v + shot.readNoise);
-        double gC = gauss(mix64(h + 0x100 * (ch + 1)));
-        double blot;
-        {
-          double fx = x / 3.0, fy = y / 3.0;
-          int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
-          double tx = fx - ix, ty = fy - iy;
-          auto at = [&](int xx, int yy) {
-            return static_cast<double>(blotch[(static_cast<size_t>(yy) * bw + xx) * 3 + ch]);
-          };
-          blot = (at(ix, iy) * (1 - tx) + at(ix + 1, iy) * tx) * (1 - ty) +
-                 (at(ix, iy + 1) * (1 - tx) + at(ix + 1, iy + 1) * tx) * ty;
-        }
-        v += sigma * (0.75 * gL + 0.35 * gC + 0.45 * blot);
-        double t = srgbFast(filmic(v));
-        double dither = u01(mix64(h ^ (0xD1 + ch))) - 0.5;
+        double gC = Gauss(Mix64(h + 0x100 * (ch + 1)));
+        v += sigma * (0.75 * gL + 0.35 * gC + 0.45 * blotches.At(x, y, ch));
+        double t = SrgbFast(Filmic(v));
+        double dither = U01(Mix64(h ^ (0xD1 + ch))) - 0.5;
         // film-like grain that survives even where the highlights are clipped
         double grain = shot.grain * (0.8 * gL + 0.3 * gC);
         int q = static_cast<int>(std::floor(t * 255.0 + 0.5 + dither * 0.5 + grain));

@@ -25,7 +25,7 @@ struct Shot {
 
 // Returns interleaved 8-bit sRGB, kWidth x kHeight. Shots that differ only in the chain can
 // share `glowCache` (start it empty) so the lens glow is computed once.
-std::vector<uint8_t> develop(const SceneBuffers& sb, const Shot& shot,
+std::vector<uint8_t> Develop(const SceneBuffers& sb, const Shot& shot,
                              std::vector<float>* glowCache = nullptr);
 
 }  // namespace mg

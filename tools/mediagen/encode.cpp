@@ -20,19 +20,19 @@ struct JpegErr {
   char msg[JMSG_LENGTH_MAX];
 };
 
-void jpegErrorExit(j_common_ptr cinfo) {
+void JpegErrorExit(j_common_ptr cinfo) {
   auto* e = reinterpret_cast<JpegErr*>(cinfo->err);
   (*cinfo->err->format_message)(cinfo, e->msg);
   std::longjmp(e->jump, 1);
 }
 
 // Kept free of C++ objects with destructors, because libjpeg reports errors with longjmp.
-bool jpegToFile(std::FILE* f, const uint8_t* rgb, int w, int h, int quality, char* msg,
+bool JpegToFile(std::FILE* f, const uint8_t* rgb, int w, int h, int quality, char* msg,
                 size_t msgLen) {
   jpeg_compress_struct cinfo;
   JpegErr err;
   cinfo.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = jpegErrorExit;
+  err.mgr.error_exit = JpegErrorExit;
   err.msg[0] = '\0';
   if (setjmp(err.jump)) {
     std::snprintf(msg, msgLen, "%s", err.msg);
@@ -66,7 +66,7 @@ bool jpegToFile(std::FILE* f, const uint8_t* rgb, int w, int h, int quality, cha
   return true;
 }
 
-uint32_t oggCrc(const uint8_t* p, size_t n) {
+uint32_t OggCrc(const uint8_t* p, size_t n) {
   static const std::array<uint32_t, 256> table = [] {
     std::array<uint32_t, 256> t{};
     for (uint32_t i = 0; i < 256; ++i) {
@@ -81,13 +81,13 @@ uint32_t oggCrc(const uint8_t* p, size_t n) {
   return crc;
 }
 
-std::vector<uint8_t> readFile(const std::string& path) {
+std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read back " + path);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
@@ -96,23 +96,23 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-void writeJpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h,
+void WriteJpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h,
                int quality) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) throw std::runtime_error("cannot create " + path);
   char msg[JMSG_LENGTH_MAX + 1] = {0};
-  bool ok = jpegToFile(f, rgb.data(), w, h, quality, msg, sizeof msg);
+  bool ok = JpegToFile(f, rgb.data(), w, h, quality, msg, sizeof msg);
   bool closed = std::fclose(f) == 0;
   if (!ok) throw std::runtime_error("JPEG encoding of " + path + " failed: " + msg);
   if (!closed) throw std::runtime_error("cannot write " + path);
 }
 
-void writePng(const std::string& path, const std::vector<uint8_t>& rgba, int w, int h) {
+void WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int w, int h) {
   if (!stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4))
     throw std::runtime_error("cannot write " + path);
 }
 
-bool setOggSerial(std::vector<uint8_t>& b, uint32_t serial) {
+bool SetOggSerial(std::vector<uint8_t>& b, uint32_t serial) {
   size_t pos = 0;
   while (pos < b.size()) {
     if (b.size() - pos < 27 || b[pos] != 'O' || b[pos + 1] != 'g' || b[pos + 2] != 'g' ||
@@ -128,14 +128,14 @@ bool setOggSerial(std::vector<uint8_t>& b, uint32_t serial) {
       b[pos + 14 + i] = static_cast<uint8_t>(serial >> (8 * i));
       b[pos + 22 + i] = 0;
     }
-    uint32_t crc = oggCrc(&b[pos], total);
+    uint32_t crc = OggCrc(&b[pos], total);
     for (int i = 0; i < 4; ++i) b[pos + 22 + i] = static_cast<uint8_t>(crc >> (8 * i));
     pos += total;
   }
   return true;
 }
 
-void writeAudio(const std::string& path, const std::vector<float>& samples, int rate,
+void WriteAudio(const std::string& path, const std::vector<float>& samples, int rate,
                 AudioFormat fmt, double vorbisQuality) {
   SF_INFO info{};
   info.samplerate = rate;
@@ -160,10 +160,10 @@ void writeAudio(const std::string& path, const std::vector<float>& samples, int 
   if (fmt == AudioFormat::kOggVorbis) {
     // The Vorbis stream serial number is picked at random when the file is opened; pin it so
     // that every build writes identical bytes.
-    std::vector<uint8_t> bytes = readFile(path);
-    if (!setOggSerial(bytes, 0x4C756D6Fu))
+    std::vector<uint8_t> bytes = ReadFile(path);
+    if (!SetOggSerial(bytes, 0x4C756D6Fu))
       throw std::runtime_error("unexpected Ogg layout in " + path);
-    writeFile(path, bytes);
+    WriteFile(path, bytes);
   }
 }
 

@@ -8,16 +8,16 @@
 
 namespace mg {
 
-void writeJpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h, int quality);
-void writePng(const std::string& path, const std::vector<uint8_t>& rgba, int w, int h);
+void WriteJpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, int h, int quality);
+void WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int w, int h);
 
 enum class AudioFormat { kOggVorbis, kWav16 };
 // Mono float samples in [-1, 1].
-void writeAudio(const std::string& path, const std::vector<float>& samples, int rate,
+void WriteAudio(const std::string& path, const std::vector<float>& samples, int rate,
                 AudioFormat fmt, double vorbisQuality);
 
 // Rewrites every Ogg page of `bytes` to carry `serial` and fixes the page checksums.
 // Exposed for testing; returns false if the data is not a sequence of Ogg pages.
-bool setOggSerial(std::vector<uint8_t>& bytes, uint32_t serial);
+bool SetOggSerial(std::vector<uint8_t>& bytes, uint32_t serial);
 
 }  // namespace mg

@@ -14,7 +14,7 @@ constexpr double kNeckY = 0.75, kNeckHw = 0.125;
 struct Outline {
   double ty, thw;  // where the neck meets the globe tangentially
 };
-const Outline& outline() {
+const Outline& TheOutline() {
   static const Outline o = [] {
     double h = kNeckY - kGy;  // below the centre
     double rho = std::hypot(kNeckHw, h);
@@ -29,12 +29,12 @@ const Outline& outline() {
 }
 
 // Signed distance-like value: negative inside the glass.
-double glassDist(double x, double y) {
-  const Outline& o = outline();
+double GlassDist(double x, double y) {
+  const Outline& o = TheOutline();
   double dc = std::hypot(x - kCx, y - kGy) - kGr;
   if (y > o.ty && y < kNeckY + 0.01) {
     double t = (y - o.ty) / (kNeckY - o.ty);
-    double hw = mix(o.thw, kNeckHw, t);
+    double hw = Mix(o.thw, kNeckHw, t);
     double dn = std::fabs(x - kCx) - hw;
     dc = std::min(dc, dn);
   }
@@ -45,57 +45,47 @@ struct Px {
   Col c;  // premultiplied linear colour
   double a = 0;
 };
-void over(Px& dst, Col c, double a) {
+void Over(Px& dst, Col c, double a) {
   dst.c = c * a + dst.c * (1 - a);
   dst.a = a + dst.a * (1 - a);
 }
 
-double segDist(double px, double py, double ax, double ay, double bx, double by) {
+double SegDist(double px, double py, double ax, double ay, double bx, double by) {
   double vx = bx - ax, vy = by - ay;
-  double t = clamp01(((px - ax) * vx + (py - ay) * vy) / (vx * vx + vy * vy));
+  double t = Clamp01(((px - ax) * vx + (py - ay) * vy) / (vx * vx + vy * vy));
   return std::hypot(px - ax - vx * t, py - ay - vy * t);
 }
 
-Px sampleIcon(double x, double y, int size) {
-  Px p;
-  double gd = glassDist(x, y);
-  // A dark outline about a pixel wide keeps the bulb legible on any panel, light or dark.
-  const double ow = std::max(0.018, 1.1 / size);
-  const Col outlineCol{0.10, 0.06, 0.03};
-  // warm halo around the glass, where the icon is big enough for it to read as light
-  if (gd > 0 && size >= 48) {
-    double halo = 0.55 * std::exp(-gd / 0.055) * smoothstep(kNeckY + 0.06, kNeckY - 0.12, y);
-    over(p, Col{1.0, 0.62, 0.18}, halo);
+// The colour of the lit glass at a point inside it.
+Col GlassColour(double x, double y, int size) {
+  double rho = std::min(1.0, std::hypot(x - kCx, (y - kGy) * 1.05) / kGr);
+  // toward the neck the glass narrows, so its edge colour comes closer to the axis
+  double neck = Smoothstep(kGy + kGr * 0.55, kGy + kGr * 1.0, y);
+  rho = Mix(rho, std::max(rho, std::fabs(x - kCx) / kNeckHw * 0.9), neck);
+  Col core{1.0, 0.97, 0.80}, mid{1.0, 0.80, 0.36}, edge{0.95, 0.48, 0.10};
+  Col c = rho < 0.55 ? Mix(core, mid, Smoothstep(0.0, 0.55, rho))
+                     : Mix(mid, edge, Smoothstep(0.55, 1.0, rho));
+  // glossy reflection on the upper left of the glass
+  double hx = (x - (kCx - 0.11)) / 0.075, hy = (y - (kGy - 0.14)) / 0.05;
+  double hl = std::exp(-(hx * hx + hy * hy));
+  c = Mix(c, Col{1, 1, 1}, 0.75 * hl);
+  // filament, drawn where the icon is big enough to show it
+  {
+    double w = 0.010 + 0.5 / size;
+    double fy = kGy + 0.04;
+    double d = std::min(
+        {SegDist(x, y, 0.40, fy, 0.45, fy - 0.05), SegDist(x, y, 0.45, fy - 0.05, 0.50, fy),
+         SegDist(x, y, 0.50, fy, 0.55, fy - 0.05), SegDist(x, y, 0.55, fy - 0.05, 0.60, fy)});
+    double lead =
+        std::min(SegDist(x, y, 0.40, fy, 0.44, kNeckY), SegDist(x, y, 0.60, fy, 0.56, kNeckY));
+    c = Mix(c, Col{1.0, 1.0, 0.95}, Smoothstep(w, w * 0.4, d));
+    c = Mix(c, Col{0.85, 0.55, 0.20}, 0.6 * Smoothstep(w * 0.6, w * 0.2, lead));
   }
-  if (gd <= 0) {
-    double rho = std::min(1.0, std::hypot(x - kCx, (y - kGy) * 1.05) / kGr);
-    // toward the neck the glass narrows, so its edge colour comes closer to the axis
-    double neck = smoothstep(kGy + kGr * 0.55, kGy + kGr * 1.0, y);
-    rho = mix(rho, std::max(rho, std::fabs(x - kCx) / kNeckHw * 0.9), neck);
-    Col core{1.0, 0.97, 0.80}, mid{1.0, 0.80, 0.36}, edge{0.95, 0.48, 0.10};
-    Col c = rho < 0.55 ? mix(core, mid, smoothstep(0.0, 0.55, rho))
-                       : mix(mid, edge, smoothstep(0.55, 1.0, rho));
-    // glossy reflection on the upper left of the glass
-    double hx = (x - (kCx - 0.11)) / 0.075, hy = (y - (kGy - 0.14)) / 0.05;
-    double hl = std::exp(-(hx * hx + hy * hy));
-    c = mix(c, Col{1, 1, 1}, 0.75 * hl);
-    // filament, drawn where the icon is big enough to show it
-    {
-      double w = 0.010 + 0.5 / size;
-      double fy = kGy + 0.04;
-      double d = std::min(
-          {segDist(x, y, 0.40, fy, 0.45, fy - 0.05), segDist(x, y, 0.45, fy - 0.05, 0.50, fy),
-           segDist(x, y, 0.50, fy, 0.55, fy - 0.05), segDist(x, y, 0.55, fy - 0.05, 0.60, fy)});
-      double lead =
-          std::min(segDist(x, y, 0.40, fy, 0.44, kNeckY), segDist(x, y, 0.60, fy, 0.56, kNeckY));
-      c = mix(c, Col{1.0, 1.0, 0.95}, smoothstep(w, w * 0.4, d));
-      c = mix(c, Col{0.85, 0.55, 0.20}, 0.6 * smoothstep(w * 0.6, w * 0.2, lead));
-    }
-    over(p, c, 1.0);
-  } else if (gd <= ow && y < kNeckY) {
-    over(p, outlineCol, 1.0);
-  }
-  // screw cap
+  return c;
+}
+
+// The screw cap, with its outline, over whatever `p` holds at (x, y).
+void DrawCap(Px& p, double x, double y, double ow, const Col& outlineCol) {
   const double capTop = kNeckY - 0.01, capBot = 0.875;
   if (y >= capTop && y <= capBot + 0.055 + ow) {
     double hw;
@@ -115,7 +105,7 @@ Px sampleIcon(double x, double y, int size) {
     }
     double dx = std::fabs(x - kCx);
     if (y > capBot + 0.055 || (dx > hw && dx <= hw + ow)) {
-      if (dx <= hw + ow) over(p, outlineCol, 1.0);
+      if (dx <= hw + ow) Over(p, outlineCol, 1.0);
     } else if (dx <= hw) {
       double u = dx / hw;
       double shade = 0.30 + 0.65 * std::sqrt(std::max(0.0, 1 - u * u));
@@ -127,17 +117,37 @@ Px sampleIcon(double x, double y, int size) {
       if (insul) c = Col{0.05, 0.045, 0.04} * (0.6 + 0.6 * shade);
       if (tip) c = Col{0.55, 0.45, 0.30} * shade;
       // warm light spilling from the glass onto the cap
-      c += Col{0.30, 0.16, 0.04} * (1 - smoothstep(capTop, capTop + 0.06, y));
+      c += Col{0.30, 0.16, 0.04} * (1 - Smoothstep(capTop, capTop + 0.06, y));
       double edgeAa = 1.0;
-      over(p, c, edgeAa);
+      Over(p, c, edgeAa);
     }
   }
+}
+
+Px SampleIcon(double x, double y, int size) {
+  Px p;
+  double gd = GlassDist(x, y);
+  // A dark outline about a pixel wide keeps the bulb legible on any panel, light or dark.
+  const double ow = std::max(0.018, 1.1 / size);
+  const Col outlineCol{0.10, 0.06, 0.03};
+  // warm halo around the glass, where the icon is big enough for it to read as light
+  if (gd > 0 && size >= 48) {
+    double halo = 0.55 * std::exp(-gd / 0.055) * Smoothstep(kNeckY + 0.06, kNeckY - 0.12, y);
+    Over(p, Col{1.0, 0.62, 0.18}, halo);
+  }
+  if (gd <= 0) {
+    const Col c = GlassColour(x, y, size);
+    Over(p, c, 1.0);
+  } else if (gd <= ow && y < kNeckY) {
+    Over(p, outlineCol, 1.0);
+  }
+  DrawCap(p, x, y, ow, outlineCol);
   return p;
 }
 
 }  // namespace
 
-std::vector<uint8_t> renderIcon(int size) {
+std::vector<uint8_t> RenderIcon(int size) {
   std::vector<uint8_t> out(static_cast<size_t>(size) * size * 4);
   const int g = size <= 64 ? 16 : 8;
   for (int py = 0; py < size; ++py)
@@ -149,7 +159,7 @@ std::vector<uint8_t> renderIcon(int size) {
           double x = (px + (sx + 0.5) / g) / size, y = (py + (sy + 0.5) / g) / size;
           // The bulb, outline included, spans the whole height of the square.
           y += 0.015;
-          Px s = sampleIcon(x, y, size);
+          Px s = SampleIcon(x, y, size);
           c += s.c;
           a += s.a;
         }
@@ -157,7 +167,7 @@ std::vector<uint8_t> renderIcon(int size) {
       a /= g * g;
       size_t i = (static_cast<size_t>(py) * size + px) * 4;
       auto enc = [](double v) {
-        v = clamp01(v);
+        v = Clamp01(v);
         double s = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055;
         return static_cast<uint8_t>(std::lround(s * 255.0));
       };
@@ -166,7 +176,7 @@ std::vector<uint8_t> renderIcon(int size) {
         out[i + 1] = enc(c.y / a);
         out[i + 2] = enc(c.z / a);
       }
-      out[i + 3] = static_cast<uint8_t>(std::lround(clamp01(a) * 255.0));
+      out[i + 3] = static_cast<uint8_t>(std::lround(Clamp01(a) * 255.0));
     }
   return out;
 }

@@ -7,6 +7,6 @@
 namespace mg {
 
 // Interleaved 8-bit RGBA (straight alpha, sRGB), size x size.
-std::vector<uint8_t> renderIcon(int size);
+std::vector<uint8_t> RenderIcon(int size);
 
 }  // namespace mg

@@ -10,7 +10,7 @@
 
 namespace mg {
 
-Loudness measureLoudness(const std::vector<float>& samples, int rate) {
+Loudness MeasureLoudness(const std::vector<float>& samples, int rate) {
   auto destroy = [](ebur128_state* s) { ebur128_destroy(&s); };
   std::unique_ptr<ebur128_state, decltype(destroy)> st(
       ebur128_init(1, static_cast<unsigned long>(rate), EBUR128_MODE_I | EBUR128_MODE_M), destroy);

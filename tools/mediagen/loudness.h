@@ -11,6 +11,6 @@ struct Loudness {
 };
 
 // Samples in [-1, 1]. Throws std::runtime_error if the library cannot measure.
-Loudness measureLoudness(const std::vector<float>& samples, int rate);
+Loudness MeasureLoudness(const std::vector<float>& samples, int rate);
 
 }  // namespace mg

@@ -36,29 +36,29 @@ struct SoundRecipe {
   double vorbisQuality;
 };
 constexpr SoundRecipe kSoundRecipes[] = {
-    {"chain", mg::synthChain, 0},
-    {"quiet", mg::synthQuiet, 0.4},
-    {"showers", mg::synthShowers, 0.3},
+    {"chain", mg::SynthChain, 0},
+    {"quiet", mg::SynthQuiet, 0.4},
+    {"showers", mg::SynthShowers, 0.3},
 };
 
-void writeSound(const std::filesystem::path& dir, std::string_view name, std::string_view type) {
+void WriteSound(const std::filesystem::path& dir, std::string_view name, std::string_view type) {
   for (const SoundRecipe& recipe : kSoundRecipes) {
     if (recipe.name != name) continue;
     const auto format = type == "wav" ? mg::AudioFormat::kWav16 : mg::AudioFormat::kOggVorbis;
-    mg::writeAudio((dir / (std::string(name) + "." + std::string(type))).string(), recipe.synth(),
+    mg::WriteAudio((dir / (std::string(name) + "." + std::string(type))).string(), recipe.synth(),
                    mg::kSampleRate, format, recipe.vorbisQuality);
     return;
   }
   throw std::runtime_error("no recipe for the sound " + std::string(name));
 }
 
-void writeSoundsAndIcons(const std::filesystem::path& dir) {
+void WriteSoundsAndIcons(const std::filesystem::path& dir) {
 #define LUMORRA_MEDIUM(kind, number, name, type) \
-  if (std::string_view(#kind) == "Sound") writeSound(dir, #name, #type);
+  if (std::string_view(#kind) == "Sound") WriteSound(dir, #name, #type);
 #include "media/media_table.def"
 #undef LUMORRA_MEDIUM
   for (int size : {16, 32, 48, 64, 128, 256}) {
-    mg::writePng((dir / ("icon-" + std::to_string(size) + ".png")).string(), mg::renderIcon(size),
+    mg::WritePng((dir / ("icon-" + std::to_string(size) + ".png")).string(), mg::RenderIcon(size),
                  size, size);
   }
 }
@@ -79,9 +79,9 @@ int main(int argc, char** argv) {
     if (!std::filesystem::is_directory(dir))
       throw std::runtime_error("cannot create output directory " + dir.string());
     if (develop)
-      mg::writePhotographs(argv[2], dir);
+      mg::WritePhotographs(argv[2], dir);
     else
-      writeSoundsAndIcons(dir);
+      WriteSoundsAndIcons(dir);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mediagen: %s\n", e.what());
     return 1;

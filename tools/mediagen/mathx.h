@@ -40,24 +40,24 @@ inline constexpr V3 operator*(double s, const V3& v) { return v * s; }
 
 using Col = V3;
 
-inline double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
-inline double mix(double a, double b, double t) { return a + (b - a) * t; }
-inline V3 mix(const V3& a, const V3& b, double t) { return a + (b - a) * t; }
-inline double smoothstep(double e0, double e1, double x) {
-  double t = clamp01((x - e0) / (e1 - e0));
+inline double Clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+inline double Mix(double a, double b, double t) { return a + (b - a) * t; }
+inline V3 Mix(const V3& a, const V3& b, double t) { return a + (b - a) * t; }
+inline double Smoothstep(double e0, double e1, double x) {
+  double t = Clamp01((x - e0) / (e1 - e0));
   return t * t * (3 - 2 * t);
 }
-inline double sq(double v) { return v * v; }
+inline double Sq(double v) { return v * v; }
 
 // ---- hashing ------------------------------------------------------------------------------
 
-inline uint64_t mix64(uint64_t z) {
+inline uint64_t Mix64(uint64_t z) {
   z += 0x9E3779B97F4A7C15ull;
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   return z ^ (z >> 31);
 }
-inline uint32_t hash32(uint32_t x) {
+inline uint32_t Hash32(uint32_t x) {
   x ^= x >> 16;
   x *= 0x7FEB352Du;
   x ^= x >> 15;
@@ -65,19 +65,19 @@ inline uint32_t hash32(uint32_t x) {
   x ^= x >> 16;
   return x;
 }
-inline uint32_t hash2i(int32_t x, int32_t y, uint32_t seed) {
-  return hash32(static_cast<uint32_t>(x) * 0x8DA6B343u ^
-                hash32(static_cast<uint32_t>(y) * 0xD8163841u + seed));
+inline uint32_t Hash2i(int32_t x, int32_t y, uint32_t seed) {
+  return Hash32(static_cast<uint32_t>(x) * 0x8DA6B343u ^
+                Hash32(static_cast<uint32_t>(y) * 0xD8163841u + seed));
 }
-inline uint64_t hashp(uint64_t a, uint64_t b, uint64_t c, uint64_t seed) {
-  return mix64(mix64(mix64(seed ^ a) ^ b) ^ c);
+inline uint64_t Hashp(uint64_t a, uint64_t b, uint64_t c, uint64_t seed) {
+  return Mix64(Mix64(Mix64(seed ^ a) ^ b) ^ c);
 }
 // Uniform in [0,1) from the top 53 bits.
-inline double u01(uint64_t h) { return static_cast<double>(h >> 11) * (1.0 / 9007199254740992.0); }
-inline double u01(uint32_t h) { return static_cast<double>(h) * (1.0 / 4294967296.0); }
+inline double U01(uint64_t h) { return static_cast<double>(h >> 11) * (1.0 / 9007199254740992.0); }
+inline double U01(uint32_t h) { return static_cast<double>(h) * (1.0 / 4294967296.0); }
 
 // Cheap approximately normal variate (Irwin-Hall of four uniforms) from one 64-bit hash.
-inline double gauss(uint64_t h) {
+inline double Gauss(uint64_t h) {
   double s = 0;
   for (int i = 0; i < 4; ++i) s += static_cast<double>((h >> (16 * i)) & 0xFFFF) * (1.0 / 65536.0);
   return (s - 2.0) * 1.7320508075688772;
@@ -87,22 +87,22 @@ inline double gauss(uint64_t h) {
 struct Rng {
   uint64_t s;
   explicit Rng(uint64_t seed) : s(seed) {}
-  uint64_t next() {
+  uint64_t Next() {
     s += 0x9E3779B97F4A7C15ull;
     uint64_t z = s;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
   }
-  double uni() { return u01(next()); }
-  double range(double a, double b) { return a + (b - a) * uni(); }
-  double normal() { return gauss(next()); }
+  double Uni() { return U01(Next()); }
+  double Range(double a, double b) { return a + (b - a) * Uni(); }
+  double Normal() { return Gauss(Next()); }
 };
 
 // ---- gradient noise -----------------------------------------------------------------------
 
 // Sixteen fixed unit gradients; literal constants keep results independent of libm.
-inline const double* gradTable() {
+inline const double* GradTable() {
   static const double g[32] = {
       1.0,  0.0,  0.9238795,  0.3826834,  0.7071068,  0.7071068,  0.3826834,  0.9238795,
       0.0,  1.0,  -0.3826834, 0.9238795,  -0.7071068, 0.7071068,  -0.9238795, 0.3826834,
@@ -112,20 +112,20 @@ inline const double* gradTable() {
 }
 
 // 2D gradient noise, roughly in [-0.7, 0.7].
-inline double gnoise(double x, double y, uint32_t seed) {
+inline double Gnoise(double x, double y, uint32_t seed) {
   double fx0 = std::floor(x), fy0 = std::floor(y);
   int xi = static_cast<int>(fx0), yi = static_cast<int>(fy0);
   double fx = x - fx0, fy = y - fy0;
-  const double* g = gradTable();
+  const double* g = GradTable();
   auto corner = [&](int ix, int iy, double dx, double dy) {
-    uint32_t h = hash2i(ix, iy, seed) & 15u;
+    uint32_t h = Hash2i(ix, iy, seed) & 15u;
     return g[2 * h] * dx + g[2 * h + 1] * dy;
   };
   double u = fx * fx * fx * (fx * (fx * 6 - 15) + 10);
   double v = fy * fy * fy * (fy * (fy * 6 - 15) + 10);
   double a = corner(xi, yi, fx, fy), b = corner(xi + 1, yi, fx - 1, fy);
   double c = corner(xi, yi + 1, fx, fy - 1), d = corner(xi + 1, yi + 1, fx - 1, fy - 1);
-  return mix(mix(a, b, u), mix(c, d, u), v);
+  return Mix(Mix(a, b, u), Mix(c, d, u), v);
 }
 
 }  // namespace mg

@@ -10,15 +10,15 @@
 
 namespace mg {
 
-inline int workerCount() {
+inline int WorkerCount() {
   unsigned n = std::thread::hardware_concurrency();
   if (n == 0) n = 2;
   return static_cast<int>(std::min(n, 8u));
 }
 
 // Calls fn(row) for every row in [0, rows); rows are handed out dynamically.
-inline void parallelRows(int rows, const std::function<void(int)>& fn) {
-  int n = std::min(workerCount(), std::max(rows, 1));
+inline void ParallelRows(int rows, const std::function<void(int)>& fn) {
+  int n = std::min(WorkerCount(), std::max(rows, 1));
   std::atomic<int> next{0};
   auto work = [&] {
     for (int r = next.fetch_add(1); r < rows; r = next.fetch_add(1)) fn(r);

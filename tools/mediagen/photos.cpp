@@ -13,8 +13,8 @@ constexpr int kJpegQuality = 88;
 
 }  // namespace
 
-void writePhotographs(const std::string& renders, const std::filesystem::path& dir) {
-  const SceneBuffers sb = loadRenders(renders);
+void WritePhotographs(const std::string& renders, const std::filesystem::path& dir) {
+  const SceneBuffers sb = LoadRenders(renders);
 
   Shot dark;
   dark.moonGain = 2.3;
@@ -59,7 +59,7 @@ void writePhotographs(const std::string& renders, const std::filesystem::path& d
   for (const Out& o : outs) {
     Shot s = o.shot;
     s.chain = o.chain;
-    writeJpeg((dir / o.name).string(), develop(sb, s, o.glow), kWidth, kHeight, kJpegQuality);
+    WriteJpeg((dir / o.name).string(), Develop(sb, s, o.glow), kWidth, kHeight, kJpegQuality);
   }
 }
 

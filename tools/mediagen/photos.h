@@ -8,6 +8,6 @@ namespace mg {
 
 // Reads the renders from `renders` (see loadRenders) and writes lowlight1.jpg, lowlight2.jpg,
 // chain1.jpg, chain2.jpg and highlight.jpg into `dir`.
-void writePhotographs(const std::string& renders, const std::filesystem::path& dir);
+void WritePhotographs(const std::string& renders, const std::filesystem::path& dir);
 
 }  // namespace mg

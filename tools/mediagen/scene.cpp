@@ -9,7 +9,7 @@
 namespace mg {
 namespace {
 
-Plane loadHdr(const std::string& path) {
+Plane LoadHdr(const std::string& path) {
   int w = 0, h = 0, n = 0;
   std::unique_ptr<float, void (*)(void*)> data(stbi_loadf(path.c_str(), &w, &h, &n, 3),
                                                stbi_image_free);
@@ -17,19 +17,19 @@ Plane loadHdr(const std::string& path) {
   if (w != kWidth || h != kHeight)
     throw std::runtime_error(path + " is " + std::to_string(w) + "x" + std::to_string(h));
   Plane p;
-  p.resize(w, h);
+  p.Resize(w, h);
   std::copy(data.get(), data.get() + p.px.size(), p.px.begin());
   return p;
 }
 
 }  // namespace
 
-SceneBuffers loadRenders(const std::string& dir) {
+SceneBuffers LoadRenders(const std::string& dir) {
   SceneBuffers sb;
-  sb.moon[0] = loadHdr(dir + "/moon-rest.hdr");
-  sb.moon[1] = loadHdr(dir + "/moon-pulled.hdr");
-  sb.bulb[0] = loadHdr(dir + "/bulb-rest.hdr");
-  sb.bulb[1] = loadHdr(dir + "/bulb-pulled.hdr");
+  sb.moon[0] = LoadHdr(dir + "/moon-rest.hdr");
+  sb.moon[1] = LoadHdr(dir + "/moon-pulled.hdr");
+  sb.bulb[0] = LoadHdr(dir + "/bulb-rest.hdr");
+  sb.bulb[1] = LoadHdr(dir + "/bulb-pulled.hdr");
   // The filament is by far the brightest thing in the bulb's render: its centroid is the centre
   // the lens flare and the glow are drawn around.
   const Plane& b = sb.bulb[0];
@@ -38,7 +38,7 @@ SceneBuffers loadRenders(const std::string& dir) {
   double sx = 0, sy = 0, sw = 0;
   for (int y = 0; y < b.h; ++y)
     for (int x = 0; x < b.w; ++x) {
-      const float g = b.at(x, y)[1];
+      const float g = b.At(x, y)[1];
       if (g < peak * 0.5f) continue;
       sx += (x + 0.5) * g;
       sy += (y + 0.5) * g;

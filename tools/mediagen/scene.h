@@ -24,13 +24,13 @@ constexpr int kChainBoxH = lumorra::kChainBox.height;
 struct Plane {
   int w = 0, h = 0;
   std::vector<float> px;  // 3 floats per pixel
-  void resize(int width, int height) {
+  void Resize(int width, int height) {
     w = width;
     h = height;
     px.assign(static_cast<std::size_t>(w) * h * 3, 0.0f);
   }
-  float* at(int x, int y) { return &px[(static_cast<std::size_t>(y) * w + x) * 3]; }
-  const float* at(int x, int y) const { return &px[(static_cast<std::size_t>(y) * w + x) * 3]; }
+  float* At(int x, int y) { return &px[(static_cast<std::size_t>(y) * w + x) * 3]; }
+  const float* At(int x, int y) const { return &px[(static_cast<std::size_t>(y) * w + x) * 3]; }
 };
 
 struct SceneBuffers {
@@ -40,6 +40,6 @@ struct SceneBuffers {
 
 // Reads moon-rest.hdr, moon-pulled.hdr, bulb-rest.hdr and bulb-pulled.hdr (Radiance RGBE, as the
 // renderer writes them) from `dir`. Throws std::runtime_error if one is missing or the wrong size.
-SceneBuffers loadRenders(const std::string& dir);
+SceneBuffers LoadRenders(const std::string& dir);
 
 }  // namespace mg

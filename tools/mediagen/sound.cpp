@@ -16,7 +16,7 @@ constexpr double kChainLoudestLufs = -23.5;
 // Second-order IIR section (direct form II transposed).
 struct Biquad {
   double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0, z1 = 0, z2 = 0;
-  double run(double x) {
+  double Run(double x) {
     double y = b0 * x + z1;
     z1 = b1 * x - a1 * y + z2;
     z2 = b2 * x - a2 * y;
@@ -24,7 +24,7 @@ struct Biquad {
   }
 };
 
-Biquad makeBiquad(double b0, double b1, double b2, double a0, double a1, double a2) {
+Biquad MakeBiquad(double b0, double b1, double b2, double a0, double a1, double a2) {
   Biquad f;
   f.b0 = b0 / a0;
   f.b1 = b1 / a0;
@@ -33,53 +33,53 @@ Biquad makeBiquad(double b0, double b1, double b2, double a0, double a1, double 
   f.a2 = a2 / a0;
   return f;
 }
-Biquad lowpass(double fc, double q) {
+Biquad Lowpass(double fc, double q) {
   double w = 2 * kPi * fc / kSr, c = std::cos(w), al = std::sin(w) / (2 * q);
-  return makeBiquad((1 - c) / 2, 1 - c, (1 - c) / 2, 1 + al, -2 * c, 1 - al);
+  return MakeBiquad((1 - c) / 2, 1 - c, (1 - c) / 2, 1 + al, -2 * c, 1 - al);
 }
-Biquad highpass(double fc, double q) {
+Biquad Highpass(double fc, double q) {
   double w = 2 * kPi * fc / kSr, c = std::cos(w), al = std::sin(w) / (2 * q);
-  return makeBiquad((1 + c) / 2, -(1 + c), (1 + c) / 2, 1 + al, -2 * c, 1 - al);
+  return MakeBiquad((1 + c) / 2, -(1 + c), (1 + c) / 2, 1 + al, -2 * c, 1 - al);
 }
-Biquad bandpass(double fc, double q) {
+Biquad Bandpass(double fc, double q) {
   double w = 2 * kPi * fc / kSr, c = std::cos(w), al = std::sin(w) / (2 * q);
-  return makeBiquad(al, 0, -al, 1 + al, -2 * c, 1 - al);
+  return MakeBiquad(al, 0, -al, 1 + al, -2 * c, 1 - al);
 }
 
-void filter(std::vector<double>& x, Biquad f) {
-  for (double& v : x) v = f.run(v);
+void Filter(std::vector<double>& x, Biquad f) {
+  for (double& v : x) v = f.Run(v);
 }
 
 // Removes any DC and sub-sonic drift.
-void dcBlock(std::vector<double>& x) {
-  filter(x, highpass(25.0, 0.707));
-  filter(x, highpass(25.0, 0.707));
+void DcBlock(std::vector<double>& x) {
+  Filter(x, Highpass(25.0, 0.707));
+  Filter(x, Highpass(25.0, 0.707));
 }
 
-double peakOf(const std::vector<double>& x) {
+double PeakOf(const std::vector<double>& x) {
   double p = 0;
   for (double v : x) p = std::max(p, std::fabs(v));
   return p;
 }
 
-std::vector<float> toFloat(const std::vector<double>& x, double gain) {
+std::vector<float> ToFloat(const std::vector<double>& x, double gain) {
   std::vector<float> out(x.size());
   for (size_t i = 0; i < x.size(); ++i)
     out[i] = static_cast<float>(std::clamp(x[i] * gain, -1.0, 1.0));
   return out;
 }
 
-double dbToLin(double db) { return std::pow(10.0, db / 20.0); }
+double DbToLin(double db) { return std::pow(10.0, db / 20.0); }
 
 // Scales `x` so that its loudness (integrated, or its loudest 400 ms when `momentary`) meets
 // `lufs`, with the peaks kept at or below `ceilingDb` dBFS by a gentle limiter.
-std::vector<float> toLoudness(const std::vector<double>& x, double lufs, bool momentary,
+std::vector<float> ToLoudness(const std::vector<double>& x, double lufs, bool momentary,
                               double ceilingDb) {
-  std::vector<float> out = toFloat(x, 0.5 / std::max(1e-9, peakOf(x)));
-  const double ceiling = dbToLin(ceilingDb);
+  std::vector<float> out = ToFloat(x, 0.5 / std::max(1e-9, PeakOf(x)));
+  const double ceiling = DbToLin(ceilingDb);
   for (int pass = 0; pass < 4; ++pass) {
-    const Loudness l = measureLoudness(out, kSampleRate);
-    const double g = dbToLin(lufs - (momentary ? l.maxMomentary : l.integrated));
+    const Loudness l = MeasureLoudness(out, kSampleRate);
+    const double g = DbToLin(lufs - (momentary ? l.maxMomentary : l.integrated));
     for (float& v : out) {
       const double y = v * g;
       // Linear up to half the ceiling, then bending smoothly towards it.
@@ -93,7 +93,7 @@ std::vector<float> toLoudness(const std::vector<double>& x, double lufs, bool mo
 }
 
 // Raised-cosine fade in over [0, a) and out over the last b seconds.
-void fades(std::vector<double>& x, double a, double b) {
+void Fades(std::vector<double>& x, double a, double b) {
   size_t n = x.size();
   size_t na = static_cast<size_t>(a * kSr), nb = static_cast<size_t>(b * kSr);
   for (size_t i = 0; i < na && i < n; ++i) x[i] *= 0.5 - 0.5 * std::cos(kPi * i / na);
@@ -101,14 +101,14 @@ void fades(std::vector<double>& x, double a, double b) {
 }
 
 // A small hard object striking metal: a handful of short, bright resonances and a tick of noise.
-void strike(std::vector<double>& out, double t0, double amp, double fLo, double fHi, double tauLo,
+void Strike(std::vector<double>& out, double t0, double amp, double fLo, double fHi, double tauLo,
             double tauHi, int modes, Rng& rng) {
   size_t start = static_cast<size_t>(t0 * kSr);
   for (int m = 0; m < modes; ++m) {
-    double f = std::exp(rng.range(std::log(fLo), std::log(fHi)));
-    double tau = rng.range(tauLo, tauHi);
-    double a = amp * rng.range(0.35, 1.0) / modes * 1.6;
-    double ph = rng.range(0, 2 * kPi);
+    double f = std::exp(rng.Range(std::log(fLo), std::log(fHi)));
+    double tau = rng.Range(tauLo, tauHi);
+    double a = amp * rng.Range(0.35, 1.0) / modes * 1.6;
+    double ph = rng.Range(0, 2 * kPi);
     size_t len = static_cast<size_t>(tau * 7 * kSr);
     for (size_t i = 0; i < len && start + i < out.size(); ++i) {
       double t = i / kSr;
@@ -117,27 +117,27 @@ void strike(std::vector<double>& out, double t0, double amp, double fLo, double 
   }
   size_t tick = static_cast<size_t>(0.0006 * kSr);
   for (size_t i = 0; i < tick && start + i < out.size(); ++i)
-    out[start + i] += amp * 0.5 * rng.range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
+    out[start + i] += amp * 0.5 * rng.Range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
 }
 
 }  // namespace
 
-std::vector<float> synthChain() {
+std::vector<float> SynthChain() {
   const double dur = 0.56;
   std::vector<double> x(static_cast<size_t>(dur * kSr), 0.0);
   Rng rng(0xC4A1Bu);
   // Hand takes the chain: a couple of soft taps.
-  strike(x, 0.004, 0.12, 2500, 7000, 0.0015, 0.004, 3, rng);
-  strike(x, 0.021, 0.08, 2500, 7000, 0.0015, 0.004, 3, rng);
+  Strike(x, 0.004, 0.12, 2500, 7000, 0.0015, 0.004, 3, rng);
+  Strike(x, 0.021, 0.08, 2500, 7000, 0.0015, 0.004, 3, rng);
   // Beads dragged over the lip of the switch bushing: a quick, slightly irregular zipper with
   // the rest of the chain jingling underneath.
   double t = 0.05;
   for (int i = 0; i < 7; ++i) {
-    strike(x, t, rng.range(0.22, 0.36), 2800, 8500, 0.0015, 0.0045, 4, rng);
-    t += rng.range(0.018, 0.026);
+    Strike(x, t, rng.Range(0.22, 0.36), 2800, 8500, 0.0015, 0.0045, 4, rng);
+    t += rng.Range(0.018, 0.026);
   }
   for (int i = 0; i < 26; ++i)
-    strike(x, rng.range(0.04, 0.22), rng.range(0.03, 0.11), 3500, 11000, 0.001, 0.003, 2, rng);
+    Strike(x, rng.Range(0.04, 0.22), rng.Range(0.03, 0.11), 3500, 11000, 0.001, 0.003, 2, rng);
   // The switch: a sharp snap of the cam, a short body resonance and a dull thump.
   {
     const double ts = 0.215;
@@ -157,72 +157,72 @@ std::vector<float> synthChain() {
     }
     size_t tick = static_cast<size_t>(0.0012 * kSr);
     for (size_t i = 0; i < tick; ++i)
-      x[s0 + i] += 0.8 * rng.range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
+      x[s0 + i] += 0.8 * rng.Range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
     // the cam settling into its detent
-    strike(x, ts + 0.027, 0.30, 1500, 5000, 0.002, 0.006, 4, rng);
+    Strike(x, ts + 0.027, 0.30, 1500, 5000, 0.002, 0.006, 4, rng);
   }
   // Let go: the spring takes a few beads back in, then the chain swings and rattles to rest.
   t = 0.262;
   for (int i = 0; i < 4; ++i) {
-    strike(x, t, 0.30 * std::pow(0.8, i), 2800, 8500, 0.0015, 0.004, 4, rng);
-    t += rng.range(0.012, 0.017);
+    Strike(x, t, 0.30 * std::pow(0.8, i), 2800, 8500, 0.0015, 0.004, 4, rng);
+    t += rng.Range(0.012, 0.017);
   }
   for (int i = 0; i < 30; ++i) {
-    double tt = 0.30 + 0.24 * std::pow(rng.uni(), 1.6);
-    double a = 0.16 * std::exp(-(tt - 0.30) / 0.07) * rng.range(0.3, 1.0);
-    strike(x, tt, a, 3000, 10000, 0.001, 0.0035, 3, rng);
+    double tt = 0.30 + 0.24 * std::pow(rng.Uni(), 1.6);
+    double a = 0.16 * std::exp(-(tt - 0.30) / 0.07) * rng.Range(0.3, 1.0);
+    Strike(x, tt, a, 3000, 10000, 0.001, 0.0035, 3, rng);
   }
-  filter(x, highpass(120.0, 0.7));
-  dcBlock(x);
-  fades(x, 0.001, 0.02);
+  Filter(x, Highpass(120.0, 0.7));
+  DcBlock(x);
+  Fades(x, 0.001, 0.02);
   // As loud at its loudest as the rain is at its loudest, so the pull is heard over the show.
-  return toLoudness(x, kChainLoudestLufs, true, -1.0);
+  return ToLoudness(x, kChainLoudestLufs, true, -1.0);
 }
 
-std::vector<float> synthQuiet() {
+std::vector<float> SynthQuiet() {
   const double dur = 2.6;
   size_t n = static_cast<size_t>(dur * kSr);
   std::vector<double> rumble(n), air(n);
   Rng rng(0x51E7u);
   double brown = 0;
   for (size_t i = 0; i < n; ++i) {
-    brown = 0.997 * brown + 0.06 * rng.normal();
+    brown = 0.997 * brown + 0.06 * rng.Normal();
     rumble[i] = brown;
-    air[i] = rng.normal();
+    air[i] = rng.Normal();
   }
   // Low, but above 80 Hz: small speakers reproduce next to nothing below that.
-  filter(rumble, bandpass(190.0, 0.8));
-  filter(rumble, highpass(95.0, 0.7));
-  filter(rumble, highpass(95.0, 0.7));
-  filter(air, bandpass(900.0, 0.5));
-  filter(air, lowpass(2500.0, 0.7));
+  Filter(rumble, Bandpass(190.0, 0.8));
+  Filter(rumble, Highpass(95.0, 0.7));
+  Filter(rumble, Highpass(95.0, 0.7));
+  Filter(air, Bandpass(900.0, 0.5));
+  Filter(air, Lowpass(2500.0, 0.7));
   // A distant roll: swells in, rolls a couple of times, dies away.
   const double bumps[][3] = {
       {0.55, 0.22, 0.8}, {0.95, 0.30, 1.0}, {1.45, 0.35, 0.7}, {1.9, 0.4, 0.35}};
   std::vector<double> x(n);
   for (size_t i = 0; i < n; ++i) {
     double t = i / kSr;
-    double env = 0.15 * smoothstep(0.0, 0.5, t);
-    for (const auto& b : bumps) env += b[2] * std::exp(-0.5 * sq((t - b[0]) / b[1]));
+    double env = 0.15 * Smoothstep(0.0, 0.5, t);
+    for (const auto& b : bumps) env += b[2] * std::exp(-0.5 * Sq((t - b[0]) / b[1]));
     double swell = std::sin(kPi * std::min(1.0, t / dur));
     x[i] = rumble[i] * env + air[i] * 0.05 * swell * swell;
     // a faint tone underneath, like the room itself
     x[i] += 0.02 * swell * (std::sin(2 * kPi * 110.0 * t) + 0.5 * std::sin(2 * kPi * 165.0 * t));
   }
-  dcBlock(x);
-  fades(x, 0.08, 0.7);
-  return toLoudness(x, -27.0, false, -3.0);
+  DcBlock(x);
+  Fades(x, 0.08, 0.7);
+  return ToLoudness(x, -27.0, false, -3.0);
 }
 
-std::vector<float> synthShowers() {
+std::vector<float> SynthShowers() {
   const double dur = 38.0;
   size_t n = static_cast<size_t>(dur * kSr);
   Rng rng(0x5A1Bu);
   // Shower intensity over time: rain comes and goes in heavier bursts.
   auto intensity = [](double t) {
     double s = 0.55;
-    s += 0.30 * std::exp(-0.5 * sq((t - 10.0) / 3.5));
-    s += 0.40 * std::exp(-0.5 * sq((t - 24.0) / 4.0));
+    s += 0.30 * std::exp(-0.5 * Sq((t - 10.0) / 3.5));
+    s += 0.40 * std::exp(-0.5 * Sq((t - 24.0) / 4.0));
     s += 0.08 * std::sin(2 * kPi * 0.11 * t + 0.7) + 0.06 * std::sin(2 * kPi * 0.37 * t + 2.1);
     return std::max(0.2, s);
   };
@@ -231,21 +231,21 @@ std::vector<float> synthShowers() {
   std::vector<double> bed(n), sizzle(n), rumble(n);
   double brown = 0;
   for (size_t i = 0; i < n; ++i) {
-    bed[i] = rng.normal();
-    sizzle[i] = rng.normal();
-    brown = 0.998 * brown + 0.05 * rng.normal();
+    bed[i] = rng.Normal();
+    sizzle[i] = rng.Normal();
+    brown = 0.998 * brown + 0.05 * rng.Normal();
     rumble[i] = brown;
   }
-  filter(bed, highpass(450.0, 0.7));
-  filter(bed, lowpass(5200.0, 0.7));
-  filter(bed, lowpass(9000.0, 0.7));
-  filter(sizzle, highpass(4000.0, 0.7));
-  filter(rumble, lowpass(110.0, 0.7));
-  filter(rumble, lowpass(110.0, 0.7));
+  Filter(bed, Highpass(450.0, 0.7));
+  Filter(bed, Lowpass(5200.0, 0.7));
+  Filter(bed, Lowpass(9000.0, 0.7));
+  Filter(sizzle, Highpass(4000.0, 0.7));
+  Filter(rumble, Lowpass(110.0, 0.7));
+  Filter(rumble, Lowpass(110.0, 0.7));
 
   std::vector<double> x(n, 0.0);
   // slow gusts so the bed does not sound like a steady machine
-  double gustPh1 = rng.range(0, 2 * kPi), gustPh2 = rng.range(0, 2 * kPi);
+  double gustPh1 = rng.Range(0, 2 * kPi), gustPh2 = rng.Range(0, 2 * kPi);
   for (size_t i = 0; i < n; ++i) {
     double t = i / kSr;
     double I = intensity(t);
@@ -269,14 +269,14 @@ std::vector<float> synthShowers() {
     }
     size_t tick = static_cast<size_t>(0.0005 * kSr);
     for (size_t i = 0; i < tick && s0 + i < n; ++i)
-      drops[s0 + i] += amp * 0.6 * rng.range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
+      drops[s0 + i] += amp * 0.6 * rng.Range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
   };
   // Drops tapping on the pane: 10 to 30 a second depending on the shower, each a sharp click
   // of glass between 2 and 6 kHz, standing well out of the hiss.
   auto tap = [&](double t0, double f, double amp) {
     const size_t s0 = static_cast<size_t>(t0 * kSr);
-    const double tau = rng.range(0.0012, 0.0035);
-    const double f2 = f * rng.range(1.45, 1.75);
+    const double tau = rng.Range(0.0012, 0.0035);
+    const double f2 = f * rng.Range(1.45, 1.75);
     const size_t len = static_cast<size_t>(tau * 7 * kSr);
     for (size_t i = 0; i < len && s0 + i < n; ++i) {
       const double tt = i / kSr;
@@ -289,29 +289,29 @@ std::vector<float> synthShowers() {
   while (true) {
     const double I = intensity(t);
     const double rate = std::clamp(20.0 * I, 10.0, 30.0);
-    t += -std::log(1.0 - rng.uni() * 0.999999) / rate;
+    t += -std::log(1.0 - rng.Uni() * 0.999999) / rate;
     if (t >= dur) break;
-    const double f = std::exp(rng.range(std::log(2200.0), std::log(5600.0)));
-    tap(t, f, 0.11 * std::exp(0.35 * rng.normal()) * (0.7 + 0.3 * I));
+    const double f = std::exp(rng.Range(std::log(2200.0), std::log(5600.0)));
+    tap(t, f, 0.11 * std::exp(0.35 * rng.Normal()) * (0.7 + 0.3 * I));
   }
   // fewer, fatter drops from the top of the frame
   t = 0;
   while (true) {
-    t += -std::log(1.0 - rng.uni() * 0.999999) / 1.6;
+    t += -std::log(1.0 - rng.Uni() * 0.999999) / 1.6;
     if (t >= dur) break;
-    ping(t, rng.range(520.0, 1150.0), rng.range(0.012, 0.03), 0.03 * rng.range(0.5, 1.0));
+    ping(t, rng.Range(520.0, 1150.0), rng.Range(0.012, 0.03), 0.03 * rng.Range(0.5, 1.0));
   }
   // a drip somewhere outside, roughly regular
   t = 0.7;
   while (t < dur) {
-    ping(t, 780.0 * rng.range(0.97, 1.03), 0.035, 0.022);
-    t += rng.range(1.15, 1.55);
+    ping(t, 780.0 * rng.Range(0.97, 1.03), 0.035, 0.022);
+    t += rng.Range(1.15, 1.55);
   }
-  filter(drops, highpass(300.0, 0.7));
+  Filter(drops, Highpass(300.0, 0.7));
   for (size_t i = 0; i < n; ++i) x[i] += drops[i];
 
   // Faint hum of the filament on 50 Hz mains (mostly at twice the line frequency).
-  double humPh = rng.range(0, 2 * kPi);
+  double humPh = rng.Range(0, 2 * kPi);
   for (size_t i = 0; i < n; ++i) {
     double tt = i / kSr;
     double wob = 1.0 + 0.2 * std::sin(2 * kPi * 0.17 * tt + humPh);
@@ -319,10 +319,10 @@ std::vector<float> synthShowers() {
                0.0015 * std::sin(2 * kPi * 300.0 * tt) + 0.0015 * std::sin(2 * kPi * 50.0 * tt);
     x[i] += h * wob;
   }
-  dcBlock(x);
-  fades(x, 1.2, 5.0);
+  DcBlock(x);
+  Fades(x, 1.2, 5.0);
   // In the background, under the pull of the chain.
-  return toLoudness(x, kShowersLufs, false, -3.0);
+  return ToLoudness(x, kShowersLufs, false, -3.0);
 }
 
 }  // namespace mg

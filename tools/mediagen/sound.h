@@ -8,10 +8,10 @@ namespace mg {
 constexpr int kSampleRate = 44100;
 
 // Ball chain rattling through the switch and the click of the switch, about half a second.
-std::vector<float> synthChain();
+std::vector<float> SynthChain();
 // Soft low swell for the opening of the scene, about 2.6 seconds.
-std::vector<float> synthQuiet();
+std::vector<float> SynthQuiet();
 // Rain showers on the window with a faint mains hum from the filament; 38 s, fades out.
-std::vector<float> synthShowers();
+std::vector<float> SynthShowers();
 
 }  // namespace mg

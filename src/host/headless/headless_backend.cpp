@@ -104,13 +104,17 @@ void Driver::Send(const InputEvent& event) {
   runtime_.RunPass();
 }
 
-void Driver::MoveTo(const Window& window, int x, int y) {
+void Driver::SendPointer(InputEvent::Type type, const Window& window, int x, int y) {
   InputEvent e;
-  e.type = InputEvent::Type::MouseMove;
+  e.type = type;
   e.window = IdOf(window);
   e.x = x;
   e.y = y;
   Send(e);
+}
+
+void Driver::MoveTo(const Window& window, int x, int y) {
+  SendPointer(InputEvent::Type::MouseMove, window, x, y);
 }
 
 void Driver::Leave(const Window& window) {
@@ -121,21 +125,11 @@ void Driver::Leave(const Window& window) {
 }
 
 void Driver::Press(const Window& window, int x, int y) {
-  InputEvent e;
-  e.type = InputEvent::Type::MouseDown;
-  e.window = IdOf(window);
-  e.x = x;
-  e.y = y;
-  Send(e);
+  SendPointer(InputEvent::Type::MouseDown, window, x, y);
 }
 
 void Driver::Release(const Window& window, int x, int y) {
-  InputEvent e;
-  e.type = InputEvent::Type::MouseUp;
-  e.window = IdOf(window);
-  e.x = x;
-  e.y = y;
-  Send(e);
+  SendPointer(InputEvent::Type::MouseUp, window, x, y);
 }
 
 void Driver::Click(const Window& window, int x, int y) {

@@ -118,6 +118,7 @@ class Driver {
   void Click(const Window& window, int x, int y);
   void Key(char key, bool command = true);
   void Send(const InputEvent& event);
+  void SendPointer(InputEvent::Type type, const Window& window, int x, int y);
   // Lets `ms` milliseconds pass, firing every timer on its due time.
   void Advance(double ms);
   Micros NowMs() const { return backend_.Now() / kMillis; }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -147,14 +148,12 @@ class SdlWindow final : public NativeWindow {
   WindowView view_;
 };
 
-void SdlWindow::Draw() {
-  if (!window_ || !hasView_) return;
-  auto context = context_.lock();
-  if (!context) return;
-  // With framebuffer acceleration off this is a shared-memory image of the window's own size;
-  // SDL makes it again by itself when the window's size changed. Where that is not available
-  // it is a texture SDL's renderer puts on screen (see SdlBackend::Create).
-  SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
+// The window's surface, ready to draw on. With framebuffer acceleration off this is a
+// shared-memory image of the window's own size; SDL makes it again by itself when the window's
+// size changed. Where that is not available it is a texture SDL's renderer puts on screen (see
+// SdlBackend::Create).
+static SDL_Surface* DrawableSurface(SDL_Window* window) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
   if (!surface || SDL_ISPIXELFORMAT_INDEXED(surface->format->format)) {
     // A program that shows nothing must not look as if it ran: sound over a black screen
     // would leave the user guessing.
@@ -163,54 +162,68 @@ void SdlWindow::Draw() {
     std::fflush(stderr);
     std::_Exit(1);
   }
+  return surface;
+}
+
+// Copies the picture to the top left of the locked surface; returns the size it covers, or
+// nothing when the surface could not be locked again (the frame is then given up).
+static std::optional<Size> CopyPicture(Picture& picture, SDL_Surface* surface, bool mustLock) {
+  std::uint32_t* pixels = picture.Pixels();  // waits if the picture is still decoding
+  const int width = std::min(picture.Width(), surface->w);
+  const int height = std::min(picture.Height(), surface->h);
+  if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
+    // The picture's own layout: a row copy, no conversion.
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(static_cast<std::uint8_t*>(surface->pixels) +
+                      static_cast<std::size_t>(y) * surface->pitch,
+                  pixels + static_cast<std::size_t>(y) * picture.Width(), rowBytes);
+    }
+    return Size{width, height};
+  }
+  // Any other screen layout: let SDL convert while copying.
+  SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
+      pixels, picture.Width(), picture.Height(), 32, picture.Width() * 4, SDL_PIXELFORMAT_RGB888));
+  if (!source) return Size{0, 0};
+  SDL_SetSurfaceBlendMode(source.get(), SDL_BLENDMODE_NONE);
+  if (mustLock) SDL_UnlockSurface(surface);
+  SDL_Rect where{0, 0, width, height};
+  SDL_BlitSurface(source.get(), nullptr, surface, &where);
+  if (mustLock && SDL_LockSurface(surface) != 0) return std::nullopt;
+  return Size{width, height};
+}
+
+// Only what the picture leaves uncovered gets the back colour: a second pass over a whole
+// screen would cost as much as the copy itself.
+static void FillUncovered(SDL_Surface* surface, Size covered, Color back) {
+  const Uint32 fill = SDL_MapRGB(surface->format, back.red, back.green, back.blue);
+  if (covered.width < surface->w && covered.height > 0) {
+    const SDL_Rect right{covered.width, 0, surface->w - covered.width, covered.height};
+    SDL_FillRect(surface, &right, fill);
+  }
+  if (covered.height < surface->h) {
+    const SDL_Rect below{0, covered.height, surface->w, surface->h - covered.height};
+    SDL_FillRect(surface, &below, fill);
+  }
+}
+
+void SdlWindow::Draw() {
+  if (!window_ || !hasView_) return;
+  auto context = context_.lock();
+  if (!context) return;
+  SDL_Surface* surface = DrawableSurface(window_.get());
   const bool mustLock = SDL_MUSTLOCK(surface);
   if (mustLock && SDL_LockSurface(surface) != 0) return;
 
-  int pictureWidth = 0, pictureHeight = 0;
+  Size covered{0, 0};
   if (view_.backdrop) {
-    Picture& picture = *view_.backdrop;
-    std::uint32_t* pixels = picture.Pixels();  // waits if the picture is still decoding
-    pictureWidth = std::min(picture.Width(), surface->w);
-    pictureHeight = std::min(picture.Height(), surface->h);
-    if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
-      // The picture's own layout: a row copy, no conversion.
-      const std::size_t rowBytes = static_cast<std::size_t>(pictureWidth) * 4;
-      for (int y = 0; y < pictureHeight; ++y) {
-        std::memcpy(static_cast<std::uint8_t*>(surface->pixels) +
-                        static_cast<std::size_t>(y) * surface->pitch,
-                    pixels + static_cast<std::size_t>(y) * picture.Width(), rowBytes);
-      }
-    } else {
-      // Any other screen layout: let SDL convert while copying.
-      SurfacePtr source(
-          SDL_CreateRGBSurfaceWithFormatFrom(pixels, picture.Width(), picture.Height(), 32,
-                                             picture.Width() * 4, SDL_PIXELFORMAT_RGB888));
-      if (source) {
-        SDL_SetSurfaceBlendMode(source.get(), SDL_BLENDMODE_NONE);
-        if (mustLock) SDL_UnlockSurface(surface);
-        SDL_Rect where{0, 0, pictureWidth, pictureHeight};
-        SDL_BlitSurface(source.get(), nullptr, surface, &where);
-        if (mustLock && SDL_LockSurface(surface) != 0) return;
-      } else {
-        pictureWidth = pictureHeight = 0;
-      }
-    }
+    const auto copied = CopyPicture(*view_.backdrop, surface, mustLock);
+    if (!copied) return;
+    covered = *copied;
   }
   if (mustLock) SDL_UnlockSurface(surface);
 
-  // Only what the picture leaves uncovered gets the back colour: a second pass over a whole
-  // screen would cost as much as the copy itself.
-  const Color back = view_.hasBackColor ? view_.backColor : Color{};
-  const Uint32 fill = SDL_MapRGB(surface->format, back.red, back.green, back.blue);
-  if (pictureWidth < surface->w && pictureHeight > 0) {
-    const SDL_Rect right{pictureWidth, 0, surface->w - pictureWidth, pictureHeight};
-    SDL_FillRect(surface, &right, fill);
-  }
-  if (pictureHeight < surface->h) {
-    const SDL_Rect below{0, pictureHeight, surface->w, surface->h - pictureHeight};
-    SDL_FillRect(surface, &below, fill);
-  }
-
+  FillUncovered(surface, covered, view_.hasBackColor ? view_.backColor : Color{});
   for (const LabelView& label : view_.labels) context->text.Draw(surface, label);
   context->text.EndFrame();
 

@@ -102,44 +102,56 @@ bool TextRenderer::StartTtf() {
   return true;
 }
 
+namespace {
+
+// The font fontconfig picks for a family and style, or nil; the caller destroys it. The family
+// goes in as a plain value rather than through the name parser, so that a name with '-' or ':'
+// in it is not read as a size or a property.
+FcPattern* MatchFont(const std::string& family, bool bold, bool italic) {
+  if (!FcInit()) return nullptr;
+  const std::string name = IsSystemFamily(family) ? "sans-serif" : family;
+  FcPattern* pattern = FcPatternCreate();
+  if (!pattern) return nullptr;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);  // TTF draws outlines only
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  return match;
+}
+
+}  // namespace
+
+TextRenderer::Face TextRenderer::FaceOf(FcPattern* match, bool bold, bool italic) {
+  Face face;
+  FcChar8* file = nullptr;
+  if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) return face;
+  face.file = reinterpret_cast<const char*>(file);
+  face.found = true;
+  int index = 0;
+  if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) face.index = index;
+  // When the family has no bold or slanted face, TTF makes one up from the plain face.
+  int weight = FC_WEIGHT_REGULAR;
+  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+  if (bold && weight < FC_WEIGHT_DEMIBOLD) face.style |= TTF_STYLE_BOLD;
+  int slant = FC_SLANT_ROMAN;
+  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+  if (italic && slant == FC_SLANT_ROMAN) face.style |= TTF_STYLE_ITALIC;
+  return face;
+}
+
 const TextRenderer::Face& TextRenderer::Resolve(const std::string& family, bool bold, bool italic) {
   const auto key = std::make_tuple(family, bold, italic);
   if (auto it = faces_.find(key); it != faces_.end()) return it->second;
 
   Face face;
-  if (FcInit()) {
-    // The family goes in as a plain value rather than through the name parser, so that a name
-    // with '-' or ':' in it is not read as a size or a property.
-    const std::string name = IsSystemFamily(family) ? "sans-serif" : family;
-    FcPattern* pattern = FcPatternCreate();
-    if (pattern) {
-      FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-      FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-      FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-      FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);  // TTF draws outlines only
-      FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-      FcDefaultSubstitute(pattern);
-      FcResult result = FcResultNoMatch;
-      FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-      if (match) {
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
-          face.file = reinterpret_cast<const char*>(file);
-          face.found = true;
-          int index = 0;
-          if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) face.index = index;
-          // When the family has no bold or slanted face, TTF makes one up from the plain face.
-          int weight = FC_WEIGHT_REGULAR;
-          FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-          if (bold && weight < FC_WEIGHT_DEMIBOLD) face.style |= TTF_STYLE_BOLD;
-          int slant = FC_SLANT_ROMAN;
-          FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-          if (italic && slant == FC_SLANT_ROMAN) face.style |= TTF_STYLE_ITALIC;
-        }
-        FcPatternDestroy(match);
-      }
-      FcPatternDestroy(pattern);
-    }
+  if (FcPattern* match = MatchFont(family, bold, italic)) {
+    face = FaceOf(match, bold, italic);
+    FcPatternDestroy(match);
   }
   return faces_.emplace(key, std::move(face)).first->second;
 }
@@ -170,6 +182,33 @@ TTF_Font* TextRenderer::FontFor(const LabelView& label) {
   return it->second.get();
 }
 
+// Renders the label's lines in `font`, placed in its rectangle, as far as they fit.
+void TextRenderer::LayOut(TTF_Font* font, const LabelView& label, std::vector<Line>& lines) {
+  const Rect& rect = label.rect;
+  const std::vector<std::string> texts =
+      label.multiLine ? SplitLines(label.text) : std::vector<std::string>{OneLine(label.text)};
+  const SDL_Color color{label.color.red, label.color.green, label.color.blue, 255};
+  // Lines are at least 1.25 times the point size apart, the spacing the windows were laid
+  // out for: controls placed over the gaps between lines must find the gaps where they are.
+  const int skip = std::max(TTF_FontLineSkip(font), (std::max(1, label.size) * 5 + 3) / 4);
+  int y = rect.top;
+  for (const std::string& line : texts) {
+    if (y >= rect.top + rect.height) break;  // the rest is clipped away
+    if (!line.empty()) {
+      SurfacePtr pixels(TTF_RenderUTF8_Blended(font, line.c_str(), color));
+      if (pixels) {
+        int x = rect.left;
+        if (label.align == 1) x += (rect.width - pixels->w) / 2;
+        if (label.align == 2) x += rect.width - pixels->w;
+        const SDL_Rect where{x, y, pixels->w, pixels->h};
+        SDL_SetSurfaceBlendMode(pixels.get(), SDL_BLENDMODE_BLEND);
+        lines.push_back(Line{std::move(pixels), where});
+      }
+    }
+    y += skip;
+  }
+}
+
 const TextRenderer::Rendered& TextRenderer::Render(const LabelView& label) {
   if (auto it = rendered_.find(label); it != rendered_.end()) {
     it->second.lastUsed = frame_;
@@ -180,30 +219,7 @@ const TextRenderer::Rendered& TextRenderer::Render(const LabelView& label) {
   const Rect& rect = label.rect;
   TTF_Font* font =
       (label.text.empty() || rect.width <= 0 || rect.height <= 0) ? nullptr : FontFor(label);
-  if (font) {
-    const std::vector<std::string> lines =
-        label.multiLine ? SplitLines(label.text) : std::vector<std::string>{OneLine(label.text)};
-    const SDL_Color color{label.color.red, label.color.green, label.color.blue, 255};
-    // Lines are at least 1.25 times the point size apart, the spacing the windows were laid
-    // out for: controls placed over the gaps between lines must find the gaps where they are.
-    const int skip = std::max(TTF_FontLineSkip(font), (std::max(1, label.size) * 5 + 3) / 4);
-    int y = rect.top;
-    for (const std::string& line : lines) {
-      if (y >= rect.top + rect.height) break;  // the rest is clipped away
-      if (!line.empty()) {
-        SurfacePtr pixels(TTF_RenderUTF8_Blended(font, line.c_str(), color));
-        if (pixels) {
-          int x = rect.left;
-          if (label.align == 1) x += (rect.width - pixels->w) / 2;
-          if (label.align == 2) x += rect.width - pixels->w;
-          const SDL_Rect where{x, y, pixels->w, pixels->h};
-          SDL_SetSurfaceBlendMode(pixels.get(), SDL_BLENDMODE_BLEND);
-          rendered.lines.push_back(Line{std::move(pixels), where});
-        }
-      }
-      y += skip;
-    }
-  }
+  if (font) LayOut(font, label, rendered.lines);
   return rendered_.emplace(label, std::move(rendered)).first->second;
 }
 

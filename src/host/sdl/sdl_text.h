@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include <fontconfig/fontconfig.h>
+
 #include "host/backend.h"
 #include "host/sdl/sdl_handles.h"
 
@@ -50,8 +52,10 @@ class TextRenderer {
   };
 
   const Rendered& Render(const LabelView& label);
+  static void LayOut(TTF_Font* font, const LabelView& label, std::vector<Line>& lines);
   TTF_Font* FontFor(const LabelView& label);
   const Face& Resolve(const std::string& family, bool bold, bool italic);
+  static Face FaceOf(FcPattern* match, bool bold, bool italic);
   bool StartTtf();
   void ReportNoFont();
 

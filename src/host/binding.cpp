@@ -1,0 +1,68 @@
+#include "host/binding.h"
+
+namespace host {
+
+namespace {
+
+void Place(Window& window, RectControl& c, const Spot& spot) {
+  c.Index = INT32_MIN;
+  c.SetBounds(spot.bounds);
+  c.SetVisible(spot.visible);
+  c.SetEnabled(true);
+  c.SetParent(spot.parent ? window.Find<RectControl>(spot.parent).get() : nullptr);
+  c.LockLeft = c.LockTop = c.LockRight = spot.lockLeftTopRight;
+  c.LockBottom = false;
+  c.AutoDeactivate = true;
+  c.HelpTag = "";
+  c.TabPanelIndex = 0;
+}
+
+}  // namespace
+
+Canvas& AddCanvas(Window& window, const char* name, const Spot& spot) {
+  auto canvas = std::make_shared<Canvas>();
+  window.AddControl(name, canvas);
+  Place(window, *canvas, spot);
+  canvas->AcceptFocus = false;
+  canvas->AcceptTabs = false;
+  canvas->UseFocusRing = true;
+  canvas->EraseBackground = true;
+  return *canvas;
+}
+
+StaticText& AddLabel(Window& window, const char* name, const Spot& spot, const LabelStyle& style,
+                     const char* text) {
+  auto label = std::make_shared<StaticText>();
+  window.AddControl(name, label);
+  Place(window, *label, spot);
+  label->TextFont = "System";
+  label->TextSize = style.size;
+  label->SetTextColor(RGB(255, 255, 255));
+  label->TextAlign = style.align;
+  label->Bold = label->Italic = label->Underline = false;
+  label->MultiLine = style.multiLine;
+  label->DataSource = label->DataField = "";
+  label->SetText(text);
+  return *label;
+}
+
+void SetFixedBlackBox(Window& window) {
+  window.MinWidth = 64;
+  window.MinHeight = 64;
+  window.MaxWidth = 32000;
+  window.MaxHeight = 32000;
+  window.Frame = 4;
+  window.Composite = false;
+  window.SetHasBackColor(true);
+  window.SetBackColor(RGB(0, 0, 0));
+  window.SetVisible(true);
+  window.MenuBarVisible = false;
+  window.Resizeable = false;
+  window.LiveResize = false;
+  window.MaximizeButton = false;
+  window.MinimizeButton = false;
+  window.BalloonHelp = "";
+  window.MacProcId = 0;
+}
+
+}  // namespace host

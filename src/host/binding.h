@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+
+#include "host/controls.h"
+#include "host/window.h"
+
+namespace host {
+
+// The mouse handlers of one control, as member functions of the window class that owns it.
+// A null member leaves that event unhandled.
+template <class W>
+struct MouseHandlers {
+  void (W::*enter)() = nullptr;
+  void (W::*exit)() = nullptr;
+  bool (W::*down)(int x, int y) = nullptr;
+  void (W::*up)(int x, int y) = nullptr;
+};
+
+// Connects each non-null handler to the matching event of `control`. The window owns the
+// control, so the control never outlives the window its handlers call into.
+template <class W>
+void BindMouse(W& window, RectControl& control, const MouseHandlers<W>& h) {
+  if (h.enter) control.MouseEnter = [&window, f = h.enter] { (window.*f)(); };
+  if (h.exit) control.MouseExit = [&window, f = h.exit] { (window.*f)(); };
+  if (h.down) control.MouseDown = [&window, f = h.down](int x, int y) { return (window.*f)(x, y); };
+  if (h.up) control.MouseUp = [&window, f = h.up](int x, int y) { (window.*f)(x, y); };
+}
+
+// Where a canvas or label sits: rectangle, parent (a control added earlier, or none), whether
+// it starts shown, and whether it keeps its left, top and right edges when the window resizes.
+struct Spot {
+  Rect bounds;
+  const char* parent = nullptr;
+  bool visible = true;
+  bool lockLeftTopRight = false;
+};
+
+// How a label writes its text.
+struct LabelStyle {
+  int size = 12;
+  int align = 0;  // 0 left, 1 centre, 2 right
+  bool multiLine = false;
+};
+
+// Adds a canvas or a label under `name` with the defaults every one of them starts from
+// (enabled, no index, white system font for labels) and the given place, text and style.
+Canvas& AddCanvas(Window& window, const char* name, const Spot& spot);
+StaticText& AddLabel(Window& window, const char* name, const Spot& spot, const LabelStyle& style,
+                     const char* text);
+
+// The window properties both windows share: a fixed-size black box without a frame or a
+// visible menu bar, shown when made, that the user can neither resize, zoom nor minimise.
+void SetFixedBlackBox(Window& window);
+
+}  // namespace host
