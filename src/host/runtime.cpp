@@ -175,7 +175,7 @@ void Runtime::Quit(int status) {
   exitStatus_ = exitStatus_ != 0 ? exitStatus_ : status;
 }
 
-void Runtime::HandleUnhandledException(std::exception_ptr error) {
+void Runtime::HandleUnhandledException(const std::exception_ptr& error) {
   const char* what = "unknown error";
   std::string text;
   try {

@@ -78,7 +78,7 @@ class Runtime {
 
   // Exceptions that escape start-up or the loop: one line on stderr, and the exit status
   // becomes non-zero so that a failure is never reported as success.
-  void HandleUnhandledException(std::exception_ptr error);
+  void HandleUnhandledException(const std::exception_ptr& error);
   int ExitStatus() const { return exitStatus_; }
 
   // Runs a handler; the nil-object error ends only that handler. A press handler that ends
