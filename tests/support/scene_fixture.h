@@ -37,6 +37,13 @@ inline long LastMoment(const std::string& picture) {
   return ms;
 }
 
+// When, in ms after the pull, the whole show first shows `picture`.
+inline long FirstMoment(const std::string& picture) {
+  for (const auto& [at, name] : kWholeShow)
+    if (name == picture) return at;
+  return -1;
+}
+
 // Far enough after the pull that the whole show, blackout included, is over.
 inline constexpr long kPastTheShow = 40000;
 

@@ -349,27 +349,6 @@ TEST_F(HostTest, CloseAndQuitRequestsEndTheLoop) {
   }
 }
 
-class Box : public host::Window {
- protected:
-  void Layout() override { SetSize(200, 120); }
-};
-
-TEST_F(HostTest, ACloseRequestQuitsOnlyOnTheMainWindow) {
-  auto box = runtime.ImplicitInstance<Box>();
-  host::InputEvent close;
-  close.type = host::InputEvent::Type::CloseRequest;
-  close.window = box->Native()->Id();
-  driver.Send(close);
-  EXPECT_FALSE(runtime.QuitRequested());
-  EXPECT_FALSE(box->Visible());
-  EXPECT_FALSE(backend.NativeFor(*box)->Shown());
-
-  close.window = window->Native()->Id();
-  driver.Send(close);
-  EXPECT_TRUE(runtime.QuitRequested());
-  EXPECT_EQ(runtime.ExitStatus(), 0);
-}
-
 TEST_F(HostTest, AShortcutIsPressedWithExactlyItsOwnModifiers) {
   auto app = std::make_shared<host::Application>();
   app->MenuBar = std::make_shared<host::MenuBar>();

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "media/media_table.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -12,7 +13,9 @@ namespace {
 
 using host::headless::SoundEvent;
 
-constexpr int kChain = 168, kShowers = 170;
+constexpr int kChain = medium::chain, kShowers = medium::showers;
+// The light dies with the last dying step's following tick.
+const long kFried = LastMoment("darker") + 100;
 
 class LightShow : public SceneTest {
  protected:
@@ -53,7 +56,8 @@ TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
   driver->Advance(kPastTheShow);
 
   EXPECT_EQ(Timeline(), kWholeShow);
-  EXPECT_EQ(SoundsSinceMark(), (std::vector<SoundEvent>{Played(0, kChain), Played(50, kShowers)}));
+  EXPECT_EQ(SoundsSinceMark(),
+            (std::vector<SoundEvent>{Played(0, kChain), Played(FirstMoment("lighter"), kShowers)}));
   EXPECT_TRUE(window->fried);
   EXPECT_TRUE(window->enditall);
   EXPECT_EQ(window->counter, 0);
@@ -69,14 +73,13 @@ TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
 
 TEST_F(LightShow, FlagsChangeOnlyOnTheirOwnTicks) {
   PullChain();
-  driver->Advance(50 + 20000 + 125);  // Timer5 is due at the 4th of its ticks, 29.575 s
-  driver->Advance(29574 - 20175);
+  driver->Advance(kFried - 1);
   EXPECT_FALSE(window->fried) << "the dying steps themselves do not kill the light";
   EXPECT_EQ(window->counter, 3);
   driver->Advance(1);
   EXPECT_TRUE(window->fried);
   EXPECT_EQ(window->counter, 0);
-  driver->Advance(LastMoment("flash") - 29575);
+  driver->Advance(LastMoment("flash") - kFried);
   EXPECT_EQ(Showing(), "flash");
   EXPECT_FALSE(window->enditall) << "the flash is not yet the end";
   EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Visible());
@@ -145,7 +148,7 @@ TEST_F(LightShow, PressOnTheChainReleasedElsewhereIsAPull) {
 
 TEST_F(LightShow, CounterSurvivesASwitchOffAndShapesTheNextRun) {
   PullChain();
-  driver->Advance(50 + 20000 + 75);  // three flicker steps: flash, lighter, flash
+  driver->Advance(kWholeShow[4].first);  // three flicker steps: flash, lighter, flash
   ASSERT_EQ(window->counter, 3);
   ASSERT_EQ(Showing(), "flash");
   PullAgain();  // switch off in the middle of the flicker
@@ -195,7 +198,7 @@ TEST_F(LightShow, PullWhileTheDarkPullPictureShowsIsASwitchOff) {
 
 TEST_F(LightShow, PullInTheDyingPhaseRelightsADeadLight) {
   PullChain();
-  driver->Advance(50 + 20125 + 9000 + 100);  // first dying step: darker
+  driver->Advance(FirstMoment("darker"));  // first dying step
   ASSERT_EQ(Showing(), "darker");
   Mark();
   PullAgain();  // darker shows and the light is not yet dead: a later switch-on
@@ -213,7 +216,7 @@ TEST_F(LightShow, PullInTheDyingPhaseRelightsADeadLight) {
 
 TEST_F(LightShow, BurntOutPullWhileDarker2ShowsLeavesTheSceneDarkForGood) {
   PullChain();
-  driver->Advance(50 + 20125 + 9400 + 10);  // burnt out: fried, Timer6 running
+  driver->Advance(kFried + 10);  // burnt out: Timer6 running
   ASSERT_TRUE(window->fried);
   PullAgain();  // pull after the light died: darker2 at +200, darker at +500
   driver->Advance(250);
@@ -234,7 +237,7 @@ TEST_F(LightShow, BurntOutPullWhileDarker2ShowsLeavesTheSceneDarkForGood) {
 
 TEST_F(LightShow, ChainSoundPlaysOnEveryPullIncludingAfterDeath) {
   PullChain();
-  driver->Advance(29700);
+  driver->Advance(kFried + 125);
   PullAgain();
   const auto& s = backend.Sounds();
   EXPECT_EQ(
