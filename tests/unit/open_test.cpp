@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "media/media_table.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -41,7 +42,7 @@ TEST_P(OpenOnScreen, PicksThePictureSizeAndFitsTheChain) {
   EXPECT_EQ(Showing(), "darker");
   EXPECT_LT(runtime->NextDeadline(), 0) << "no timer runs after the scene opens";
   EXPECT_EQ(backend.Sounds().size(), 1u) << "only the opening sound";
-  EXPECT_EQ(backend.Sounds()[0].resourceId, 169);
+  EXPECT_EQ(backend.Sounds()[0].resourceId, medium::quiet);
 }
 
 // Whatever the screen, the show runs its course in pictures of the chosen size, and the strip

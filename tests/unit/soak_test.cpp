@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "media/media_table.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -33,7 +34,8 @@ constexpr long kEventsBeforeWayOut = 2000;
 constexpr double kQuitPressRate = 0.02;
 constexpr double kLateBackgroundPressRate = 0.02;
 
-constexpr int kChainSound = 168, kOpeningSound = 169, kRainSound = 170;
+constexpr int kChainSound = medium::chain, kOpeningSound = medium::quiet,
+              kRainSound = medium::showers;
 
 struct SoakCase {
   std::uint32_t seed;
