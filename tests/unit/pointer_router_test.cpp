@@ -35,27 +35,15 @@ class FakeScreen : public PointerRouter::Geometry {
   bool pointerKnown = true;
 };
 
+const std::map<InputEvent::Type, const char*> kKinds = {{InputEvent::Type::MouseMove, "move"},
+                                                        {InputEvent::Type::MouseDown, "down"},
+                                                        {InputEvent::Type::MouseUp, "up"},
+                                                        {InputEvent::Type::MouseLeave, "leave"}};
+
 std::vector<std::string> Describe(const std::deque<InputEvent>& events) {
   std::vector<std::string> out;
   for (const auto& e : events) {
-    std::string s;
-    switch (e.type) {
-      case InputEvent::Type::MouseMove:
-        s = "move";
-        break;
-      case InputEvent::Type::MouseDown:
-        s = "down";
-        break;
-      case InputEvent::Type::MouseUp:
-        s = "up";
-        break;
-      case InputEvent::Type::MouseLeave:
-        s = "leave";
-        break;
-      default:
-        s = "other";
-        break;
-    }
+    std::string s = kKinds.count(e.type) ? kKinds.at(e.type) : "other";
     // Appended piece by piece: GCC 12's optimiser warns falsely on `" " + std::to_string(...)`.
     s += ' ';
     s += std::to_string(e.window);
