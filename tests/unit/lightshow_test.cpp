@@ -128,24 +128,6 @@ TEST_F(LightShow, SecondClickWithoutLeavingTheChainDoesNothing) {
   EXPECT_TRUE(window->Find<host::Canvas>("Canvas2")->Enabled());
 }
 
-TEST_F(LightShow, EnteringTheChainShowsTheOpenHandAndLeavingRestoresTheArrow) {
-  auto chain = window->Find<host::Canvas>("Canvas2");
-  driver->MoveTo(*window, chain->Left() + 1, chain->Top() + 1);
-  EXPECT_EQ(Native().Cursor(), host::CursorKind::HandOpen);
-  LeaveChain();
-  EXPECT_EQ(Native().Cursor(), host::CursorKind::Arrow);
-}
-
-TEST_F(LightShow, PressOnTheChainReleasedElsewhereIsAPull) {
-  auto chain = window->Find<host::Canvas>("Canvas2");
-  driver->MoveTo(*window, chain->Left() + 5, chain->Top() + 5);
-  driver->Press(*window, chain->Left() + 5, chain->Top() + 5);
-  driver->MoveTo(*window, 1500, 900);
-  driver->Release(*window, 1500, 900);
-  EXPECT_EQ(Showing(), "lighter2");
-  EXPECT_TRUE(window->lit);
-}
-
 TEST_F(LightShow, CounterSurvivesASwitchOffAndShapesTheNextRun) {
   PullChain();
   driver->Advance(kWholeShow[4].first);  // three flicker steps: flash, lighter, flash
