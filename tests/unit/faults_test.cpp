@@ -123,6 +123,7 @@ TEST_F(FaultyMedia, UnreadableChainSoundStillPullsAndLeavesTheChainArmed) {
   StartProgram();
   PullChain();
   EXPECT_EQ(Showing(), "lighter2");
+  EXPECT_EQ(TimerNamed("chaintimer1").Mode(), 1);
   EXPECT_TRUE(window->Find<host::RectControl>("Canvas2")->Enabled())
       << "the pull ended at the missing sound, before the chain was disabled";
   driver->Advance(kWholeShow[1].first);

@@ -227,24 +227,5 @@ TEST_F(LightShow, ChainSoundPlaysOnEveryPullIncludingAfterDeath) {
       2);
 }
 
-class LightShowUnprepared : public LightShow {
- protected:
-  // No resources at all: the scene cannot be prepared and nothing is shown.
-  const host::ResourceTable& resources() override {
-    static const host::ResourceTable empty;
-    return empty;
-  }
-};
-
-TEST_F(LightShowUnprepared, PullWithNoPicturesIsAFirstSwitchOn) {
-  EXPECT_EQ(window->darker, nullptr);
-  EXPECT_EQ(window->Backdrop(), nullptr);
-  PullChain();
-  EXPECT_TRUE(window->lit) << "nil backdrop and nil darker count as the light being out";
-  EXPECT_EQ(TimerNamed("chaintimer1").Mode(), 1);
-  // The chain sound cannot be had: the handler ends there and the chain stays enabled.
-  EXPECT_TRUE(window->Find<host::Canvas>("Canvas2")->Enabled());
-}
-
 }  // namespace
 }  // namespace lumorra::testing

@@ -245,13 +245,6 @@ TEST(Sounds, RainTapsOnThePaneTenToThirtyTimesASecond) {
   EXPECT_LE(perSecond, 30.0);
 }
 
-TEST(Media, DamagedBytesDecodeToNil) {
-  const std::uint8_t garbage[] = {0xFF, 0xD8, 0xFF, 0x00, 1, 2, 3, 4, 5, 6, 7, 8};
-  EXPECT_EQ(host::DecodePicture(garbage), nullptr);
-  EXPECT_EQ(host::DecodeSound(1, garbage), nullptr);
-  EXPECT_EQ(host::DecodePicture({}), nullptr);
-}
-
 // ---- Accessors ---------------------------------------------------------------------------
 
 using Accessors = SceneTest;
@@ -283,7 +276,8 @@ class MissingMedia : public SceneTest {
 TEST_F(MissingMedia, AMissingMediumIsAskedForAgainEachTime) {
   EXPECT_EQ(chain1(), nullptr);
   EXPECT_EQ(cache::chain1_permapic, nullptr);
-  table.Add(ResourceKind::Picture, 168, EmbeddedResources().Find(ResourceKind::Picture, 168));
+  table.Add(ResourceKind::Picture, medium::chain1,
+            EmbeddedResources().Find(ResourceKind::Picture, medium::chain1));
   auto p = chain1();
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(chain1(), p);
