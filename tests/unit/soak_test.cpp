@@ -171,22 +171,24 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     if (!ok) Fail(why);
   }
 
+  static std::string Named(Where where, const char* what, int x, int y) {
+    return std::string(where == Where::Box ? "box " : "") + what + " " + std::to_string(x) + "," +
+           std::to_string(y);
+  }
+
   void Move(Spot s) {
     if (held_.active) {
       // While the button is down the pressed window keeps getting the pointer.
       const Where where = held_.where;
       const Spot origin = ScreenOf(where, 0, 0);
       const int x = s.x - origin.x, y = s.y - origin.y;
-      Do("drag " + std::to_string(x) + "," + std::to_string(y),
-         [&] { driver->MoveTo(WindowAt(where), x, y); });
+      Do(Named(Where::Main, "drag", x, y), [&] { driver->MoveTo(WindowAt(where), x, y); });
       pointer_ = {where, x, y};
       return;
     }
     const Routed r = Route(s);
     if (pointer_.where != Where::Outside && pointer_.where != r.where) Leave();
-    Do(std::string(r.where == Where::Box ? "box " : "") + "move " + std::to_string(r.x) + "," +
-           std::to_string(r.y),
-       [&] { driver->MoveTo(WindowAt(r.where), r.x, r.y); });
+    Do(Named(r.where, "move", r.x, r.y), [&] { driver->MoveTo(WindowAt(r.where), r.x, r.y); });
     pointer_ = r;
   }
 
@@ -210,9 +212,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
       return;
     // After a drag the pointer may have ended up over the other window: it gets there first.
     if (!here || r.where != pointer_.where) Move(s);
-    Do(std::string(r.where == Where::Box ? "box " : "") + "press " + std::to_string(r.x) + "," +
-           std::to_string(r.y),
-       [&] { driver->Press(WindowAt(r.where), r.x, r.y); });
+    Do(Named(r.where, "press", r.x, r.y), [&] { driver->Press(WindowAt(r.where), r.x, r.y); });
     // A control of the scene that takes the press keeps the pointer until the release: what
     // the pointer shows stays as it was at the press.
     const bool claims =
@@ -241,8 +241,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     pullExpected_ = onMain && target == Target::Chain;
     // A box that hid itself while a name was held hears no release.
     const bool nameClicked = !onMain && target == Target::BoxName && BoxShown();
-    Do(std::string(onMain ? "" : "box ") + "release " + std::to_string(x) + "," + std::to_string(y),
-       [&] { driver->Release(WindowAt(where), x, y); });
+    Do(Named(where, "release", x, y), [&] { driver->Release(WindowAt(where), x, y); });
     held_ = {};
     if (nameClicked) ++urls_;
   }
@@ -390,12 +389,6 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
            overChain ? "no open hand over the chain" : "open hand away from the chain");
   }
 
-  void Restart() {
-    Stop();
-    Start();
-    Opened();
-  }
-
   // ---- The run ---------------------------------------------------------------------------------
 
   void RunSeed() {
@@ -430,11 +423,12 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
       }
       CheckAfterEvent();
       if (broken_) break;
-      if (runtime->QuitRequested()) {
-        ++quits_;
-        Restart();
-      } else if (eventsInProgram_ >= kEventsPerProgram && !held_.active) {
-        Restart();
+      const bool quit = runtime->QuitRequested();
+      quits_ += quit;
+      if (quit || (eventsInProgram_ >= kEventsPerProgram && !held_.active)) {
+        Stop();  // a fresh program
+        Start();
+        Opened();
       }
     }
     const double hours = (backend.Now() - start) / 3.6e9;
