@@ -102,6 +102,15 @@ class SceneTest : public ::testing::Test {
     return steps;
   }
 
+  // Marks the moment from which Timeline() counts; Timeline() is every change of the backdrop
+  // since, in ms after the mark.
+  void Mark() {
+    markMs_ = driver->NowMs();
+    markFrame_ = Native().Frames().size();
+    markSound_ = backend.Sounds().size();
+  }
+  std::vector<Step> Timeline() const { return TimelineFrom(markFrame_, markMs_); }
+
   // The credits box, once "About" has made it.
   std::shared_ptr<AboutWin> Box() const {
     for (const auto& w : runtime->Windows())
@@ -130,6 +139,8 @@ class SceneTest : public ::testing::Test {
   std::unique_ptr<host::Runtime> runtime;
   std::unique_ptr<host::headless::Driver> driver;
   std::shared_ptr<Window1> window;
+  long markMs_ = 0;
+  std::size_t markFrame_ = 0, markSound_ = 0;
 };
 
 }  // namespace lumorra::testing

@@ -73,11 +73,10 @@ class FaultyMedia : public SceneTest {
   }
   // Runs from the pull to the blackout and returns what was shown.
   std::vector<Step> PullAndRunTheShow() {
-    const long pullMs = driver->NowMs();
-    const std::size_t frame = Native().Frames().size();
+    Mark();
     PullChain();
     driver->Advance(LastMoment("none"));
-    return TimelineFrom(frame, pullMs);
+    return Timeline();
   }
   void BackgroundClickQuits() {
     ASSERT_TRUE(window->enditall);

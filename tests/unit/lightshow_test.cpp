@@ -19,23 +19,12 @@ const long kFried = LastMoment("darker") + 100;
 
 class LightShow : public SceneTest {
  protected:
-  // Marks the moment from which Timeline() counts.
-  void Mark() {
-    markMs_ = driver->NowMs();
-    markFrame_ = Native().Frames().size();
-    markSound_ = backend.Sounds().size();
-  }
-  // Every change of the backdrop since the mark.
-  std::vector<Step> Timeline() const { return TimelineFrom(markFrame_, markMs_); }
-  std::vector<SoundEvent> SoundsSinceMark() const {
+  bool AnyTimerArmed() const { return runtime->NextDeadline() >= 0; }
+  std::vector<host::headless::SoundEvent> SoundsSinceMark() const {
     std::vector<SoundEvent> events(backend.Sounds().begin() + markSound_, backend.Sounds().end());
     for (auto& e : events) e.time = e.time / host::kMillis - markMs_;
     return events;
   }
-  bool AnyTimerArmed() const { return runtime->NextDeadline() >= 0; }
-
-  long markMs_ = 0;
-  std::size_t markFrame_ = 0, markSound_ = 0;
 };
 
 SoundEvent Played(long ms, int id) { return {ms, SoundEvent::Kind::Play, id}; }

@@ -61,12 +61,11 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
   driver->MoveTo(*window, 700 * screen.width / 1920, 400);
   EXPECT_TRUE(Native().Showing().labels.empty());
 
-  const long pullMs = driver->NowMs();
-  const std::size_t first = Native().Frames().size();
+  Mark();
   PullChain();
   driver->Advance(kPastTheShow);
-  EXPECT_EQ(TimelineFrom(first, pullMs), kWholeShow);
-  for (std::size_t i = first; i < Native().Frames().size(); ++i) {
+  EXPECT_EQ(Timeline(), kWholeShow);
+  for (std::size_t i = markFrame_; i < Native().Frames().size(); ++i) {
     const auto& view = Native().Frames()[i].view;
     EXPECT_EQ(view.size, screen);
     if (!view.backdrop) continue;
