@@ -20,12 +20,7 @@ command -v pulseaudio >/dev/null || fail "pulseaudio is not installed (apt-get i
 
 wait_for_quiet_machine
 start_xvfb 1920x1080
-openbox >"$WORK/openbox.log" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.05
-done
+start_wm openbox
 export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --load=module-null-sink \

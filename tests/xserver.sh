@@ -38,3 +38,24 @@ start_xvfb() {
   done
   fail "no free X display"
 }
+
+# start_wm COMMAND...: a window manager on the display, waited for until it has announced
+# itself on the root window.
+start_wm() {
+  "$@" >"$WORK/wm.log" 2>&1 &
+  PIDS+=($!)
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  fail "the window manager $1 did not start"
+}
+
+# start_icewm_taskbar_top: icewm with its taskbar along the top of the screen, where it
+# would cover the scene's top strip.
+start_icewm_taskbar_top() {
+  mkdir -p "$WORK/home/.icewm"
+  printf 'TaskBarAtTop=1\nShowTaskBar=1\n' >"$WORK/home/.icewm/preferences"
+  start_wm env HOME="$WORK/home" icewm
+  sleep 0.5  # the taskbar maps after the check is set
+}

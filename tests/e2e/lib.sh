@@ -95,3 +95,12 @@ mean_level() {
 }
 
 below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+
+# expect_one_error STATUS TEXT: the program ended with STATUS after saying exactly one line,
+# which starts with TEXT. Lines a library prints on its own behalf (GLib's CRITICAL) don't count.
+expect_one_error() {
+  echo "status $STATUS, said: $(grep -v '^CRITICAL' "$WORK/stderr.txt")"
+  [ "$STATUS" = "$1" ] || fail "status $STATUS, not $1"
+  [ "$(grep -v '^CRITICAL' "$WORK/stderr.txt" | grep -c .)" = 1 ] || fail "not one line: $(said)"
+  grep -q "^$2" "$WORK/stderr.txt" || fail "said: $(said)"
+}

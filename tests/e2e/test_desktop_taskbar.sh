@@ -4,15 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb 1024x768
-mkdir -p "$WORK/home/.icewm"
-printf 'TaskBarAtTop=1\nShowTaskBar=1\n' >"$WORK/home/.icewm/preferences"
-HOME="$WORK/home" icewm >"$WORK/wm.log" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.05
-done
-sleep 0.5  # the taskbar maps after the check is set
+start_icewm_taskbar_top
 
 start_lumorra
 win=$(xdotool search --onlyvisible --pid "$APP_PID" | head -n1)

@@ -6,12 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_xvfb 1920x1080
 setxkbmap ru || fail "cannot set the Russian layout"
-openbox --config-file /dev/null >"$WORK/wm.txt" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-  sleep 0.05
-done
+start_wm openbox --config-file /dev/null
 install_stub_xdg_open
 start_lumorra
 area=600x500+0+0  # the lamp, the chain and the wall around them

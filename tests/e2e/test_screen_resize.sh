@@ -39,14 +39,7 @@ xrandr --output screen --mode 1024x768 --fb 1024x768
 start_lumorra
 resize_and_check "no window manager"
 
-mkdir -p "$WORK/home/.icewm"
-printf 'TaskBarAtTop=1\n' >"$WORK/home/.icewm/preferences"
-HOME="$WORK/home" icewm >"$WORK/wm.log" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.05
-done
+start_icewm_taskbar_top
 start_lumorra
 resize_and_check icewm
 echo ok
