@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh"
 
 SECONDS_OF_INPUT=${LUMORRA_SOAK_SECONDS:-60}
 RANDOM=${LUMORRA_SOAK_SEED:-4242}  # fixed, so that a failing run can be replayed
-rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$APP_PID/status"; }
+rss_kb() { awk '/^VmRSS:/ { print $2; f = 1 } END { exit !f }' "/proc/$APP_PID/status"; }
 LETTERS=abcdefghijklmnopqrstuvwxyz
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 r() { R=$((RANDOM % ($2 - $1 + 1) + $1)); }  # no subshell, so that the seed fixes the whole run
@@ -78,7 +78,8 @@ for _ in 1 2 3; do
   xdotool $CMDS sleep 1
 done
 xdotool mousemove 800 600 sleep 2.5
-growth=$(($(rss_kb) - BASE_RSS))
+end_rss=$(rss_kb) || fail "the program is gone after the random input: $(said)"
+growth=$((end_rss - BASE_RSS))
 echo "RSS grew by $growth kB over ${SECONDS_OF_INPUT} s of random input"
 if ldd "$LUMORRA" 2>/dev/null | grep -q libasan; then
   echo "sanitizer build: memory is held back on purpose; the growth is not checked"
