@@ -80,7 +80,7 @@ done
 xdotool mousemove 800 600 sleep 2.5
 end_rss=$(rss_kb) || fail "the program is gone after the random input: $(said)"
 growth=$((end_rss - BASE_RSS))
-echo "RSS grew by $growth kB over ${SECONDS_OF_INPUT} s of random input"
+echo "RSS: $BASE_RSS kB after warming up, $end_rss kB after ${SECONDS_OF_INPUT} s of random input"
 if ldd "$LUMORRA" 2>/dev/null | grep -q libasan; then
   echo "sanitizer build: memory is held back on purpose; the growth is not checked"
 else
