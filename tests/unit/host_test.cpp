@@ -15,7 +15,6 @@
 
 namespace {
 
-using host::headless::Driver;
 using host::headless::HeadlessBackend;
 using Log = std::vector<std::string>;
 
@@ -90,7 +89,7 @@ class HostTest : public ::testing::Test {
 
   HeadlessBackend backend{host::Size{800, 600}};
   host::Runtime runtime;
-  Driver driver;
+  host::headless::Driver driver;
   std::shared_ptr<Probe> window;
 };
 
@@ -301,10 +300,7 @@ TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
     EXPECT_EQ(host::ShortcutLetter(c.symbols, c.active, c.us), c.letter) << c.layouts;
 }
 
-using host::kFinalStretch;
-using host::kMillis;
-using host::PlanWait;
-using host::WaitStep;
+using host::kFinalStretch, host::kMillis, host::PlanWait, host::WaitStep;
 
 // A wait for input counts whole milliseconds and may end up to a thousandth late: it must end
 // before the deadline, leaving the last stretch to a precise sleep, and waste little of the wait.

@@ -65,7 +65,7 @@ TEST(CommandLine, EachArgumentListAsksForOneAnswer) {
 
 using StartUp = SceneTest;
 
-TEST_F(StartUp, MakesOneOfEachSharesTheMenuBarAndOpensTheScene) {
+TEST_F(StartUp, MakesOneOfEachOpensTheSceneAndFinalisationReleasesEverythingItKeeps) {
   EXPECT_EQ(runtime->FileTypes().size(), 1u);
   FileTypes::pText->Register();
   EXPECT_EQ(runtime->FileTypes().size(), 1u) << "a second registration does nothing";
@@ -77,6 +77,23 @@ TEST_F(StartUp, MakesOneOfEachSharesTheMenuBarAndOpensTheScene) {
   EXPECT_TRUE(Native().Shown());
   EXPECT_EQ(window->Backdrop(), window->darker) << "Open ran before the loop";
   EXPECT_FALSE(window->lit || window->fried || window->enditall);
+
+  PullChain();
+  driver->Advance(100);  // the chain and the rain sounds are loaded now
+  ASSERT_NE(cache::chain_snd, nullptr);
+  std::weak_ptr<host::Picture> dark = window->darker;
+  std::weak_ptr<Window1> weakWindow = window;
+  window.reset();
+  Finalise();
+  EXPECT_FALSE(cache::chain_snd || cache::quiet_snd || cache::showers_snd);
+  EXPECT_FALSE(cache::lowlight1_permapic || cache::highlight_permapic);
+  EXPECT_TRUE(runtime->Windows().empty());
+  EXPECT_TRUE(weakWindow.expired()) << "the window lists held the last references";
+  EXPECT_TRUE(dark.expired());
+  EXPECT_EQ(FileTypes::pText, nullptr);
+  EXPECT_FALSE(MenuBar1::HasInstance());
+  EXPECT_TRUE(backend.NativeWindows().empty());
+  runtime.reset();
 }
 
 TEST(WindowIcon, BothWindowsCarryTheBuiltInBulb) {
@@ -127,25 +144,6 @@ TEST_F(StartUp, OnlyCtrlQQuitsAlsoWithTheBoxUpAndTheEditShortcutsDoNothing) {
   EXPECT_FALSE(key('q', true, false, false, false, true)) << "a held key's repeat";
   EXPECT_TRUE(key('q', true)) << "Ctrl+Q";
   EXPECT_EQ(runtime->ExitStatus(), 0);
-}
-
-TEST_F(StartUp, FinalisationReleasesEverythingItKeeps) {
-  PullChain();
-  driver->Advance(100);  // the chain and the rain sounds are loaded now
-  ASSERT_NE(cache::chain_snd, nullptr);
-  std::weak_ptr<host::Picture> dark = window->darker;
-  std::weak_ptr<Window1> weakWindow = window;
-  window.reset();
-  Finalise();
-  EXPECT_FALSE(cache::chain_snd || cache::quiet_snd || cache::showers_snd);
-  EXPECT_FALSE(cache::lowlight1_permapic || cache::highlight_permapic);
-  EXPECT_TRUE(runtime->Windows().empty());
-  EXPECT_TRUE(weakWindow.expired()) << "the window lists held the last references";
-  EXPECT_TRUE(dark.expired());
-  EXPECT_EQ(FileTypes::pText, nullptr);
-  EXPECT_FALSE(MenuBar1::HasInstance());
-  EXPECT_TRUE(backend.NativeWindows().empty());
-  runtime.reset();
 }
 
 TEST(Program, HeadlessRunPlaysTheWholeShowAndExitsCleanly) {
