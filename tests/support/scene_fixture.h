@@ -1,8 +1,7 @@
 #pragma once
 
-// A started program on the headless backend: the file type, the application object and the
-// main window exist and the scene is open, as after start-up, but the loop is driven by the
-// test (scripted input and a manual clock) instead of blocking.
+// A started program on the headless backend, as after start-up, with the loop driven by the test
+// (scripted input and a manual clock) instead of blocking.
 
 #include <gtest/gtest.h>
 
@@ -28,20 +27,12 @@ inline const std::vector<Step> kWholeShow = {
     {29475, "darker"}, {32625, "flash"},   {32675, "none"},
 };
 
-// When, in ms after the pull, the whole show last shows `picture`: LastMoment("flash") is the
-// final flash, LastMoment("none") the blackout.
+// When, in ms after the pull, the whole show last shows `picture` ("none": the blackout).
 inline long LastMoment(const std::string& picture) {
   long ms = -1;
   for (const auto& [at, name] : kWholeShow)
     if (name == picture) ms = at;
   return ms;
-}
-
-// When, in ms after the pull, the whole show first shows `picture`.
-inline long FirstMoment(const std::string& picture) {
-  for (const auto& [at, name] : kWholeShow)
-    if (name == picture) return at;
-  return -1;
 }
 
 // Far enough after the pull that the whole show, blackout included, is over.
@@ -94,16 +85,14 @@ class SceneTest : public ::testing::Test {
     const auto& frames = Native().Frames();
     std::string last = frame > 0 ? NameOf(frames[frame - 1].view.backdrop) : "";
     for (std::size_t i = frame; i < frames.size(); ++i) {
-      std::string name = NameOf(frames[i].view.backdrop);
-      if (name == last) continue;
-      steps.emplace_back(frames[i].time / host::kMillis - fromMs, name);
+      const std::string name = NameOf(frames[i].view.backdrop);
+      if (name != last) steps.emplace_back(frames[i].time / host::kMillis - fromMs, name);
       last = name;
     }
     return steps;
   }
 
-  // Marks the moment from which Timeline() counts; Timeline() is every change of the backdrop
-  // since, in ms after the mark.
+  // Timeline() is every change of the backdrop since the last Mark(), in ms after it.
   void Mark() {
     markMs_ = driver->NowMs();
     markFrame_ = Native().Frames().size();
@@ -126,8 +115,7 @@ class SceneTest : public ::testing::Test {
     driver->Press(*window, x, y);
     driver->Release(*window, x, y);
   }
-  // Moves off the chain and back, which allows the next pull.
-  void LeaveChain() { driver->MoveTo(*window, 700, 700); }
+  void LeaveChain() { driver->MoveTo(*window, 700, 700); }  // allows the next pull
   void PullAgain() {
     LeaveChain();
     PullChain();
