@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/scene_fixture.h"
@@ -40,15 +41,8 @@ TEST_F(Construction, MenuTreeIsFileThenEditWithTheirItemsInOrder) {
   EXPECT_EQ(window->UntitledMenu1(), nullptr);
 }
 
-struct ControlRow {
-  const char* name;
-  const char* kind;
-  host::Rect bounds;
-  bool visible;
-  const char* parent;  // "" for the window
-  bool lockedLeftTopRight;
-  int period;  // timers only
-};
+// name, kind, bounds, visible, parent ("" for the window), locked left, top and right, period
+using ControlRow = std::tuple<const char*, const char*, host::Rect, bool, const char*, bool, int>;
 
 ControlRow Timer(const char* name, int period) {
   return {name, "Timer", {}, false, "", false, period};

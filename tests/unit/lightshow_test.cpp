@@ -28,7 +28,6 @@ class LightShow : public SceneTest {
     for (auto& e : events) e.time = e.time / host::kMillis - markMs_;
     return events;
   }
-  bool ChainShown() { return window->Find<host::Canvas>("Canvas2")->Visible(); }
 };
 
 TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
@@ -46,7 +45,7 @@ TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
   EXPECT_EQ(window->counter, 0);
   driver->Advance(LastMoment("flash") - kFried);
   EXPECT_FALSE(window->enditall) << "the flash is not yet the end";
-  EXPECT_FALSE(ChainShown());
+  EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Visible());
   driver->Advance(50);
   EXPECT_TRUE(window->enditall);
   driver->Advance(kPastTheShow);
@@ -93,8 +92,7 @@ TEST_F(LightShow, OnlyPullsAfterLeavingTheChainSwitchOffAndOnAgainThroughTheDark
 TEST_F(LightShow, CounterSurvivesASwitchOffAndShapesTheNextRun) {
   PullChain();
   driver->Advance(kWholeShow[4].first);  // three flicker steps: flash, lighter, flash
-  ASSERT_EQ(window->counter, 3);
-  PullAgain();  // switch off in the middle of the flicker
+  PullAgain();                           // switch off in the middle of the flicker
   driver->Advance(1000);
   EXPECT_EQ(window->counter, 3) << "a pull never resets the counter";
   Mark();
@@ -115,8 +113,7 @@ TEST_F(LightShow, PullInTheDyingPhaseRelightsADeadLight) {
   driver->Advance(700);
   EXPECT_TRUE(window->fried) << "the dying timer ran on and set fried";
   driver->Advance(23000);
-  // Lit again, then the final flash goes straight to black, then the re-armed flicker puts
-  // pictures back on the black window.
+  // Relit, the final flash straight to black, then the re-armed flicker on the black window.
   const Steps shown = {{100, "lighter"}, {3350, "none"},     {20625, "lighter"},
                        {20650, "flash"}, {20675, "lighter"}, {20700, "flash"}};
   EXPECT_EQ(Timeline(), shown);
