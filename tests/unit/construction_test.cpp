@@ -1,7 +1,6 @@
 // The menu tree and the main window's seventeen controls, checked against what start-up and the
 // window's construction build.
 
-#include <array>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,21 +11,17 @@ namespace lumorra::testing {
 namespace {
 
 using Construction = SceneTest;
-using MenuRow = std::array<std::string, 3>;  // parent/name, text, shortcut
 
 TEST_F(Construction, MenuTreeIsFileThenEditWithTheirItemsInOrder) {
-  const std::vector<MenuRow> expected = {{"FileMenu", "&File", ""},
-                                         {"FileMenu/FileQuit", "Quit", "Cmd+Q"},
-                                         {"EditMenu", "&Edit", ""},
-                                         {"EditMenu/EditUndo", "Undo", "Cmd+Z"},
-                                         {"EditMenu/UntitledMenu0", "-", ""},
-                                         {"EditMenu/EditCut", "Cut", "Cmd+X"},
-                                         {"EditMenu/EditCopy", "Copy", "Cmd+C"},
-                                         {"EditMenu/EditPaste", "Paste", "Cmd+V"},
-                                         {"EditMenu/EditClear", "Clear", ""}};
-  std::vector<MenuRow> built;
+  // clang-format off
+  const std::vector<std::string> expected = {  // parent/name|text|shortcut
+      "FileMenu|&File|", "FileMenu/FileQuit|Quit|Cmd+Q", "EditMenu|&Edit|",
+      "EditMenu/EditUndo|Undo|Cmd+Z", "EditMenu/UntitledMenu0|-|", "EditMenu/EditCut|Cut|Cmd+X",
+      "EditMenu/EditCopy|Copy|Cmd+C", "EditMenu/EditPaste|Paste|Cmd+V", "EditMenu/EditClear|Clear|"};
+  // clang-format on
+  std::vector<std::string> built;
   auto add = [&](const std::string& path, const host::MenuItem& item) {
-    built.push_back({path, item.Text, item.KeyboardShortcut});
+    built.push_back(path + "|" + item.Text + "|" + item.KeyboardShortcut);
     EXPECT_EQ(item.AutoEnable, item.Name == "FileQuit") << path;  // only Quit is ever enabled
     EXPECT_EQ(item.QuitsApplication(), item.Name == "FileQuit") << path;
   };
@@ -35,8 +30,7 @@ TEST_F(Construction, MenuTreeIsFileThenEditWithTheirItemsInOrder) {
     add(top->Name, *top);
     for (const auto& item : top->Children()) add(top->Name + "/" + item->Name, *item);
   }
-  EXPECT_EQ(built, expected);
-  ASSERT_EQ(bar.Children().size(), 2u);
+  ASSERT_EQ(built, expected);
   EXPECT_EQ(window->EditCut(), bar.Children()[1]->Children()[2]) << "two levels below the bar";
   EXPECT_EQ(window->UntitledMenu1(), nullptr);
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "media/media_table.h"
 #include "support/scene_fixture.h"
 
