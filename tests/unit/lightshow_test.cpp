@@ -54,7 +54,6 @@ TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
   EXPECT_EQ(SoundsSinceMark(), (Sounds{Played(0, kChain), Played(kWholeShow[1].first, kShowers)}));
   EXPECT_FALSE(AnyTimerArmed());
   EXPECT_EQ(Native().Showing().backColor, host::RGB(0, 0, 0));
-  EXPECT_FALSE(runtime->QuitRequested());
   driver->Click(*window, 900, 600);  // the click that ends it all
   EXPECT_TRUE(runtime->QuitRequested());
 }

@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "media/media_table.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
 namespace {
 
-struct ScreenCase {
-  int width, height;
-  bool fullSize;  // the photographs as they are, or copies reduced to 1152x768
-};
+// Screen width and height, and whether the photographs are shown as they are or reduced to
+// 1152x768 copies.
+using ScreenCase = std::tuple<int, int, bool>;
 
 double Mean(const host::Picture& p, int x0, int y0, int side, int shift) {
   double sum = 0;
@@ -22,7 +23,7 @@ double Mean(const host::Picture& p, int x0, int y0, int side, int shift) {
 
 class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<ScreenCase> {
  protected:
-  OpenOnScreen() : SceneTest({GetParam().width, GetParam().height}) {}
+  OpenOnScreen() : SceneTest({std::get<0>(GetParam()), std::get<1>(GetParam())}) {}
 };
 
 TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
@@ -64,15 +65,17 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Screens, OpenOnScreen,
-    ::testing::Values(ScreenCase{1152, 768, false}, ScreenCase{1024, 768, false},
-                      ScreenCase{640, 480, false}, ScreenCase{1152, 769, true},
-                      ScreenCase{1153, 768, true}, ScreenCase{2560, 1440, true},
-                      ScreenCase{7680, 4320, true}),
-    [](const auto& info) {
-      return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
-    });
+INSTANTIATE_TEST_SUITE_P(Screens, OpenOnScreen,
+                         ::testing::Values(ScreenCase{1152, 768, false},
+                                           ScreenCase{1024, 768, false},
+                                           ScreenCase{640, 480, false}, ScreenCase{1152, 769, true},
+                                           ScreenCase{1153, 768, true},
+                                           ScreenCase{2560, 1440, true},
+                                           ScreenCase{7680, 4320, true}),
+                         [](const auto& info) {
+                           return std::to_string(std::get<0>(info.param)) + "x" +
+                                  std::to_string(std::get<1>(info.param));
+                         });
 
 }  // namespace
 }  // namespace lumorra::testing
