@@ -15,7 +15,6 @@ using Sounds = std::vector<SoundEvent>;
 
 constexpr int kChain = medium::chain, kShowers = medium::showers;
 const long kFried = LastMoment("darker") + 100;  // the last dying step's following tick
-const Steps kSwitchOff = {{150, "lighter2"}, {350, "darker"}};  // what a switch-off pull shows
 
 SoundEvent Played(long ms, int id) { return {ms, SoundEvent::Kind::Play, id}; }
 SoundEvent Stopped(long ms, int id) { return {ms, SoundEvent::Kind::Stop, id}; }
@@ -69,7 +68,7 @@ TEST_F(LightShow, OnlyPullsAfterLeavingTheChainSwitchOffAndOnAgainThroughTheDark
   Mark();
   PullAgain();
   driver->Advance(60000);
-  EXPECT_EQ(Timeline(), kSwitchOff);
+  EXPECT_EQ(Timeline(), (Steps{{150, "lighter2"}, {350, "darker"}})) << "a switch-off";
   EXPECT_EQ(SoundsSinceMark(), (Sounds{Played(0, kChain), Stopped(350, kShowers)}));
   EXPECT_TRUE(window->lit && !window->fried && !window->enditall);
   Mark();
