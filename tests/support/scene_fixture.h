@@ -24,8 +24,7 @@ using Step = std::pair<long, std::string>;  // ms after a moment, picture shown 
 inline const std::vector<Step> kWholeShow = {
     {0, "lighter2"},   {50, "lighter"},    {20075, "flash"},  {20100, "lighter"},
     {20125, "flash"},  {20150, "lighter"}, {29275, "darker"}, {29375, "lighter"},
-    {29475, "darker"}, {32625, "flash"},   {32675, "none"},
-};
+    {29475, "darker"}, {32625, "flash"},   {32675, "none"}};
 
 // When, in ms after the pull, the whole show last shows `picture` ("none": the blackout).
 inline long LastMoment(const std::string& picture) {
@@ -35,8 +34,7 @@ inline long LastMoment(const std::string& picture) {
   return ms;
 }
 
-// Far enough after the pull that the whole show, blackout included, is over.
-inline constexpr long kPastTheShow = 40000;
+inline constexpr long kPastTheShow = 40000;  // ms after the pull: the show is over by then
 
 class SceneTest : public ::testing::Test {
  protected:
@@ -107,13 +105,10 @@ class SceneTest : public ::testing::Test {
     return nullptr;
   }
 
-  // The middle of the chain, wherever the scene placed it.
+  // Clicks the middle of the chain, wherever the scene placed it.
   void PullChain() {
-    auto chain = window->Find<host::RectControl>("Canvas2");
-    const int x = chain->Left() + chain->Width() / 2, y = chain->Top() + chain->Height() / 2;
-    driver->MoveTo(*window, x, y);
-    driver->Press(*window, x, y);
-    driver->Release(*window, x, y);
+    const auto& chain = *window->Find<host::RectControl>("Canvas2");
+    driver->Click(*window, chain.Left() + chain.Width() / 2, chain.Top() + chain.Height() / 2);
   }
   void LeaveChain() { driver->MoveTo(*window, 700, 700); }  // allows the next pull
   void PullAgain() {

@@ -1,5 +1,4 @@
-// The menu tree and the main window's seventeen controls, checked against what start-up and the
-// window's construction build.
+// The menu tree and the main window's seventeen controls as start-up and construction build them.
 
 #include <string>
 #include <tuple>

@@ -22,12 +22,6 @@ using host::ResourceKind;
 constexpr int kLit = medium::chain1, kLitPulled = medium::chain2, kFlash = medium::highlight,
               kDark = medium::lowlight1, kDarkPulled = medium::lowlight2;
 
-std::shared_ptr<host::Picture> Decode(int number) {
-  auto p = host::DecodePicture(EmbeddedResources().Find(ResourceKind::Picture, number));
-  if (p) p->Pixels();  // wait for the body
-  return p;
-}
-
 double Luma(std::uint32_t px) {
   return 0.2126 * ((px >> 16) & 255) + 0.7152 * ((px >> 8) & 255) + 0.0722 * (px & 255);
 }
@@ -67,10 +61,10 @@ double DifferenceInside(const host::Picture& a, const host::Picture& b, host::Re
 TEST(MediaPhotographs, FiveOfOneSizeShowTheRoomAsComposed) {
   std::map<int, std::shared_ptr<host::Picture>> p;
   for (int n : {kLit, kLitPulled, kFlash, kDark, kDarkPulled}) {
-    p[n] = Decode(n);
+    p[n] = host::DecodePicture(EmbeddedResources().Find(ResourceKind::Picture, n));
     ASSERT_NE(p[n], nullptr) << n;
-    EXPECT_EQ(p[n]->Width(), 1920);
-    EXPECT_EQ(p[n]->Height(), 1280);
+    p[n]->Pixels();  // waits for the body
+    EXPECT_EQ((host::Size{p[n]->Width(), p[n]->Height()}), (host::Size{1920, 1280})) << n;
   }
   const double dark = MeanLuma(*p[kDark]), lit = MeanLuma(*p[kLit]), flash = MeanLuma(*p[kFlash]);
   EXPECT_GT(lit, dark * 2);

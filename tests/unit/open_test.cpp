@@ -10,8 +10,7 @@
 namespace lumorra::testing {
 namespace {
 
-// Screen width and height, and whether the photographs are shown as they are or reduced to
-// 1152x768 copies.
+// Screen width and height; whether the photographs are shown as they are or as 1152x768 copies.
 using ScreenCase = std::tuple<int, int, bool>;
 
 double Mean(const host::Picture& p, int x0, int y0, int side, int shift) {
