@@ -1,8 +1,7 @@
 #pragma once
 
-// A started program on the headless backend: the file type, the application object and the
-// main window exist and the scene is open, as after start-up, but the loop is driven by the
-// test (scripted input and a manual clock) instead of blocking.
+// A started program on the headless backend, as after start-up, with the loop driven by the test
+// (scripted input and a manual clock) instead of blocking.
 
 #include <gtest/gtest.h>
 
@@ -25,11 +24,9 @@ using Step = std::pair<long, std::string>;  // ms after a moment, picture shown 
 inline const std::vector<Step> kWholeShow = {
     {0, "lighter2"},   {50, "lighter"},    {20075, "flash"},  {20100, "lighter"},
     {20125, "flash"},  {20150, "lighter"}, {29275, "darker"}, {29375, "lighter"},
-    {29475, "darker"}, {32625, "flash"},   {32675, "none"},
-};
+    {29475, "darker"}, {32625, "flash"},   {32675, "none"}};
 
-// When, in ms after the pull, the whole show last shows `picture`: LastMoment("flash") is the
-// final flash, LastMoment("none") the blackout.
+// When, in ms after the pull, the whole show last shows `picture` ("none": the blackout).
 inline long LastMoment(const std::string& picture) {
   long ms = -1;
   for (const auto& [at, name] : kWholeShow)
@@ -37,15 +34,7 @@ inline long LastMoment(const std::string& picture) {
   return ms;
 }
 
-// When, in ms after the pull, the whole show first shows `picture`.
-inline long FirstMoment(const std::string& picture) {
-  for (const auto& [at, name] : kWholeShow)
-    if (name == picture) return at;
-  return -1;
-}
-
-// Far enough after the pull that the whole show, blackout included, is over.
-inline constexpr long kPastTheShow = 40000;
+inline constexpr long kPastTheShow = 40000;  // ms after the pull: the show is over by then
 
 class SceneTest : public ::testing::Test {
  protected:
@@ -94,16 +83,14 @@ class SceneTest : public ::testing::Test {
     const auto& frames = Native().Frames();
     std::string last = frame > 0 ? NameOf(frames[frame - 1].view.backdrop) : "";
     for (std::size_t i = frame; i < frames.size(); ++i) {
-      std::string name = NameOf(frames[i].view.backdrop);
-      if (name == last) continue;
-      steps.emplace_back(frames[i].time / host::kMillis - fromMs, name);
+      const std::string name = NameOf(frames[i].view.backdrop);
+      if (name != last) steps.emplace_back(frames[i].time / host::kMillis - fromMs, name);
       last = name;
     }
     return steps;
   }
 
-  // Marks the moment from which Timeline() counts; Timeline() is every change of the backdrop
-  // since, in ms after the mark.
+  // Timeline() is every change of the backdrop since the last Mark(), in ms after it.
   void Mark() {
     markMs_ = driver->NowMs();
     markFrame_ = Native().Frames().size();
@@ -118,16 +105,12 @@ class SceneTest : public ::testing::Test {
     return nullptr;
   }
 
-  // The middle of the chain, wherever the scene placed it.
+  // Clicks the middle of the chain, wherever the scene placed it.
   void PullChain() {
-    auto chain = window->Find<host::RectControl>("Canvas2");
-    const int x = chain->Left() + chain->Width() / 2, y = chain->Top() + chain->Height() / 2;
-    driver->MoveTo(*window, x, y);
-    driver->Press(*window, x, y);
-    driver->Release(*window, x, y);
+    const auto& chain = *window->Find<host::RectControl>("Canvas2");
+    driver->Click(*window, chain.Left() + chain.Width() / 2, chain.Top() + chain.Height() / 2);
   }
-  // Moves off the chain and back, which allows the next pull.
-  void LeaveChain() { driver->MoveTo(*window, 700, 700); }
+  void LeaveChain() { driver->MoveTo(*window, 700, 700); }  // allows the next pull
   void PullAgain() {
     LeaveChain();
     PullChain();

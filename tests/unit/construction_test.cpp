@@ -1,10 +1,9 @@
-// The menu tree and the main window's seventeen controls as written down for the product,
-// checked against what start-up and the window's construction actually build.
+// The menu tree and the main window's seventeen controls as start-up and construction build them.
 
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "app/menubar1.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -12,116 +11,82 @@ namespace {
 
 using Construction = SceneTest;
 
-struct MenuRow {
-  const char* parent;  // "" for the bar itself
-  const char* name;
-  const char* text;
-  const char* shortcut;
-  bool autoEnable;
-  bool quits;
-};
-
 TEST_F(Construction, MenuTreeIsFileThenEditWithTheirItemsInOrder) {
-  const std::vector<MenuRow> rows = {
-      {"", "FileMenu", "&File", "", false, false},
-      {"FileMenu", "FileQuit", "Quit", "Cmd+Q", true, true},
-      {"", "EditMenu", "&Edit", "", false, false},
-      {"EditMenu", "EditUndo", "Undo", "Cmd+Z", false, false},
-      {"EditMenu", "UntitledMenu0", "-", "", false, false},
-      {"EditMenu", "EditCut", "Cut", "Cmd+X", false, false},
-      {"EditMenu", "EditCopy", "Copy", "Cmd+C", false, false},
-      {"EditMenu", "EditPaste", "Paste", "Cmd+V", false, false},
-      {"EditMenu", "EditClear", "Clear", "", false, false},
+  // clang-format off
+  const std::vector<std::string> expected = {  // parent/name|text|shortcut
+      "FileMenu|&File|", "FileMenu/FileQuit|Quit|Cmd+Q", "EditMenu|&Edit|",
+      "EditMenu/EditUndo|Undo|Cmd+Z", "EditMenu/UntitledMenu0|-|", "EditMenu/EditCut|Cut|Cmd+X",
+      "EditMenu/EditCopy|Copy|Cmd+C", "EditMenu/EditPaste|Paste|Cmd+V", "EditMenu/EditClear|Clear|"};
+  // clang-format on
+  std::vector<std::string> built;
+  auto add = [&](const std::string& path, const host::MenuItem& item) {
+    built.push_back(path + "|" + item.Text + "|" + item.KeyboardShortcut);
+    EXPECT_EQ(item.AutoEnable, item.Name == "FileQuit") << path;  // only Quit is ever enabled
+    EXPECT_EQ(item.QuitsApplication(), item.Name == "FileQuit") << path;
   };
-  auto& bar = host::Deref(window->MenuBar);
-  EXPECT_EQ(window->MenuBar, MenuBar1::Instance()) << "one bar for the application and window";
-  std::vector<std::string> built, expected;
+  const auto& bar = host::Deref(window->MenuBar);
   for (const auto& top : bar.Children()) {
-    built.push_back(top->Name);
-    for (const auto& item : top->Children()) built.push_back(top->Name + "/" + item->Name);
+    add(top->Name, *top);
+    for (const auto& item : top->Children()) add(top->Name + "/" + item->Name, *item);
   }
-  for (const auto& row : rows) {
-    expected.push_back(*row.parent ? std::string(row.parent) + "/" + row.name : row.name);
-    auto item = bar.FindItem(row.name);
-    ASSERT_TRUE(item) << row.name;
-    EXPECT_EQ(item->Text, row.text) << row.name;
-    EXPECT_EQ(item->KeyboardShortcut, row.shortcut) << row.name;
-    EXPECT_EQ(item->AutoEnable, row.autoEnable) << row.name;
-    EXPECT_EQ(item->QuitsApplication(), row.quits) << row.name;
-  }
-  EXPECT_EQ(built, expected);
-  EXPECT_EQ(window->EditCut(), bar.FindItem("EditCut")) << "found two levels below the bar";
-  EXPECT_EQ(host::Deref(window->EditCut()).Text, "Cut");
+  ASSERT_EQ(built, expected);
+  EXPECT_EQ(window->EditCut(), bar.Children()[1]->Children()[2]) << "two levels below the bar";
   EXPECT_EQ(window->UntitledMenu1(), nullptr);
-  EXPECT_TRUE(window->FileQuit());
 }
 
-struct ControlRow {
-  const char* name;
-  const char* kind;  // "Canvas", "StaticText" or "Timer"
-  host::Rect bounds;
-  bool visible;
-  const char* parent;  // "" for the window
-  bool lockedLeftTopRight;
-  int period;  // timers only
-};
+// name, kind, bounds, visible, parent ("" for the window), locked left, top and right, period
+using ControlRow = std::tuple<const char*, const char*, host::Rect, bool, const char*, bool, int>;
+
+ControlRow Timer(const char* name, int period) {
+  return {name, "Timer", {}, false, "", false, period};
+}
 
 std::string KindOf(const host::Control& c) {
   if (dynamic_cast<const host::Canvas*>(&c)) return "Canvas";
   if (dynamic_cast<const host::StaticText*>(&c)) return "StaticText";
-  if (dynamic_cast<const host::Timer*>(&c)) return "Timer";
-  return "other";
+  return dynamic_cast<const host::Timer*>(&c) ? "Timer" : "other";
 }
 
-// Checked on a window built but not opened: opening places the chain and the window's full
-// width moves the locked controls.
+// On a window built but not opened: opening places the chain and widens the locked controls.
 TEST_F(Construction, MainWindowBuildsItsSeventeenControlsInOrder) {
+  // clang-format off
   const std::vector<ControlRow> rows = {
       {"Canvas1", "Canvas", {4, 0, 406, 24}, true, "", true, 0},
       {"StaticText1", "StaticText", {24, 4, 168, 20}, false, "Canvas1", true, 0},
-      {"Timer4", "Timer", {}, false, "", false, 9000},
-      {"Timer5", "Timer", {}, false, "", false, 100},
-      {"Timer2", "Timer", {}, false, "", false, 20000},
-      {"Timer3", "Timer", {}, false, "", false, 25},
-      {"Timer1", "Timer", {}, false, "", false, 600},
-      {"Timer6", "Timer", {}, false, "", false, 3000},
-      {"Timer7", "Timer", {}, false, "", false, 50},
-      {"Timer8", "Timer", {}, false, "", false, 0},
-      {"TimerTen", "Timer", {}, false, "", false, 200},
+      Timer("Timer4", 9000), Timer("Timer5", 100), Timer("Timer2", 20000), Timer("Timer3", 25),
+      Timer("Timer1", 600), Timer("Timer6", 3000), Timer("Timer7", 50), Timer("Timer8", 0),
+      Timer("TimerTen", 200),
       {"Canvas2", "Canvas", {59, 26, 26, 279}, true, "", false, 0},
-      {"chaintimer1", "Timer", {}, false, "", false, 50},
+      Timer("chaintimer1", 50),
       {"StaticText2", "StaticText", {97, 4, 50, 20}, false, "StaticText1", false, 0},
-      {"Timershort", "Timer", {}, false, "", false, 150},
-      {"Timer9", "Timer", {}, false, "", false, 200},
-      {"TimerFried", "Timer", {}, false, "", false, 500},
-  };
+      Timer("Timershort", 150), Timer("Timer9", 200), Timer("TimerFried", 500)};
+  // clang-format on
   Window1 fresh;
   fresh.CreateControls();
   const auto& controls = fresh.Controls();
   ASSERT_EQ(controls.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& row = rows[i];
+    const auto& [name, kind, bounds, visible, parent, locked, period] = rows[i];
     const host::Control& c = *controls[i];
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(c.Name(), row.name);
-    ASSERT_EQ(KindOf(c), row.kind);
+    SCOPED_TRACE(name);
+    EXPECT_EQ(c.Name(), name);
+    ASSERT_EQ(KindOf(c), kind);
     if (auto* timer = dynamic_cast<const host::Timer*>(&c)) {
-      EXPECT_EQ(timer->Period(), row.period);
+      EXPECT_EQ(timer->Period(), period);
       EXPECT_EQ(timer->Mode(), 0) << "no timer runs until a handler starts it";
       continue;
     }
     const auto& r = dynamic_cast<const host::RectControl&>(c);
-    EXPECT_EQ(r.Bounds(), row.bounds);
-    EXPECT_EQ(r.Visible(), row.visible);
-    EXPECT_EQ(r.Parent() ? r.Parent()->Name() : "", row.parent);
-    EXPECT_EQ(r.LockLeft && r.LockTop && r.LockRight, row.lockedLeftTopRight);
-    EXPECT_FALSE(r.LockBottom);
-    EXPECT_EQ(r.Index, INT32_MIN);
-    EXPECT_TRUE(r.Enabled());
+    EXPECT_EQ(r.Bounds(), bounds);
+    EXPECT_EQ(r.Visible(), visible);
+    EXPECT_EQ(r.Parent() ? r.Parent()->Name() : "", parent);
+    EXPECT_EQ(r.LockLeft && r.LockTop && r.LockRight, locked);
+    EXPECT_TRUE(!r.LockBottom && r.Index == INT32_MIN && r.Enabled());
   }
   EXPECT_EQ(host::Deref(fresh.Find<host::StaticText>("StaticText1")).Text(), "Quit");
-  EXPECT_EQ(host::Deref(fresh.Find<host::StaticText>("StaticText2")).Text(), "About");
-  EXPECT_EQ(host::Deref(fresh.Find<host::StaticText>("StaticText2")).TextSize, 14);
+  const auto& about = host::Deref(fresh.Find<host::StaticText>("StaticText2"));
+  EXPECT_EQ(about.Text(), "About");
+  EXPECT_EQ(about.TextSize, 14);
 }
 
 }  // namespace

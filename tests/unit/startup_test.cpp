@@ -1,53 +1,83 @@
-// Start-up, the menu shortcuts, and the end of the run.
+// Start-up: the command line, what start-up makes, the window icon, the shortcuts, and the end
+// of the run.
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/menubar1.h"
+#include "host/icon.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
 namespace {
 
+using Action = CommandLine::Action;
+// Parses the program's name and then `args`, split at spaces.
+CommandLine Parse(const std::string& args) {
+  std::istringstream in("lumorra " + args);
+  std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  return ParseCommandLine(static_cast<int>(words.size()), argv.data());
+}
+
+// One parse after another, as getopt's state must not carry over to the next.
+TEST(CommandLine, EachArgumentListAsksForOneAnswer) {
+  const std::pair<const char*, const char*> problems[] = {
+      {"--bogus", "unknown option '--bogus'"},
+      {"-x", "unknown option '-x'"},
+      {"-xh", "unknown option '-x'"},
+      {"--help=yes", "option '--help' takes no value"},
+      {"photo.jpg", "unexpected argument 'photo.jpg'"},
+      {"-- --help", "unexpected argument '--help'"},
+  };
+  for (auto [args, line] : problems) {
+    const CommandLine c = Parse(args);
+    EXPECT_EQ(c.action, Action::Usage) << args;
+    EXPECT_EQ(c.exitStatus, 2) << args;
+    EXPECT_EQ(c.text,
+              "lumorra: " + std::string(line) + "\nTry 'lumorra --help' for more information.\n");
+  }
+  // The first request is answered.
+  const std::pair<const char*, Action> answers[] = {
+      {"", Action::Run},        {"--", Action::Run},
+      {"--help", Action::Help}, {"-h", Action::Help},
+      {"--he", Action::Help},   {"--help --bogus", Action::Help},
+      {"-hx", Action::Help},    {"--version", Action::Version},
+      {"-V", Action::Version},  {"--version -h", Action::Version}};
+  for (auto [args, action] : answers) {
+    const CommandLine c = Parse(args);
+    EXPECT_EQ(c.action, action) << args;
+    EXPECT_EQ(c.exitStatus, 0) << args;
+    EXPECT_EQ(c.text == "lumorra " LUMORRA_TEST_VERSION "\n", action == Action::Version) << args;
+    for (const char* part : {"Usage: lumorra", "Photosensitivity warning", "40 times a second"})
+      EXPECT_EQ(c.text.find(part) != std::string::npos, action == Action::Help) << args << part;
+  }
+}
+
 using StartUp = SceneTest;
 
-TEST_F(StartUp, MakesOneOfEachAndSharesTheMenuBar) {
+TEST_F(StartUp, MakesOneOfEachOpensTheSceneAndFinalisationReleasesEverythingItKeeps) {
   EXPECT_EQ(runtime->FileTypes().size(), 1u);
   FileTypes::pText->Register();
   EXPECT_EQ(runtime->FileTypes().size(), 1u) << "a second registration does nothing";
-
-  ASSERT_NE(runtime->App(), nullptr);
-  EXPECT_NE(std::dynamic_pointer_cast<App>(runtime->App()), nullptr);
+  ASSERT_NE(std::dynamic_pointer_cast<App>(runtime->App()), nullptr);
   EXPECT_EQ(runtime->App()->MenuBar, MenuBar1::Instance());
-  EXPECT_EQ(window->MenuBar, runtime->App()->MenuBar);
   EXPECT_EQ(Window1::Instance(), window);
   EXPECT_EQ(runtime->Windows().size(), 1u);
   EXPECT_EQ(backend.NativeWindows().size(), 1u);
-}
-
-TEST_F(StartUp, MainWindowIsBlackBorderlessFullScreenAndOpened) {
-  const auto& native = Native();
-  EXPECT_TRUE(native.Spec().fullScreen);
-  EXPECT_EQ(native.Spec().rect, (host::Rect{0, 0, 1920, 1080}));
-  EXPECT_TRUE(native.Shown());
-  EXPECT_TRUE(native.Showing().hasBackColor);
-  EXPECT_EQ(native.Showing().backColor, host::RGB(0, 0, 0));
+  EXPECT_TRUE(Native().Shown());
   EXPECT_EQ(window->Backdrop(), window->darker) << "Open ran before the loop";
-  EXPECT_EQ(window->counter, 0);
   EXPECT_FALSE(window->lit || window->fried || window->enditall);
-}
 
-TEST_F(StartUp, CtrlQQuitsAndEditShortcutsDoNothing) {
-  for (char key : {'x', 'c', 'v', 'z'}) {
-    driver->Key(key);
-    EXPECT_FALSE(runtime->QuitRequested()) << key;
-  }
-  driver->Key('q', /*command=*/false);
-  EXPECT_FALSE(runtime->QuitRequested());
-  driver->Key('q');
-  EXPECT_TRUE(runtime->QuitRequested());
-}
-
-TEST_F(StartUp, FinalisationReleasesEverythingItKeeps) {
   PullChain();
   driver->Advance(100);  // the chain and the rain sounds are loaded now
   ASSERT_NE(cache::chain_snd, nullptr);
@@ -55,11 +85,8 @@ TEST_F(StartUp, FinalisationReleasesEverythingItKeeps) {
   std::weak_ptr<Window1> weakWindow = window;
   window.reset();
   Finalise();
-  EXPECT_EQ(cache::chain_snd, nullptr);
-  EXPECT_EQ(cache::quiet_snd, nullptr);
-  EXPECT_EQ(cache::showers_snd, nullptr);
-  EXPECT_EQ(cache::lowlight1_permapic, nullptr);
-  EXPECT_EQ(cache::highlight_permapic, nullptr);
+  EXPECT_FALSE(cache::chain_snd || cache::quiet_snd || cache::showers_snd);
+  EXPECT_FALSE(cache::lowlight1_permapic || cache::highlight_permapic);
   EXPECT_TRUE(runtime->Windows().empty());
   EXPECT_TRUE(weakWindow.expired()) << "the window lists held the last references";
   EXPECT_TRUE(dark.expired());
@@ -69,19 +96,62 @@ TEST_F(StartUp, FinalisationReleasesEverythingItKeeps) {
   runtime.reset();
 }
 
-TEST(Program, HeadlessRunPlaysTheWholeShowAndExitsCleanly) {
-  // The whole process on the headless backend: a pull, then the script ends. The loop runs
-  // every timer in virtual time; with nothing left to do the run ends with status 0.
+TEST(WindowIcon, BothWindowsCarryTheBuiltInBulb) {
   host::headless::HeadlessBackend backend;
-  host::InputEvent e;
-  e.window = 1;
-  e.x = 110;
-  e.y = 200;
+  host::Runtime runtime(backend, &EmbeddedResources());
+  SetUpIcon(runtime);
+  const auto icon = runtime.Icon();
+  ASSERT_NE(icon, nullptr);
+  ASSERT_EQ(std::pair(icon->width, icon->height), std::pair(64, 64));
+  ASSERT_EQ(icon->pixels.size(), 64u * 64u);
+  // A shape on a clear ground: see-through corners, a drawn middle.
+  EXPECT_EQ((icon->pixels.front() | icon->pixels.back()) >> 24, 0u);
+  int opaque = 0;
+  for (std::uint32_t p : icon->pixels) opaque += (p >> 24) == 0xff;
+  EXPECT_GT(opaque, 64 * 64 / 10);
+  const std::uint8_t junk[] = {'n', 'o', 't', ' ', 'p', 'n', 'g'};
+  EXPECT_EQ(host::DecodeIcon(junk), nullptr);
+  EXPECT_EQ(host::DecodeIcon({}), nullptr);
+
+  InitFileTypes();
+  NewAppInstance();
+  MakeDefaultView();
+  AboutWin::Instance()->Show();
+  ASSERT_EQ(backend.NativeWindows().size(), 2u);
+  for (const auto* native : backend.NativeWindows()) EXPECT_EQ(native->Spec().icon, icon);
+  Finalise();
+}
+
+TEST_F(StartUp, OnlyCtrlQQuitsAlsoWithTheBoxUpAndTheEditShortcutsDoNothing) {
+  driver->Click(*window, 120, 12);  // "About"
+  ASSERT_NE(Box(), nullptr);
+  auto key = [&](char key, bool command, bool shift = false, bool option = false,
+                 bool other = false, bool repeat = false) {
+    driver->Send({.type = host::InputEvent::Type::KeyDown,
+                  .key = key,
+                  .command = command,
+                  .shift = shift,
+                  .option = option,
+                  .other = other,
+                  .repeat = repeat});
+    return runtime->QuitRequested();
+  };
+  for (char k : {'x', 'c', 'v', 'z'}) EXPECT_FALSE(key(k, true)) << k;
+  EXPECT_FALSE(key('q', false)) << "Q";
+  EXPECT_FALSE(key('q', true, true)) << "Ctrl+Shift+Q";
+  EXPECT_FALSE(key('q', true, false, true)) << "Ctrl+Alt+Q";
+  EXPECT_FALSE(key('q', true, false, false, true)) << "Ctrl+Super+Q";
+  EXPECT_FALSE(key('q', true, false, false, false, true)) << "a held key's repeat";
+  EXPECT_TRUE(key('q', true)) << "Ctrl+Q";
+  EXPECT_EQ(runtime->ExitStatus(), 0);
+}
+
+TEST(Program, HeadlessRunPlaysTheWholeShowAndExitsCleanly) {
+  // A pull, then the script ends: the loop runs every timer in virtual time, then ends with 0.
+  host::headless::HeadlessBackend backend;
   for (auto type : {host::InputEvent::Type::MouseMove, host::InputEvent::Type::MouseDown,
-                    host::InputEvent::Type::MouseUp}) {
-    e.type = type;
-    backend.Push(e);
-  }
+                    host::InputEvent::Type::MouseUp})
+    backend.Push({.type = type, .window = 1, .x = 110, .y = 200});
   EXPECT_EQ(RunProgram(backend, EmbeddedResources()), 0);
   EXPECT_GE(backend.Now(), LastMoment("none") * host::kMillis) << "the show ran to the blackout";
   EXPECT_EQ(FileTypes::pText, nullptr);

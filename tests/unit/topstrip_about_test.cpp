@@ -1,122 +1,179 @@
-// The hidden strip along the top edge, clicks on the window, and the credits box.
+// The hidden strip along the top edge, the credits box and where windows go, presses that
+// outlast what they pressed on, and closing the two windows.
 
 #include <gtest/gtest.h>
 
+#include "host/placement.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
 namespace {
 
+using Texts = std::vector<std::string>;
+
 class TopStrip : public SceneTest {
  protected:
-  std::vector<std::string> VisibleLabels() const {
-    std::vector<std::string> texts;
-    for (const auto& label : Native().Showing().labels) texts.push_back(label.text);
+  Texts Labels(const host::Window& w) const {
+    Texts texts;
+    for (const auto& label : backend.NativeFor(w)->Showing().labels) texts.push_back(label.text);
     return texts;
+  }
+  std::vector<host::Color> NameColours() const {
+    std::vector<host::Color> colours;
+    for (const char* name : {"StaticText1", "StaticText2", "StaticText3"})
+      colours.push_back(Box()->Find<host::StaticText>(name)->TextColor());
+    return colours;
   }
   host::headless::HeadlessWindow& BoxNative() const { return *backend.NativeFor(*Box()); }
   void ClickAbout() { driver->Click(*window, 120, 12); }
+  // Presses the middle of the chain and keeps the button down.
+  void PressChain() {
+    const auto& chain = *window->Find<host::RectControl>("Canvas2");
+    chainX = chain.Left() + chain.Width() / 2;
+    chainY = chain.Top() + chain.Height() / 2;
+    chainEnd = chain.Top() + chain.Height();
+    driver->MoveTo(*window, chainX, chainY);
+    driver->Press(*window, chainX, chainY);
+  }
+  int chainX = 0, chainY = 0, chainEnd = 0;
+  const host::Color white = host::RGB(255, 255, 255), blue = host::RGB(0, 0, 255);
 };
 
-TEST_F(TopStrip, LabelsAppearOverTheStripAndStayWhileOnThem) {
-  EXPECT_TRUE(VisibleLabels().empty());
+TEST_F(TopStrip, LabelsAppearOverTheStripStayWhileOnThemAndTheWidenedQuitQuits) {
+  EXPECT_TRUE(Labels(*window).empty());
   const std::size_t framesBefore = Native().Frames().size();
-  driver->MoveTo(*window, 1000, 10);
-  EXPECT_EQ(VisibleLabels(), (std::vector<std::string>{"Quit", "About"}));
-  // Onto "Quit", onto "About", and back to the blank strip: no flicker on the way.
-  driver->MoveTo(*window, 30, 12);
-  driver->MoveTo(*window, 120, 12);
-  driver->MoveTo(*window, 600, 2);
-  EXPECT_EQ(VisibleLabels(), (std::vector<std::string>{"Quit", "About"}));
+  // Onto the strip, "Quit", "About", and back to the blank strip: no flicker on the way.
+  for (auto [x, y] : {std::pair{1000, 10}, {30, 12}, {120, 12}, {600, 2}})
+    driver->MoveTo(*window, x, y);
+  EXPECT_EQ(Labels(*window), (Texts{"Quit", "About"}));
   EXPECT_EQ(Native().Frames().size(), framesBefore + 1) << "shown once, never hidden between";
-  driver->MoveTo(*window, 600, 300);
-  EXPECT_TRUE(VisibleLabels().empty());
   const auto& label = Native().Frames()[framesBefore].view.labels[0];
-  EXPECT_EQ(label.color, host::RGB(255, 255, 255));
+  EXPECT_EQ(label.color, white);
   EXPECT_EQ(label.size, 14);
   EXPECT_EQ(label.font, "System");
-}
-
-TEST_F(TopStrip, BlankPartOfTheWidenedQuitLabelQuits) {
+  driver->MoveTo(*window, 600, 300);
+  EXPECT_TRUE(Labels(*window).empty());
   driver->Click(*window, 1600, 12);  // far right of "Quit", widened with the screen
   EXPECT_TRUE(runtime->QuitRequested());
 }
 
-TEST_F(TopStrip, AboutTwiceGivesOneBoxCentredAboveTheScene) {
+TEST_F(TopStrip, AboutGivesOneBoxOfCreditsThatHidesFiveSecondsAfterItWasMade) {
   ClickAbout();
-  ASSERT_NE(Box(), nullptr);
-  auto box = Box();
+  const auto box = Box();
+  ASSERT_NE(box, nullptr);
+  driver->Advance(3000);
   ClickAbout();
   EXPECT_EQ(Box(), box);
   EXPECT_EQ(runtime->Windows().size(), 2u);
   EXPECT_EQ(AboutWin::Instance(), box);
-  const auto& spec = BoxNative().Spec();
-  EXPECT_EQ(spec.rect, (host::Rect{860, 480, 200, 120}));
-  EXPECT_TRUE(spec.keepAbove);
-  EXPECT_FALSE(spec.fullScreen);
+  EXPECT_TRUE(BoxNative().Spec().keepAbove);
+  EXPECT_FALSE(BoxNative().Spec().fullScreen);
   EXPECT_EQ(box->MenuBar, nullptr);
   EXPECT_EQ(BoxNative().Showing().backColor, host::RGB(0, 0, 0));
-  std::vector<std::string> texts;
-  for (const auto& l : BoxNative().Showing().labels) texts.push_back(l.text);
-  EXPECT_EQ(texts,
-            (std::vector<std::string>{"Lumorra by\r\r\rThanks to\r\rfor the original photograph.",
-                                      "Pellimore", "Corvane"}));
-}
-
-TEST_F(TopStrip, BoxHidesFiveSecondsAfterItWasMadeNotAfterItWasShownAgain) {
-  ClickAbout();
-  driver->Advance(3000);
-  ClickAbout();
+  EXPECT_EQ(Labels(*box), (Texts{"Lumorra by\r\r\rThanks to\r\rfor the original photograph.",
+                                 "Pellimore", "Corvane"}));
   driver->Advance(1999);
-  EXPECT_TRUE(BoxNative().Shown());
+  EXPECT_TRUE(BoxNative().Shown()) << "showing it again did not restart the five seconds";
   driver->Advance(1);
   EXPECT_FALSE(BoxNative().Shown());
-  // Shown again after the timeout: it stays until a name is clicked.
   ClickAbout();
   driver->Advance(60000);
-  EXPECT_TRUE(BoxNative().Shown());
-  driver->Click(*Box(), 100, 75);
-  EXPECT_FALSE(BoxNative().Shown());
+  EXPECT_TRUE(BoxNative().Shown()) << "shown again after the timeout, it stays";
 }
 
-TEST_F(TopStrip, NamesTurnBlueUnderThePointer) {
+TEST_F(TopStrip, NamesTurnBlueUnderThePointerAndAClickOpensTheirAddressAndHidesTheBox) {
   ClickAbout();
   auto box = Box();
-  auto author = box->Find<host::StaticText>("StaticText2");
-  auto photographer = box->Find<host::StaticText>("StaticText3");
-  auto credits = box->Find<host::StaticText>("StaticText1");
   driver->MoveTo(*box, 100, 30);
-  EXPECT_EQ(author->TextColor(), host::RGB(0, 0, 255));
-  EXPECT_EQ(photographer->TextColor(), host::RGB(255, 255, 255));
+  EXPECT_EQ(NameColours(), (std::vector{white, blue, white}));
   driver->MoveTo(*box, 100, 75);
-  EXPECT_EQ(author->TextColor(), host::RGB(255, 255, 255));
-  EXPECT_EQ(photographer->TextColor(), host::RGB(0, 0, 255));
+  EXPECT_EQ(NameColours(), (std::vector{white, white, blue}));
   driver->MoveTo(*box, 10, 100);
-  EXPECT_EQ(photographer->TextColor(), host::RGB(255, 255, 255));
-  EXPECT_EQ(credits->TextColor(), host::RGB(255, 255, 255));
-}
+  EXPECT_EQ(NameColours(), (std::vector{white, white, white}));
 
-TEST_F(TopStrip, ClickOnANameOpensItsAddressAndHidesTheBox) {
-  ClickAbout();
-  auto box = Box();
   driver->MoveTo(*box, 100, 30);
   driver->Press(*box, 100, 30);
   driver->Release(*box, 190, 110);  // released elsewhere: still the author's
-  EXPECT_EQ(backend.Urls(), std::vector<std::string>{links::kAuthor});
+  EXPECT_EQ(backend.Urls(), Texts{links::kAuthor});
   EXPECT_FALSE(BoxNative().Shown());
-  EXPECT_EQ(box->Find<host::StaticText>("StaticText2")->TextColor(), host::RGB(255, 255, 255))
-      << "a hidden box leaves no name highlighted";
-  ClickAbout();
-  driver->Click(*box, 100, 75);
-  EXPECT_EQ(backend.Urls(), (std::vector<std::string>{links::kAuthor, links::kPhotographer}));
-  driver->Click(*box, 10, 10);  // outside the names: nothing
-  EXPECT_EQ(backend.Urls().size(), 2u);
+  EXPECT_EQ(NameColours(), (std::vector{white, white, white})) << "none left highlighted";
 }
 
-TEST_F(TopStrip, CtrlQQuitsWhileTheBoxIsUp) {
-  ClickAbout();
-  driver->Key('q');
+using Presses = TopStrip;
+
+TEST_F(Presses, EveryDragPullOnTheChainCountsAndSoDoesAClickAfter) {
+  Texts shown;
+  for (int pull = 0; pull < 4; ++pull) {
+    PressChain();  // and release below the chain's end: the pointer never comes back
+    driver->MoveTo(*window, chainX, chainEnd + 60);
+    driver->Release(*window, chainX, chainEnd + 60);
+    driver->Advance(1000);
+    shown.push_back(Showing());
+  }
+  EXPECT_EQ(Native().Cursor(), host::CursorKind::Arrow) << "the pointer is off the chain";
+  PullChain();
+  driver->Advance(1000);
+  shown.push_back(Showing());
+  EXPECT_EQ(shown, (Texts{"lighter", "darker", "lighter", "darker", "lighter"}));
+}
+
+TEST_F(Presses, APressHeldThroughTheBlackoutLeavesItBlackAndThenOnlyClicksBelowTheStripQuit) {
+  PullChain();
+  LeaveChain();
+  const long pullMs = driver->NowMs();
+  driver->Advance(LastMoment("flash") - 800);
+  PressChain();
+  driver->Advance(LastMoment("none") + 600 - (driver->NowMs() - pullMs));
+  ASSERT_EQ(Showing(), "none");
+  ASSERT_TRUE(window->enditall);
+  Mark();
+  driver->Release(*window, chainX, chainY + 40);
+  driver->Advance(3000);
+  EXPECT_EQ(Timeline(), (std::vector<Step>{})) << "no picture after the blackout";
+  EXPECT_EQ(backend.Sounds().size(), markSound_) << "no chain sound";
+  EXPECT_FALSE(runtime->QuitRequested()) << "the release belonged to the chain, not the window";
+
+  driver->Click(*window, 12, 12);  // on the strip, left of "Quit"
+  const auto& strip = *window->Find<host::RectControl>("Canvas1");
+  driver->Click(*window, strip.Left() + strip.Width() - 3, 2);  // on the strip, above the labels
+  driver->Press(*window, 12, 40);
+  EXPECT_FALSE(runtime->QuitRequested()) << "the release quits, not the press";
+  driver->Release(*window, 12, 40);
   EXPECT_TRUE(runtime->QuitRequested());
+  EXPECT_EQ(runtime->ExitStatus(), 0);
+}
+
+TEST_F(Presses, ClosingTheBoxHidesItAndClosingTheSceneQuits) {
+  ClickAbout();
+  ASSERT_TRUE(Box() && BoxNative().Shown());
+  driver->Send({.type = host::InputEvent::Type::CloseRequest, .window = Box()->Native()->Id()});
+  EXPECT_FALSE(BoxNative().Shown());
+  EXPECT_FALSE(runtime->QuitRequested());
+  driver->Send({.type = host::InputEvent::Type::CloseRequest, .window = window->Native()->Id()});
+  EXPECT_TRUE(runtime->QuitRequested());
+  EXPECT_EQ(runtime->ExitStatus(), 0);
+}
+
+// The main monitor to the right of a 1280x1024 one.
+class Placement : public SceneTest {
+ protected:
+  void SetUp() override {
+    backend.SetScreenOrigin(1280, 0);
+    Start();
+  }
+};
+
+TEST_F(Placement, TheSceneCoversTheMainScreenAndSmallWindowsAreCentredOnIt) {
+  EXPECT_TRUE(Native().Spec().fullScreen);
+  EXPECT_EQ(Native().Spec().rect, (host::Rect{1280, 0, 1920, 1080}));
+  driver->Click(*window, 120, 12);  // "About"
+  ASSERT_NE(Box(), nullptr);
+  EXPECT_EQ(backend.NativeFor(*Box())->Spec().rect, (host::Rect{2140, 480, 200, 120}));
+  // A main screen left of and above the desktop's origin; a window larger than the screen.
+  EXPECT_EQ(host::PlaceOnScreen({-1024, -768, 1024, 768}, {200, 120}, false),
+            (host::Rect{-612, -444, 200, 120}));
+  EXPECT_EQ(host::PlaceOnScreen({0, 0, 100, 100}, {200, 120}, false),
+            (host::Rect{-50, -10, 200, 120}));
 }
 
 }  // namespace
