@@ -2,7 +2,6 @@
 # With a PulseAudio server: the chain's sound reaches it; when the server goes away the program
 # runs on silently, and once the server is back the next pull is heard again.
 source "$(dirname "$0")/lib.sh"
-
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 start_pulse() {
@@ -10,19 +9,9 @@ start_pulse() {
     --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
   PULSE_PID=$!
   PIDS+=("$PULSE_PID")
-  for _ in $(seq 100); do
-    pactl info >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  fail "pulseaudio did not start: $(tail -3 "$WORK/pulse.log")"
+  wait_for 100 pactl info >/dev/null 2>&1 || fail "pulseaudio did not start: $(tail -3 "$WORK/pulse.log")"
 }
-# pull: leaves the chain and pulls it again.
-pull() {
-  xdotool mousemove 700 700
-  sleep 0.1
-  xdotool mousemove 118 270 click 1
-  sleep 0.3
-}
+pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
 streams() { pactl list short sink-inputs | grep -c . || true; }
 
 start_xvfb 1920x1080
@@ -30,16 +19,13 @@ start_pulse
 start_lumorra env -u SDL_AUDIODRIVER  # the sound server, not a file
 pull
 [ "$(streams)" -ge 1 ] || fail "no stream on the sound server after a pull"
-
 kill "$PULSE_PID"
 wait "$PULSE_PID" 2>/dev/null || true
 pull
 kill -0 "$APP_PID" || fail "the program ended without its sound server: $(said)"
-
 start_pulse
 pull
 [ "$(streams)" -ge 1 ] || fail "no stream once the sound server was back: $(said)"
 xdotool key ctrl+q
-wait_exit "$APP_PID" 3
-[ "$STATUS" = 0 ] || fail "status $STATUS"
+expect_exit "$APP_PID" 3 "Ctrl+Q"
 echo ok

@@ -1,45 +1,14 @@
 #!/usr/bin/env bash
-# Two monitors, the main one at 1280,0 to the right of a 1280x1024 one (Xorg's dummy driver):
-# the scene covers the main monitor and the credits box opens in its middle.
-source "$(dirname "$0")/lib.sh"
-command -v Xorg >/dev/null || fail "Xorg is not installed (xserver-xorg-video-dummy)"
-
+# Two monitors, the main one at 1280,0 right of a 1280x1024 one (Xorg's dummy driver): the
+# scene covers the main monitor and the credits box opens in its middle.
+source "$(dirname "$0")/lib.sh"  # needs Xorg and xserver-xorg-video-dummy
 cat >"$WORK/xorg.conf" <<'CONF'
-Section "Device"
-  Identifier "dummy"
-  Driver "dummy"
-  VideoRam 256000
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0 - 1000.0
-  VertRefresh 5.0 - 200.0
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "dummy"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Virtual 3200 1080
-  EndSubSection
-EndSection
+Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
+Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
+Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24
+  SubSection "Display" Depth 24 Virtual 3200 1080 EndSubSection EndSection
 CONF
-for n in $XVFB_DISPLAYS; do
-  { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-  Xorg ":$n" -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log" \
-    >/dev/null 2>&1 &
-  PIDS+=($!)
-  export DISPLAY=":$n"
-  for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.05
-  done
-  break
-done
-xdpyinfo >/dev/null 2>&1 || fail "Xorg did not start: $(tail -5 "$WORK/xorg.log" 2>/dev/null)"
-
+start_xserver Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
 xrandr --addmode DUMMY1 1280x1024
 xrandr --fb 3200x1080 --output DUMMY0 --mode 1920x1080 --pos 1280x0 --primary \
   --output DUMMY1 --mode 1280x1024 --pos 0x0
@@ -52,21 +21,13 @@ place() {
     awk '/Position:/ { split($2, p, ","); at = p[1] "+" p[2] } /Geometry:/ { print $2 "+" at }'
 }
 main=$(place "$(xdotool search --onlyvisible --pid "$APP_PID" | head -n1)")
-echo "main window: $main"
 [ "$main" = "1920x1080+1280+0" ] || fail "the scene is at $main, not over the main monitor"
 
-xdotool mousemove 1700 1
-sleep 0.3
-xdotool mousemove 1400 12 click 1  # "About" on the top strip
-for _ in $(seq 40); do
-  box=$(xdotool search --onlyvisible --pid "$APP_PID" | while read -r w; do place "$w"; done |
-    grep '^200x120' || true)
-  [ -n "$box" ] && break
-  sleep 0.05
-done
-echo "credits box: $box"
+xdotool mousemove 1700 1 sleep 0.3 mousemove 1400 12 click 1  # "About" on the top strip
+box_placed() { box=$(xdotool search --onlyvisible --pid "$APP_PID" | while read -r w; do place "$w"; done |
+  grep '^200x120'); }
+wait_for 40 box_placed || true
 [ "$box" = "200x120+2140+480" ] || fail "the credits box is at '$box', not in the main monitor's middle"
 xdotool key ctrl+q
-wait_exit "$APP_PID" 3
-[ "$STATUS" = 0 ] || fail "status $STATUS"
+expect_exit "$APP_PID" 3 "Ctrl+Q"
 echo ok
