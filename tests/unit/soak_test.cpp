@@ -1,6 +1,5 @@
-// Seeded random input over days of virtual time: whatever order moves, presses, releases,
-// keys and waits come in, the scene keeps its invariants after every event and every timer
-// tick, and the program ends only through one of its ways out.
+// Seeded random input over days of virtual time: the scene keeps its invariants after every
+// event and timer tick, and the program ends only through one of its ways out.
 
 #include <gtest/gtest.h>
 
@@ -23,10 +22,8 @@ namespace {
 
 constexpr long kMinEvents = 10000;
 constexpr double kMinVirtualHours = 24.0;
-// The headless backend keeps every frame; a fresh program now and then keeps that small.
-constexpr long kEventsPerProgram = 3000;
-// Presses that end the program come only after this many events, and rarely, so that each
-// program goes through many states before a way out is taken.
+constexpr long kEventsPerProgram = 3000;  // the headless backend keeps every frame
+// Presses that end the program come late and rarely, so each program passes many states first.
 constexpr long kEventsBeforeWayOut = 2000;
 constexpr double kWayOutPressRate = 0.02;
 
@@ -56,10 +53,8 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
   At Inside(host::Rect r, int dx = 0, int dy = 0) {
-    r.left += dx;
-    r.top += dy;
-    const int x = Uniform(r.left, r.left + r.width - 1);
-    return {Where::Main, x, Uniform(r.top, r.top + r.height - 1)};
+    const int x = Uniform(r.left + dx, r.left + dx + r.width - 1);
+    return {Where::Main, x, Uniform(r.top + dy, r.top + dy + r.height - 1)};
   }
   At Anywhere() { return Inside({0, 0, GetParam().screen.width, GetParam().screen.height}); }
   host::Window& WindowOf(Where where) const {
@@ -80,10 +75,8 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     if (roll < 47) return Inside(Bounds("StaticText1"));  // "Quit", mostly
     if (roll < 62 && BoxShown()) {
       const host::Rect box = BoxRect();
-      if (roll < 52) return Inside(Bounds("Canvas1", Where::Box), box.left, box.top);  // the author
-      if (roll < 57)
-        return Inside(Bounds("Canvas2", Where::Box), box.left, box.top);  // the photographer
-      return Inside(box);
+      const char* name = roll < 52 ? "Canvas1" : "Canvas2";  // the author, the photographer
+      return roll < 57 ? Inside(Bounds(name, Where::Box), box.left, box.top) : Inside(box);
     }
     if (roll < 70) return Inside({0, 0, GetParam().screen.width, 41});  // across the strip's edge
     return Anywhere();
@@ -100,6 +93,9 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     return {Where::Main, a.x, a.y};
   }
 
+  bool EndsIt(Target t) const {
+    return t == Target::Quit || (t == Target::Background && window->enditall);
+  }
   Target TargetAt(const At& r) const {
     if (r.where == Where::Box) return Target::Other;
     auto chain = window->Find<host::RectControl>("Canvas2");
@@ -162,9 +158,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     const At r = Route(s);
     const Target target = TargetAt(r);
     const bool mayEnd = eventsInProgram_ >= kEventsBeforeWayOut;
-    if (target == Target::Quit && !(mayEnd && Chance(kWayOutPressRate))) return;
-    if (target == Target::Background && window->enditall && !(mayEnd && Chance(kWayOutPressRate)))
-      return;
+    if (EndsIt(target) && !(mayEnd && Chance(kWayOutPressRate))) return;
     // After a drag the pointer may have ended up over the other window: it gets there first.
     if (!here || r.where != pointer_.where) Move(s);
     Do(Named(r, "press"), [&] { driver->Press(WindowOf(r.where), r.x, r.y); });
@@ -180,8 +174,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
       if (held_.where == Where::Main) Move(far);
     }
     const bool onMain = a.where == Where::Main;
-    quitExpected_ = onMain && (held_.target == Target::Quit ||
-                               (held_.target == Target::Background && window->enditall));
+    quitExpected_ = onMain && EndsIt(held_.target);
     pullExpected_ = onMain && held_.target == Target::Chain;
     Do(Named(a, "release"), [&] { driver->Release(WindowOf(a.where), a.x, a.y); });
     held_ = {};
@@ -196,15 +189,12 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
 
   void Wait() {
     const int roll = held_.active ? Uniform(0, 89) : Uniform(0, 99);  // nobody holds on for hours
-    double ms = 0;
-    if (roll >= 97)
-      ms = std::uniform_real_distribution<double>(10, 240)(rng_) * 60000;  // left alone
-    else if (roll >= 90)
-      ms = Uniform(8000, 60000);  // long enough for a show to run its course
-    else if (roll >= 65)
-      ms = Uniform(1000, 8000);
-    else if (roll >= 15)
-      ms = Uniform(1, 1000);
+    // Left alone for hours; long enough for a show to run its course; shorter; none at all.
+    const double ms = roll >= 97   ? std::uniform_real_distribution<double>(10, 240)(rng_) * 60000
+                      : roll >= 90 ? Uniform(8000, 60000)
+                      : roll >= 65 ? Uniform(1000, 8000)
+                      : roll >= 15 ? Uniform(1, 1000)
+                                   : 0;
     Do("advance " + std::to_string(static_cast<long>(ms)) + "ms", [&] { driver->Advance(ms); });
   }
 
