@@ -41,8 +41,9 @@ class FaultyMedia : public SceneTest {
   void SetUp() override {}
   const host::ResourceTable& resources() override { return table_; }
 
-  // Starts the program with `spoilt` in place of the embedded media; returns what it said.
+  // (Re)starts the program with `spoilt` in place of the embedded media; returns what it said.
   std::string StartWith(const std::map<Key, std::span<const std::uint8_t>>& spoilt) {
+    Stop();
     table_ = host::ResourceTable();
     for (const Medium& m : kMedia) {
       auto it = spoilt.find({m.kind, m.number});
@@ -97,8 +98,7 @@ TEST_F(FaultyMedia, NoOpeningSoundLeavesTheSceneUnpreparedButAlive) {
   EXPECT_EQ(Plays(medium::showers), 1);
   EXPECT_TRUE(window->fried);
   EXPECT_FALSE(window->Find<host::RectControl>("Canvas2")->Visible());
-  // With no dark picture the last flash never tells the black apart, so the screen is never
-  // declared black and a background click stays a plain click; "Quit" still ends it.
+  // Without a dark picture the last flash never declares the black: a background click stays one.
   EXPECT_FALSE(window->enditall);
   driver->Click(*window, 900, 600);
   EXPECT_FALSE(runtime->QuitRequested());
@@ -130,7 +130,6 @@ TEST_F(FaultyMedia, NoRainSoundRunsTheWholeShowSilentlyAndACutShortOnePlaysWhatI
   driver->Click(*window, 600, 600);
   EXPECT_TRUE(runtime->QuitRequested());
 
-  Stop();
   StartWith({{rain, FirstPart(rain, 3)}});
   PullChain();
   driver->Advance(kWholeShow[1].first);
@@ -151,7 +150,6 @@ TEST_F(FaultyMedia, UnreadablePicturesShowBlackInTheirPlace) {
   driver->Click(*window, 600, 600);  // the final flash still told the dark from the black
   EXPECT_TRUE(runtime->QuitRequested());
 
-  Stop();
   StartWith({{{kPicture, medium::lowlight1}, kNoise}});
   EXPECT_EQ(Showing(), "none");
   PullChain();
@@ -190,8 +188,6 @@ TEST_F(FaultyMediaOnSmallScreen, UnreadableLitPictureBecomesABlankReducedCopy) {
   EXPECT_TRUE(AllBlack(*window->lighter));
   EXPECT_FALSE(AllBlack(*window->darker));
 }
-
-// ---- Every way out, whatever is damaged -------------------------------------------------
 
 enum class Damage { Missing, Noise, CutShort };
 struct Damaged {
@@ -233,7 +229,6 @@ TEST_P(FaultWaysOut, CreditsQuitAndCtrlQStillWork) {
   EXPECT_TRUE(runtime->QuitRequested());
   EXPECT_EQ(runtime->ExitStatus(), 0);
 
-  Stop();
   StartDamaged();
   PullChain();
   driver->Advance(100);

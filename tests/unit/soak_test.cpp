@@ -134,16 +134,11 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
   }
 
   void Move(At s) {
-    if (held_.active) {  // the pressed window keeps getting the pointer
-      const At origin = ScreenOf({held_.where, 0, 0});
-      const At a{held_.where, s.x - origin.x, s.y - origin.y};
-      Do(Named(a, "drag"), [&] { driver->MoveTo(WindowOf(a.where), a.x, a.y); });
-      pointer_ = a;
-      return;
-    }
-    const At r = Route(s);
-    if (pointer_.where != r.where) Leave();
-    Do(Named(r, "move"), [&] { driver->MoveTo(WindowOf(r.where), r.x, r.y); });
+    const At origin = ScreenOf({held_.where, 0, 0});  // the pressed window keeps the pointer
+    const At r = held_.active ? At{held_.where, s.x - origin.x, s.y - origin.y} : Route(s);
+    if (!held_.active && pointer_.where != r.where) Leave();
+    Do(Named(r, held_.active ? "drag" : "move"),
+       [&] { driver->MoveTo(WindowOf(r.where), r.x, r.y); });
     pointer_ = r;
   }
   void Leave() {
