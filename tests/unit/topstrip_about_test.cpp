@@ -154,21 +154,14 @@ TEST_F(Presses, ClosingTheBoxHidesItAndClosingTheSceneQuits) {
   EXPECT_EQ(runtime->ExitStatus(), 0);
 }
 
-// The main monitor to the right of a 1280x1024 one.
-class Placement : public SceneTest {
- protected:
-  void SetUp() override {
-    backend.SetScreenOrigin(1280, 0);
-    Start();
-  }
-};
-
-TEST_F(Placement, TheSceneCoversTheMainScreenAndSmallWindowsAreCentredOnIt) {
+TEST_F(TopStrip, TheSceneCoversTheMainScreenAndSmallWindowsAreCentredOnIt) {
+  Stop();
+  backend.SetScreenOrigin(1280, 0);  // the main monitor to the right of a 1280x1024 one
+  Start();
   EXPECT_TRUE(Native().Spec().fullScreen);
   EXPECT_EQ(Native().Spec().rect, (host::Rect{1280, 0, 1920, 1080}));
-  driver->Click(*window, 120, 12);  // "About"
-  ASSERT_NE(Box(), nullptr);
-  EXPECT_EQ(backend.NativeFor(*Box())->Spec().rect, (host::Rect{2140, 480, 200, 120}));
+  ClickAbout();
+  EXPECT_EQ(BoxNative().Spec().rect, (host::Rect{2140, 480, 200, 120}));
   // A main screen left of and above the desktop's origin; a window larger than the screen.
   EXPECT_EQ(host::PlaceOnScreen({-1024, -768, 1024, 768}, {200, 120}, false),
             (host::Rect{-612, -444, 200, 120}));
