@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/placement.h"
 #include "support/scene_fixture.h"
 
@@ -48,9 +50,7 @@ TEST_F(TopStrip, LabelsAppearOverTheStripStayWhileOnThemAndTheWidenedQuitQuits) 
   EXPECT_EQ(Labels(*window), (Texts{"Quit", "About"}));
   EXPECT_EQ(Native().Frames().size(), framesBefore + 1) << "shown once, never hidden between";
   const auto& label = Native().Frames()[framesBefore].view.labels[0];
-  EXPECT_EQ(label.color, white);
-  EXPECT_EQ(label.size, 14);
-  EXPECT_EQ(label.font, "System");
+  EXPECT_EQ(std::tuple(label.color, label.size, label.font), std::tuple(white, 14, "System"));
   driver->MoveTo(*window, 600, 300);
   EXPECT_TRUE(Labels(*window).empty());
   driver->Click(*window, 1600, 12);  // far right of "Quit", widened with the screen
