@@ -22,9 +22,8 @@ using Log = std::vector<std::string>;
 class FakeScreen : public host::PointerRouter::Geometry {
  public:
   bool WindowRect(int window, host::Rect& rect) const override {
-    auto it = windows.find(window);
-    if (it == windows.end()) return false;
-    rect = it->second;
+    if (!windows.contains(window)) return false;
+    rect = windows.at(window);
     return true;
   }
   bool Pointer(int& x, int& y) const override {

@@ -19,7 +19,6 @@ namespace lumorra::testing {
 namespace {
 
 using Action = CommandLine::Action;
-// Parses the program's name and then `args`, split at spaces.
 CommandLine Parse(const std::string& args) {
   std::istringstream in("lumorra " + args);
   std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};

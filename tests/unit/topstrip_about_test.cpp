@@ -28,7 +28,6 @@ class TopStrip : public SceneTest {
   }
   host::headless::HeadlessWindow& BoxNative() const { return *backend.NativeFor(*Box()); }
   void ClickAbout() { driver->Click(*window, 120, 12); }
-  // Presses the middle of the chain and keeps the button down.
   void PressChain() {
     const auto& chain = *window->Find<host::RectControl>("Canvas2");
     chainX = chain.Left() + chain.Width() / 2;
