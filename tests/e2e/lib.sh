@@ -46,10 +46,7 @@ wait_exit() {
 }
 
 # expect_exit PID SECONDS WHAT: the process ends within SECONDS with status 0.
-expect_exit() {
-  wait_exit "$1" "$2"
-  [ "$STATUS" = 0 ] || fail "$3: status $STATUS: $(said)"
-}
+expect_exit() { wait_exit "$1" "$2"; [ "$STATUS" = 0 ] || fail "$3: status $STATUS: $(said)"; }
 
 # shot FILE: a screenshot of the whole screen, 8 bits a channel.
 shot() { import -window root -depth 8 "$1"; }
