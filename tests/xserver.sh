@@ -1,6 +1,5 @@
-# What the end-to-end tests and the benchmarks share: a private X server and cleanup of every
-# process started, by pid. Sourced after WORK (a scratch directory) and XVFB_DISPLAYS (the
-# display numbers to try, kept apart so that tests and benchmarks can run side by side) are set.
+# Shared by the end-to-end tests and benchmarks: a private X server and cleanup of every process
+# started, by pid. Needs WORK and XVFB_DISPLAYS (separate for tests and benchmarks) set first.
 
 PIDS=()
 
@@ -34,11 +33,8 @@ start_xserver() {
     XVFB_PID=$!
     PIDS+=("$XVFB_PID")
     export DISPLAY=":$n"
-    for _ in $(seq 100); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.05
-    done
+    up_or_gone() { xdpyinfo >/dev/null 2>&1 || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+    wait_for 100 up_or_gone && xdpyinfo >/dev/null 2>&1 && return 0
     kill "$XVFB_PID" 2>/dev/null || true
     wait "$XVFB_PID" 2>/dev/null || true
     unset 'PIDS[-1]'
@@ -55,12 +51,4 @@ start_wm() {
   PIDS+=($!)
   wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
   wait_for 100 wm_up || fail "the window manager $1 did not start"
-}
-
-# start_icewm_taskbar_top: icewm with its taskbar along the top, over the scene's top strip.
-start_icewm_taskbar_top() {
-  mkdir -p "$WORK/home/.icewm"
-  printf 'TaskBarAtTop=1\nShowTaskBar=1\n' >"$WORK/home/.icewm/preferences"
-  start_wm env HOME="$WORK/home" icewm
-  sleep 0.5  # the taskbar maps after the check is set
 }

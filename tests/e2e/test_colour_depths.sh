@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# A 30-bit X screen shows the scene (drawn another way than on ordinary screens); on an 8-bit
-# one the program says in one line that it cannot draw and ends with status 1.
+# A 30-bit X screen shows the scene; on an 8-bit one the program says why in one line, status 1.
 source "$(dirname "$0")/lib.sh"
-
-# Drawn through SDL's renderer, whose GL driver is unloaded at the end with allocations a leak
-# checker can no longer name: leaks are not looked for here.
 XVFB_DEPTH=30 start_xvfb 1152x768
-start_lumorra env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+start_lumorra "$NO_LEAK_CHECK"  # drawn through SDL's renderer on 30 bits
 reduced_scene  # the 30-bit screenshot comes out in 8 bits a channel, close enough to compare
 error=$(await_picture "$WORK/reduced.png" 1152x768+0+0 10)
 below "$error" 0.05 || fail "the 30-bit screen does not show the scene (error $error): $(said)"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Under openbox, with a Russian keyboard layout from the start: four drag-pulls on the chain
-# switch the light on, off, on, off; closing the credits box from the window manager leaves the
-# program running; Ctrl+Shift+Q does not quit and Ctrl+Q does.
+# Under openbox with a Russian layout: four drag-pulls give on, off, on, off; the credits box
+# closed by the window manager leaves it running; Ctrl+Q by key code quits, Ctrl+Shift+Q does not.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
 setxkbmap ru || fail "cannot set the Russian layout"
@@ -18,21 +17,18 @@ for _ in 1 2 3 4; do  # press on the chain, pull it down past its end, let go th
   shot "$WORK/pull.png"
   lit=$(crop_error "$WORK/pull.png" "$MEDIA_DIR/chain1.jpg" 600x500+0+0)
   dark=$(crop_error "$WORK/pull.png" "$MEDIA_DIR/lowlight1.jpg" 600x500+0+0)
-  if below "$lit" 0.03; then states+=(on); elif below "$dark" 0.03; then states+=(off); else
-    states+=("? lit $lit dark $dark"); fi
+  below "$lit" 0.03 && states+=(on) || { below "$dark" 0.03 && states+=(off); } || states+=("?$lit/$dark")
 done
 [ "${states[*]}" = "on off on off" ] || fail "drag-pulls gave ${states[*]}"
 
 xdotool mousemove 120 12 sleep 0.3 click 1  # "About"
-box_listed() { wmctrl -l | grep -q AboutBox; }
-wait_for 40 box_listed || fail "no credits box: $(wmctrl -l)"
+wait_for 40 eval 'wmctrl -l | grep -q AboutBox' || fail "no credits box: $(wmctrl -l)"
 wmctrl -c AboutBox
 sleep 0.5
 kill -0 "$APP_PID" 2>/dev/null || fail "closing the credits box ended the program: $(said)"
 ! xdotool search --onlyvisible --name AboutBox >/dev/null 2>&1 || fail "the credits box is still shown"
 
-# Ctrl, Shift and the Q key by their key codes (37, 50 and 24), which type no Latin letter here.
-xdotool mousemove 900 600 click 1 keydown 37 keydown 50 key 24 keyup 50 keyup 37
+xdotool mousemove 900 600 click 1 keydown 37 keydown 50 key 24 keyup 50 keyup 37  # Ctrl+Shift+Q
 sleep 0.3
 kill -0 "$APP_PID" 2>/dev/null || fail "Ctrl+Shift+Q quit"
 xdotool keydown 37 key 24 keyup 37

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The whole show with the real pointer: the first click on the chain lights the room and its
-# sound is written; a press held through the blackout leaves the screen black; after it a click
-# on the blank top strip leaves the program running and a click below ends it. Then the X
-# server dies while a sound plays: one error line and status 1.
+# The show with the real pointer: a first click lights the room, sound is written, a press held
+# through the blackout leaves it black, then only a click below the strip quits; a dying X server.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
 install_stub_xdg_open
@@ -13,17 +11,14 @@ xdotool mousemove 118 270 click 1
 pulled=$(date +%s.%N)
 shot "$WORK/lit.png"
 xdotool mousemove 800 600
-area=600x500+0+0  # the lamp, the chain and the wall around them
-lit=$(crop_error "$WORK/lit.png" "$MEDIA_DIR/chain1.jpg" $area)
-lit2=$(crop_error "$WORK/lit.png" "$MEDIA_DIR/chain2.jpg" $area)
+lit=$(crop_error "$WORK/lit.png" "$MEDIA_DIR/chain1.jpg" 600x500+0+0)  # lamp and chain
+lit2=$(crop_error "$WORK/lit.png" "$MEDIA_DIR/chain2.jpg" 600x500+0+0)  # ... being pulled
 echo "after the pull: error against lit $lit, lit and pulled $lit2"
 below "$lit" 0.03 || below "$lit2" 0.03 || fail "the light did not come on"
 
-# sleep_until SECONDS: sleeps until that long after the pull.
 sleep_until() { sleep "$(awk -v t="$1" -v s="$pulled" -v n="$(date +%s.%N)" 'BEGIN {
   d = s + t - n; print (d > 0 ? d : 0) }')"; }
-# The blackout comes 32.7 s after the pull; the press starts before the final flash and ends
-# after the screen went black.
+# The blackout comes 32.7 s after the pull; the press spans the final flash and the blackout.
 sleep_until 31.8
 xdotool mousemove 118 270 sleep 0.1 mousedown 1
 sleep_until 33.3

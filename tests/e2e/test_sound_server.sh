@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# With a PulseAudio server: the chain's sound reaches it; when the server goes away the program
-# runs on silently, and once the server is back the next pull is heard again.
+# A PulseAudio server gets the chain's sound; without it the program runs on, and once it is back
+# the next pull is heard again.
 source "$(dirname "$0")/lib.sh"
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"

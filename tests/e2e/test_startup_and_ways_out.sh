@@ -1,33 +1,29 @@
 #!/usr/bin/env bash
-# On a bare X server: the command line is answered without a window; the window covers the
-# screen with the dark scene and carries the icon, as does the credits box, which shows text
-# and opens its link; focus taken by another client comes back with a click; Ctrl+Q, SIGTERM
-# and SIGINT end the program with status 0.
+# On a bare X server: the command line answered without a window; the scene covering the screen;
+# icons, text and link of the credits box; focus back with a click; Ctrl+Q, SIGTERM, SIGINT → 0.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
 install_stub_xdg_open
 
-# ask STATUS ARGS...: answered within a second with STATUS, in OUT and ERR; run again under
-# strace, it never connects to the display. (LeakSanitizer cannot run under ptrace.)
+# ask STATUS ARGS...: answered within a second with STATUS, in OUT and ERR; under strace it
+# never connects to the display (LeakSanitizer cannot run under ptrace).
 ask() {
   local status=0
   timeout 1 "$LUMORRA" "${@:2}" >"$WORK/out.txt" 2>"$WORK/err.txt" || status=$?
   OUT=$(cat "$WORK/out.txt") ERR=$(cat "$WORK/err.txt")
   [ "$status" = "$1" ] || fail "lumorra ${*:2}: status $status (124: no answer in a second): $ERR"
-  ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" timeout 5 \
-    strace -f -qq -e trace=connect -o "$WORK/connects.txt" "$LUMORRA" "${@:2}" >/dev/null 2>&1 || true
+  rm -f "$WORK/connects.txt"
+  env "$NO_LEAK_CHECK" timeout 5 strace -f -qq -e trace=connect -o "$WORK/connects.txt" \
+    "$LUMORRA" "${@:2}" >/dev/null 2>&1 || true
   [ -e "$WORK/connects.txt" ] || fail "strace did not run"
   ! grep 'X11-unix\|sun_path' "$WORK/connects.txt" || fail "lumorra ${*:2} connected to the display"
-  rm "$WORK/connects.txt"
 }
-ask 0 --help
-{ grep -q '^Usage: lumorra' <<<"$OUT" && grep -q 'Photosensitivity warning' <<<"$OUT" &&
-  [ -z "$ERR" ]; } || fail "--help printed: $OUT; and on stderr: $ERR"
+ask 0 --help  # the texts themselves are checked by the unit tests; here, where they go
+grep -q '^Usage: lumorra' <<<"$OUT" && [ -z "$ERR" ] || fail "--help printed: $OUT; on stderr: $ERR"
 ask 0 --version
 grep -Eqx 'lumorra [0-9]+\.[0-9]+\.[0-9]+' <<<"$OUT" || fail "--version printed: $OUT"
 ask 2 --bogus
-{ [ -z "$OUT" ] && [ "$(wc -l <<<"$ERR")" = 2 ] && grep -q "'--bogus'" <<<"$ERR" &&
-  grep -q -- --help <<<"$ERR"; } || fail "a bad option needs one line naming it and a hint: $OUT$ERR"
+[ -z "$OUT" ] && grep -q "'--bogus'" <<<"$ERR" || fail "a bad option belongs on stderr: $OUT; $ERR"
 
 start_lumorra
 main=$(xdotool search --onlyvisible --pid "$APP_PID" | head -n 1)
@@ -51,7 +47,6 @@ xdotool mousemove 960 513 click 1  # the author's name
 sleep 0.5
 grep -q "https://" "$WORK/urls.txt" 2>/dev/null || fail "no address was opened"
 
-# With no window manager to hand it back, the keyboard focus returns with a click on the scene.
 xmessage -geometry +1500+900 "another client" &
 PIDS+=($!)
 other_shown() { other=$(xdotool search --onlyvisible --name xmessage 2>/dev/null | head -1); }
@@ -60,7 +55,7 @@ xdotool windowfocus --sync "$other" key ctrl+q
 sleep 0.3
 kill -0 "$APP_PID" 2>/dev/null || fail "Ctrl+Q reached the program while another client had the focus"
 xdotool mousemove 900 600 sleep 0.1 click 1 sleep 0.2 key ctrl+q
-expect_exit "$APP_PID" 2 "Ctrl+Q after a click on the scene"
+expect_exit "$APP_PID" 2 "Ctrl+Q after a click on the scene (no window manager gives focus back)"
 
 for signal in TERM INT; do
   start_lumorra

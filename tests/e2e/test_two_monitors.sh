@@ -15,8 +15,7 @@ xrandr --fb 3200x1080 --output DUMMY0 --mode 1920x1080 --pos 1280x0 --primary \
 xrandr --listmonitors | grep -q '1920/.*+1280+0' || fail "no offset main monitor: $(xrandr --listmonitors)"
 
 start_lumorra
-# place WINDOW: its size and its top-left corner on the desktop, as WxH+X+Y.
-place() {
+place() {  # WINDOW's WxH+X+Y on the desktop
   xdotool getwindowgeometry "$1" |
     awk '/Position:/ { split($2, p, ","); at = p[1] "+" p[2] } /Geometry:/ { print $2 "+" at }'
 }
@@ -26,8 +25,8 @@ main=$(place "$(xdotool search --onlyvisible --pid "$APP_PID" | head -n1)")
 xdotool mousemove 1700 1 sleep 0.3 mousemove 1400 12 click 1  # "About" on the top strip
 box_placed() { box=$(xdotool search --onlyvisible --pid "$APP_PID" | while read -r w; do place "$w"; done |
   grep '^200x120'); }
-wait_for 40 box_placed || true
-[ "$box" = "200x120+2140+480" ] || fail "the credits box is at '$box', not in the main monitor's middle"
+wait_for 40 box_placed && [ "$box" = "200x120+2140+480" ] ||
+  fail "the credits box is at '$box', not in the main monitor's middle"
 xdotool key ctrl+q
 expect_exit "$APP_PID" 3 "Ctrl+Q"
 echo ok

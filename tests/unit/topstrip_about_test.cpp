@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/placement.h"
 #include "support/scene_fixture.h"
 
@@ -26,7 +28,6 @@ class TopStrip : public SceneTest {
   }
   host::headless::HeadlessWindow& BoxNative() const { return *backend.NativeFor(*Box()); }
   void ClickAbout() { driver->Click(*window, 120, 12); }
-  // Presses the middle of the chain and keeps the button down.
   void PressChain() {
     const auto& chain = *window->Find<host::RectControl>("Canvas2");
     chainX = chain.Left() + chain.Width() / 2;
@@ -48,9 +49,7 @@ TEST_F(TopStrip, LabelsAppearOverTheStripStayWhileOnThemAndTheWidenedQuitQuits) 
   EXPECT_EQ(Labels(*window), (Texts{"Quit", "About"}));
   EXPECT_EQ(Native().Frames().size(), framesBefore + 1) << "shown once, never hidden between";
   const auto& label = Native().Frames()[framesBefore].view.labels[0];
-  EXPECT_EQ(label.color, white);
-  EXPECT_EQ(label.size, 14);
-  EXPECT_EQ(label.font, "System");
+  EXPECT_EQ(std::tuple(label.color, label.size, label.font), std::tuple(white, 14, "System"));
   driver->MoveTo(*window, 600, 300);
   EXPECT_TRUE(Labels(*window).empty());
   driver->Click(*window, 1600, 12);  // far right of "Quit", widened with the screen
@@ -154,21 +153,14 @@ TEST_F(Presses, ClosingTheBoxHidesItAndClosingTheSceneQuits) {
   EXPECT_EQ(runtime->ExitStatus(), 0);
 }
 
-// The main monitor to the right of a 1280x1024 one.
-class Placement : public SceneTest {
- protected:
-  void SetUp() override {
-    backend.SetScreenOrigin(1280, 0);
-    Start();
-  }
-};
-
-TEST_F(Placement, TheSceneCoversTheMainScreenAndSmallWindowsAreCentredOnIt) {
+TEST_F(TopStrip, TheSceneCoversTheMainScreenAndSmallWindowsAreCentredOnIt) {
+  Stop();
+  backend.SetScreenOrigin(1280, 0);  // the main monitor to the right of a 1280x1024 one
+  Start();
   EXPECT_TRUE(Native().Spec().fullScreen);
   EXPECT_EQ(Native().Spec().rect, (host::Rect{1280, 0, 1920, 1080}));
-  driver->Click(*window, 120, 12);  // "About"
-  ASSERT_NE(Box(), nullptr);
-  EXPECT_EQ(backend.NativeFor(*Box())->Spec().rect, (host::Rect{2140, 480, 200, 120}));
+  ClickAbout();
+  EXPECT_EQ(BoxNative().Spec().rect, (host::Rect{2140, 480, 200, 120}));
   // A main screen left of and above the desktop's origin; a window larger than the screen.
   EXPECT_EQ(host::PlaceOnScreen({-1024, -768, 1024, 768}, {200, 120}, false),
             (host::Rect{-612, -444, 200, 120}));

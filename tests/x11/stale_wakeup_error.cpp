@@ -1,7 +1,6 @@
-// On a real X server: SDL wakes its event wait by sending an X event to one of our windows over
-// a connection of its own. If that window is gone, the BadWindow error is read only when the
-// connection closes, after SDL has put back the error handler it found; a clean quit must still
-// end with status 0. Made to happen here on purpose; Xlib's default handling would exit with 1.
+// On a real X server: SDL wakes its event wait with an X event to one of our windows over its
+// own connection. If that window is gone, the BadWindow error is read only at close, after SDL
+// restored the error handler it found; Xlib's default handler would then exit with 1, not 0.
 
 #include <cstdio>
 #include <string>
