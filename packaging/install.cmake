@@ -67,9 +67,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps writes the library dependencies with their version floors from the binary;
-# it cannot see what is only read at run time: the font the labels use and fontconfig's
-# configuration and cache tools.
+# it cannot see what is only read or loaded at run time: the font the labels use, fontconfig's
+# configuration and cache tools, and the sound mixer, loaded when sound is first wanted (2.0.2
+# brought the device-opening call the program uses).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fontconfig, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fontconfig, fonts-dejavu-core, libsdl2-mixer-2.0-0 (>= 2.0.2)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

@@ -77,7 +77,7 @@ AudioEngine::~AudioEngine() {
     open_ = openSucceeded_;
   }
   if (open_) {
-    Mix_ChannelFinished(nullptr);  // no events from a closing mixer
+    Mixer().ChannelFinished(nullptr);  // no events from a closing mixer
     Close();
   }
 }
@@ -96,7 +96,7 @@ int AudioEngine::AcquireChannel() {
 void AudioEngine::ReleaseChannel(int channel) {
   if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
   Slot& slot = slots_[channel];
-  if (open_ && channel < mixerChannels_) Mix_HaltChannel(channel);
+  if (open_ && channel < mixerChannels_) Mixer().HaltChannel(channel);
   slot.chunk.reset();  // after the halt: the mixer must be done with the samples
   slot.wanted = nullptr;
   slot.inUse = false;
@@ -117,11 +117,14 @@ int AudioEngine::OpenDevice(void* data) {
   // The main thread touches none of these until it has joined this one.
   engine.openSucceeded_ = false;
   engine.openFailure_.clear();
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  const MixerLibrary* mixer = LoadMixerLibrary(engine.openFailure_);
+  if (!mixer) {
+    engine.openFailure_ = "cannot load SDL_mixer: " + engine.openFailure_;
+  } else if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     engine.openFailure_ = SDL_GetError();
-  } else if (QuietAlsa quiet;
-             Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) != 0) {
-    engine.openFailure_ = Mix_GetError();
+  } else if (QuietAlsa quiet; mixer->OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames,
+                                                     nullptr, 0) != 0) {
+    engine.openFailure_ = SDL_GetError();
     // With ALSA and no card this waits for SDL's device-watching thread, up to 100 ms: one
     // more reason to be off the main thread.
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -155,8 +158,8 @@ void AudioEngine::OnOpenAttemptEnded() {
     return;
   }
   open_ = true;
-  mixerChannels_ = Mix_AllocateChannels(-1);
-  Mix_ChannelFinished(&PostChannelFinished);
+  mixerChannels_ = Mixer().AllocateChannels(-1);
+  Mixer().ChannelFinished(&PostChannelFinished);
   bool started = false;
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     if (const SoundData* data = slots_[i].wanted) {
@@ -170,14 +173,14 @@ void AudioEngine::OnOpenAttemptEnded() {
 
 void AudioEngine::OnDeviceLost() {
   if (!open_) return;
-  Mix_ChannelFinished(nullptr);
+  Mixer().ChannelFinished(nullptr);
   Close();
 }
 
 void AudioEngine::Close() {
   if (!open_) return;
   for (Slot& slot : slots_) slot.chunk.reset();
-  Mix_CloseAudio();
+  Mixer().CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   open_ = false;
   mixerChannels_ = 0;
@@ -186,11 +189,11 @@ void AudioEngine::Close() {
 
 void AudioEngine::EnsureChannels(int count) {
   if (count <= mixerChannels_) return;
-  mixerChannels_ = Mix_AllocateChannels(count);
+  mixerChannels_ = Mixer().AllocateChannels(count);
 }
 
 void AudioEngine::ArmIdleClose() {
-  if (open_ && Mix_Playing(-1) == 0) closeDeadline_ = clock_() + kIdleBeforeClose;
+  if (open_ && Mixer().Playing(-1) == 0) closeDeadline_ = clock_() + kIdleBeforeClose;
 }
 
 void AudioEngine::Play(int channel, const SoundData& data) {
@@ -217,17 +220,17 @@ void AudioEngine::Start(int channel, const SoundData& data) {
     if (bytes > 0) {
       // The mixer only reads these samples; the pointer is non-const in its interface alone.
       auto* pcm = reinterpret_cast<Uint8*>(const_cast<std::int16_t*>(samples.data()));
-      slot.chunk.reset(Mix_QuickLoad_RAW(pcm, static_cast<Uint32>(bytes)));
+      slot.chunk.reset(Mixer().QuickLoadRaw(pcm, static_cast<Uint32>(bytes)));
     }
   }
   if (!slot.chunk) {
     // Nothing to play: still cut off the previous play, as a restart would.
-    Mix_HaltChannel(channel);
+    Mixer().HaltChannel(channel);
     ArmIdleClose();
     return;
   }
   // On a busy channel this restarts the sound.
-  if (Mix_PlayChannel(channel, slot.chunk.get(), 0) < 0) {
+  if (Mixer().PlayChannelTimed(channel, slot.chunk.get(), 0, -1) < 0) {
     ArmIdleClose();
     return;
   }
@@ -238,7 +241,7 @@ void AudioEngine::Stop(int channel) {
   if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
   slots_[channel].wanted = nullptr;
   if (!open_ || channel >= mixerChannels_) return;
-  Mix_HaltChannel(channel);  // a play that was cut short reports its end like any other
+  Mixer().HaltChannel(channel);  // a play that was cut short reports its end like any other
 }
 
 void AudioEngine::OnChannelFinished() { ArmIdleClose(); }
@@ -253,7 +256,7 @@ Micros AudioEngine::CloseWakeup(Micros now, Micros next) const {
 void AudioEngine::Service(Micros now, Micros next) {
   if (!open_ || closeDeadline_ < 0 || now < closeDeadline_) return;
   if (next >= 0 && next - now < kCloseStall) return;  // later, when the loop has time
-  if (Mix_Playing(-1) == 0) {
+  if (Mixer().Playing(-1) == 0) {
     Close();
   } else {
     // Still busy: look again later rather than trusting that every end was reported.

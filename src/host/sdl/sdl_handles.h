@@ -4,10 +4,11 @@
 // by the deleter that matches the function that made it.
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <SDL_ttf.h>
 
 #include <memory>
+
+#include "host/sdl/sdl_mixer_library.h"
 
 namespace host::sdl {
 
@@ -16,7 +17,7 @@ struct SdlDeleter {
   void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
   void operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
   void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
-  void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+  void operator()(Mix_Chunk* chunk) const { Mixer().FreeChunk(chunk); }
 };
 
 using WindowPtr = std::unique_ptr<SDL_Window, SdlDeleter>;
