@@ -3,7 +3,8 @@ set -euo pipefail
 
 LUMORRA=${1:?usage: $0 path/to/lumorra}
 LUMORRA=$(readlink -f "$LUMORRA")
-MEDIA_DIR=$(dirname "$LUMORRA")/media
+# The pictures the screen is compared with: beside a built program, or named for an installed one.
+MEDIA_DIR=${MEDIA_DIR:-$(dirname "$LUMORRA")/media}
 WORK=$(mktemp -d /tmp/lumorra-e2e.XXXXXX)
 XVFB_DISPLAYS=$(seq 90 140)
 source "$(dirname "${BASH_SOURCE[0]}")/../xserver.sh"
