@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Usage: bench/show.sh path/to/build. The whole show RUNS (3) times, about 40 s each (disk
-# driver), lateness pooled; then the machine's own wake-up lateness (FLOOR_S = 30 s).
+# driver), lateness pooled.
 # Goals: lateness p99 <= 2 ms; lit picture to showers <= 30 ms.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
@@ -23,6 +23,4 @@ for k in "lateness all timers" "lateness_waited timers with a period > 0"; do
     printf ", later than 2 ms: %d (%.1f %%) (goal p99 <= 2 ms: %s)\n", over, 100 * over / n,
       p <= 2 ? "met" : "MISSED" }' "$WORK/late"
 done
-echo "the machine's own wake-ups, ${FLOOR_S:-30} s of sleeps like the show's, nothing of ours:"
-"$BENCH_BIN/lumorra_wake_floor" "${FLOOR_S:-30}"
 machine_busy_report
