@@ -1,6 +1,5 @@
 #pragma once
 // Clocks and order statistics shared by the benchmark programs.
-
 #include <time.h>
 
 #include <algorithm>

@@ -1,12 +1,9 @@
-# Sourced first by every benchmark script: the build, a private Xvfb server (tests/xserver.sh,
-# on displays clear of the tests'), cleanup by pid, statistics, and a wait for a quiet machine.
+# Sourced by every benchmark script: the build, Xvfb on displays clear of the tests', statistics.
 set -euo pipefail
 BUILD=$(readlink -f "${1:?usage: $0 path/to/build}")
-LUMORRA=$BUILD/lumorra
-BENCH_BIN=$BUILD/bench
+LUMORRA=$BUILD/lumorra BENCH_BIN=$BUILD/bench
 [ -x "$LUMORRA" ] || { echo "no program at $LUMORRA" >&2; exit 1; }
-WORK=$(mktemp -d /tmp/lumorra-bench.XXXXXX)
-XVFB_DISPLAYS=$(seq 150 199)
+XVFB_DISPLAYS=$(seq 150 199) WORK=$(mktemp -d /tmp/lumorra-bench.XXXXXX)
 source "$(dirname "${BASH_SOURCE[0]}")/../tests/xserver.sh"
 
 stop_pid() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
