@@ -4,8 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 WINDOW_S=${IDLE_WINDOW_S:-10}
 
-# counters PID: utime+stime (ticks), CPU ns (schedstat) and context switches, over live threads.
-counters() {
+counters() { # PID: utime+stime (ticks), CPU ns (schedstat) and context switches, live threads
   echo "$(sed -E 's/^.*\) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')" \
     "$(cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }')" \
     "$(cat /proc/"$1"/task/*/status 2>/dev/null |

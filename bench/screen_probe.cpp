@@ -129,14 +129,11 @@ int main(int argc, char** argv) {
   if (settleMs > 0) {
     usleep(settleMs * 1000);
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    const char* keys[][2] = {{"VmHWM:", "vmhwm_kb"},
-                             {"RssAnon:", "rss_anon_kb"},
-                             {"RssFile:", "rss_file_kb"},
-                             {"RssShmem:", "rss_shmem_kb"}};
-    for (std::string line; std::getline(in, line);)
-      for (const auto& [key, name] : keys)
+    for (std::string line; std::getline(in, line);)  // in kB
+      for (const std::string key : {"VmHWM:", "RssAnon:", "RssFile:", "RssShmem:"})
         if (line.rfind(key, 0) == 0)
-          sizes += std::string(" ") + name + "=" + std::to_string(std::atol(&line[strlen(key)]));
+          sizes += " " + key.substr(0, key.size() - 1) + "=" +
+                   std::to_string(std::atol(&line[key.size()]));
   }
   EndChild(pid);
   std::printf("match_ms=%.1f%s\n", matchMs, sizes.c_str());

@@ -76,19 +76,16 @@ int main() {
       if (timer.Period() > 0) lateWaited.push_back(l);
       worst[timer.Name()] = std::max(worst[timer.Name()], l);
       if (timer.Name() == "Timer8") showersPlayMs = ran / 1000.0;
-      if (scene->enditall && runtime.NextDeadline() < 0) {
-        quitOk = true;
-        runtime.Quit();
-      }
+      if (scene->enditall && runtime.NextDeadline() < 0) quitOk = true, runtime.Quit();
     };
 
-    // Wait for the opening sound's device to close, so the pull opens it afresh.
-    runtime.RunPass();
+    runtime.RunPass();  // then wait for the opening sound's device to close
     for (;;) {
       const double now = bench::NowMs();
       const int n = mixes.load(std::memory_order_acquire);
-      if (n ? now - mixedAtMs[n - 1] > 300 : now - startMs >= 5000) break;  // closed, or silent
-      if (now - startMs > 20000) break;
+      // Closed, silent, or stuck.
+      if ((n ? now - mixedAtMs[n - 1] > 300 : now - startMs >= 5000) || now - startMs > 20000)
+        break;
       // A 1 s wake notices the close; a nearer deadline would hold it off, as in the program.
       host::InputEvent event;
       if (backend->WaitEvent(backend->Now() + 1000 * host::kMillis, event)) runtime.Dispatch(event);

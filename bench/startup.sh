@@ -4,9 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 RUNS=${RUNS:-7}
 PICTURE=$BUILD/media/lowlight1.jpg
-for p in feh openbox pulseaudio; do
-  command -v $p >/dev/null || fail "$p is not installed (apt-get install $p)"
-done
+for p in feh openbox pulseaudio; do command -v $p >/dev/null || fail "$p is not installed"; done
 start_xvfb 1920x1080
 start_wm openbox
 export XDG_RUNTIME_DIR=$WORK/runtime
@@ -44,12 +42,12 @@ read -r _ L _ _ _ <<<"$(stats "$WORK/lumorra.ms")"
 read -r _ F _ _ _ <<<"$(stats "$WORK/feh.ms")"
 read -r _ N _ _ W <<<"$(stats "$WORK/nocard.ms")"
 line=$(probe lumorra 6000) # peak memory: every picture and sound decoded, the opening sound over
-awk -v l="$L" -v f="$F" -v n="$N" -v w="$W" -v r="$RUNS" -v h="$(kv vmhwm_kb "$line")" 'BEGIN {
+awk -v l="$L" -v f="$F" -v n="$N" -v w="$W" -v r="$RUNS" -v h="$(kv VmHWM "$line")" 'BEGIN {
   printf "first picture, openbox + PulseAudio, median of %d alternating: lumorra %s ms, feh %s ms\n", r, l, f
   printf "ratio lumorra/feh: %.2f (goal <= 1.0: %s)\n", l / f, l / f <= 1.0 ? "met" : "MISSED"
   printf "no sound card (ALSA): median %s ms, worst %s ms, worst/median %.2f (goal <= 1.5: %s)\n",
     n, w, w / n, w / n <= 1.5 ? "met" : "MISSED"
   printf "peak RSS (VmHWM) 6 s after the scene: %.1f MB (goal <= 90 MB: %s)\n", h * 1.024 / 1000,
     h * 1.024 / 1000 <= 90 ? "met" : "MISSED" }'
-echo "resident then: anonymous $(kv rss_anon_kb "$line") kB," \
-  "file-backed $(kv rss_file_kb "$line") kB, shared memory $(kv rss_shmem_kb "$line") kB"
+echo "resident then: anonymous $(kv RssAnon "$line") kB," \
+  "file-backed $(kv RssFile "$line") kB, shared memory $(kv RssShmem "$line") kB"

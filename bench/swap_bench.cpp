@@ -1,6 +1,4 @@
-// lumorra_swap_bench [PRESENTS]: a full-screen window presented alternately with the lit picture
-// and the flash, timed (with XVFB_PID set, the X server's CPU too); Present returns once the
-// server has the pixels.
+// lumorra_swap_bench [PRESENTS]: the lit picture and the flash presented in turn, timed.
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +36,7 @@ int main(int argc, char** argv) {
       {"swap bench", {0, 0, screen.width, screen.height}, /*fullScreen=*/true, false, nullptr});
   window->Show();
 
-  // The first two Presents of a new window (the first also makes its shared-memory surface),
-  // then the warm-up, then the measured ones.
+  // Two first Presents of the new window (the first makes its surface), warm-up, measured ones.
   std::vector<double> cpu, wall, first;
   double serverBefore = 0;
   for (int i = -2; i < kWarmUp + presents; ++i) {
