@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Usage: bench/idle.sh path/to/build. Idle CPU and wake-ups once the opening sound's device has
-# closed, disk driver and ALSA without a card. Goals: 0 wake-ups/s, <= 5 ms CPU per 10 s.
+# Usage: bench/idle.sh path/to/build. Idle CPU and wake-ups, disk driver and ALSA without a card.
 source "$(dirname "$0")/lib.sh"
 WINDOW_S=${IDLE_WINDOW_S:-10}
 

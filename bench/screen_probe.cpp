@@ -1,5 +1,4 @@
-// lumorra_screen_probe PICTURE X,Y SETTLE_MS COMMAND...: ms from spawning COMMAND until 16 rows
-// of PICTURE (top-left at X,Y) match the screen; with SETTLE_MS > 0, resident sizes after that.
+// lumorra_screen_probe PICTURE X,Y SETTLE_MS COMMAND...: spawn to PICTURE (at X,Y) on the screen.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Usage: bench/show.sh path/to/build. The whole show RUNS (3) times, about 40 s each (disk
-# driver), lateness pooled. Goals: lateness p99 <= 2 ms; lit picture to showers <= 30 ms.
+# Usage: bench/show.sh path/to/build. The whole show RUNS (3) times, ~40 s each, lateness pooled.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
 machine_busy_start

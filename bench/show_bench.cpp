@@ -1,5 +1,4 @@
-// The whole show on the SDL backend, from the real start-up through one pull to black for good:
-// timer lateness, pictures presented, and lit picture to showers mixed (SDL_AUDIODRIVER=disk).
+// The whole show on the SDL backend, start-up to one pull to black; run with SDL_AUDIODRIVER=disk.
 
 #include <SDL_mixer.h>
 

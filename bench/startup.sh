@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Usage: bench/startup.sh path/to/build. Spawn to dark scene on openbox + PulseAudio against feh,
-# RUNS (7) alternating runs; RUNS starts without a sound card; peak RSS. Goals in README.md.
+# Usage: bench/startup.sh path/to/build. Spawn to dark scene against feh, no sound card, peak RSS.
 source "$(dirname "$0")/lib.sh"
 RUNS=${RUNS:-7}
 PICTURE=$BUILD/media/lowlight1.jpg

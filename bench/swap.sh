@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Usage: bench/swap.sh path/to/build. Swap cost on a 24-bit screen (shared memory), then a 30-bit
-# one (SDL's renderer texture). Goal: median CPU per Present <= 1.5 ms on the 24-bit screen.
+# Usage: bench/swap.sh path/to/build. Swap cost on a 24-bit screen, then on a 30-bit one.
 source "$(dirname "$0")/lib.sh"
 for depth in 24 30; do
   echo "screen depth $depth:"
