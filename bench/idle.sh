@@ -26,13 +26,8 @@ measure() { # measure DRIVER: one table row
   local pid note="" before after threads
   SDL_AUDIODRIVER=$1 SDL_DISKAUDIOFILE="$WORK/audio.raw" "$LUMORRA" >/dev/null 2>"$WORK/err" &
   pid=$! && PIDS+=("$pid")
-  if [ "$1" = disk ]; then
-    note="audio device closed at +$(wait_audio_closed "$WORK/audio.raw") s" ||
-      fail "the audio device was still open 30 s after start"
-    sleep 0.5
-  else
-    sleep 5
-  fi
+  [ "$1" != disk ] && sleep 5 || { note="audio device closed at +$(wait_audio_closed \
+    "$WORK/audio.raw") s" || fail "the audio device was still open 30 s after start"; sleep 0.5; }
   kill -0 "$pid" 2>/dev/null || fail "lumorra ($1) exited: $(cat "$WORK/err")"
   before=$(counters "$pid") && sleep "$WINDOW_S" && after=$(counters "$pid")
   threads=$(cat /proc/"$pid"/task/*/comm | sort | uniq -c | awk '{ printf " %s(%d)", $2, $1 }')

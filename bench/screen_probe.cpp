@@ -76,7 +76,6 @@ int main(int argc, char** argv) {
   int atX = 0, atY = 0;
   if (argc < 5 || std::sscanf(argv[2], "%d,%d", &atX, &atY) != 2)
     return Fail("usage: lumorra_screen_probe PICTURE X,Y SETTLE_MS COMMAND...");
-  const char* reference = argv[1];
   const int settleMs = std::atoi(argv[3]);
   char** command = argv + 4;  // ends with argv's null pointer
 
@@ -84,8 +83,8 @@ int main(int argc, char** argv) {
   if (!display) return Fail("cannot open the X display");
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   int pw = 0, ph = 0, channels = 0;
-  stbi_uc* picture = stbi_load(reference, &pw, &ph, &channels, 3);
-  if (!picture) return Fail(std::string("cannot read ") + reference + ": " + stbi_failure_reason());
+  stbi_uc* picture = stbi_load(argv[1], &pw, &ph, &channels, 3);
+  if (!picture) return Fail(std::string("cannot read ") + argv[1] + ": " + stbi_failure_reason());
 
   const int screen = DefaultScreen(display);
   const int top = std::max(0, atY), bottom = std::min(DisplayHeight(display, screen), atY + ph);
