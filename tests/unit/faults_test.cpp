@@ -18,7 +18,6 @@
 namespace lumorra::testing {
 namespace {
 
-using host::headless::SoundEvent;
 using Key = std::pair<host::ResourceKind, int>;
 using Spoilt = std::map<Key, std::span<const std::uint8_t>>;
 constexpr host::ResourceKind kPicture = host::ResourceKind::Picture,
@@ -66,10 +65,11 @@ class FaultyMedia : public SceneTest {
     if (window->darker) window->darker->Pixels();  // what its decode says is captured too
     return ::testing::internal::GetCapturedStderr();
   }
-  int Plays(int id, SoundEvent::Kind kind = SoundEvent::Kind::Play) const {
+  int Plays(int id) const {
     return static_cast<int>(
-        std::count_if(backend.Sounds().begin(), backend.Sounds().end(),
-                      [&](const auto& e) { return e.kind == kind && e.resourceId == id; }));
+        std::count_if(backend.Sounds().begin(), backend.Sounds().end(), [&](const auto& e) {
+          return e.kind == host::headless::SoundEvent::Kind::Play && e.resourceId == id;
+        }));
   }
   bool AllBlack(const host::Picture& p) const {
     for (int y = 0; y < p.Height(); y += 7)
@@ -83,10 +83,6 @@ class FaultyMedia : public SceneTest {
     driver->Advance(LastMoment("none"));
     return Timeline();
   }
-  void ClickQuit() {
-    driver->MoveTo(*window, 600, 10);
-    driver->Click(*window, 30, 12);
-  }
   // After a show the credits box opens and a name hides it, "Quit" ends it, and so does Ctrl+Q.
   void ExpectWaysOut(const Spoilt& spoilt) {
     StartWith(spoilt);  // damaged media report themselves; not our concern here
@@ -99,7 +95,8 @@ class FaultyMedia : public SceneTest {
     driver->Click(*Box(), 100, 75);
     EXPECT_FALSE(backend.NativeFor(*Box())->Shown());
     EXPECT_FALSE(runtime->QuitRequested());
-    ClickQuit();
+    driver->MoveTo(*window, 600, 10);
+    driver->Click(*window, 30, 12);  // "Quit"
     EXPECT_TRUE(runtime->QuitRequested());
     EXPECT_EQ(runtime->ExitStatus(), 0);
     StartWith(spoilt);
