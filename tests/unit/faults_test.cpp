@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <span>
 #include <string>
@@ -35,8 +34,7 @@ std::span<const std::uint8_t> FirstPart(Key k, int divisor) {
   return Embedded(k).first(Embedded(k).size() / divisor);
 }
 // Every picture and/or every sound spoilt the same way.
-Spoilt All(bool pictures, bool sounds,
-           const std::function<std::span<const std::uint8_t>(Key)>& how) {
+Spoilt All(bool pictures, bool sounds, std::span<const std::uint8_t> (*how)(Key)) {
   Spoilt spoilt;
   for (const Medium& m : kMedia)
     if (m.kind == kPicture ? pictures : sounds)
@@ -163,7 +161,7 @@ TEST_F(FaultyMedia, NoiseForMediaShowsBlackAndLeavesTheChainArmed) {
   EXPECT_EQ(Showing(), "none");
   PullChain();
   EXPECT_EQ(Showing(), "lighter2") << "no picture counts as the light being out";
-  ExpectWaysOut(All(true, false, [](Key) { return std::span(kNoise); }));
+  ExpectWaysOut(All(true, false, [](Key) -> std::span<const std::uint8_t> { return kNoise; }));
 }
 
 TEST_F(FaultyMedia, CutShortMediaShowAndPlayWhatTheyHold) {

@@ -20,9 +20,8 @@
 namespace lumorra::testing {
 namespace {
 
-constexpr long kMinEvents = 10000;
+constexpr long kMinEvents = 10000, kEventsPerProgram = 3000;  // the backend keeps every frame
 constexpr double kMinVirtualHours = 24.0;
-constexpr long kEventsPerProgram = 3000;  // the headless backend keeps every frame
 // Presses that end the program come late and rarely, so each program passes many states first.
 constexpr long kEventsBeforeWayOut = 2000;
 
