@@ -85,9 +85,12 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
   }
 
   // Runs and checks one event; anything that escapes it is a failure.
-  void Do(const std::string& what, const std::function<void()>& event, P p = {-1, -1}) {
-    history_.push_back(what + " " + std::to_string(p.x) + "," + std::to_string(p.y) + " @" +
-                       std::to_string(driver->NowMs()) + "ms");
+  void Do(const std::string& what, const std::function<void()>& event) {
+    Do(what, {-1, -1}, event);
+  }
+  void Do(const std::string& what, P p, const std::function<void()>& event) {
+    const std::string at = p.x < 0 ? "" : " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    history_.push_back(what + at + " @" + std::to_string(driver->NowMs()) + "ms");
     if (history_.size() > 16) history_.pop_front();
     ++events_;
     ++eventsInProgram_;
@@ -112,8 +115,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
   // The box lies above the scene while it is shown: a press there is a whole click on the box.
   void Move(P s) {
     if (!held_ && InBox(s)) return BoxClick(s);
-    Do(
-        held_ ? "drag" : "move", [&] { driver->MoveTo(*window, s.x, s.y); }, s);
+    Do(held_ ? "drag" : "move", s, [&] { driver->MoveTo(*window, s.x, s.y); });
     pointer_ = s;
     over_ = true;
   }
@@ -127,12 +129,9 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     const host::Rect r = BoxRect();
     P b{s.x - r.left, s.y - r.top};
     if (Chance(0.5)) b = Inside(Bounds(Chance(0.5) ? "Canvas1" : "Canvas2", box));  // a name
-    Do(
-        "box move", [&] { driver->MoveTo(box, b.x, b.y); }, b);
-    Do(
-        "box press", [&] { driver->Press(box, b.x, b.y); }, b);
-    Do(
-        "box release", [&] { driver->Release(box, b.x, b.y); }, b);
+    Do("box move", b, [&] { driver->MoveTo(box, b.x, b.y); });
+    Do("box press", b, [&] { driver->Press(box, b.x, b.y); });
+    Do("box release", b, [&] { driver->Release(box, b.x, b.y); });
     Do("box leave", [&] { driver->Leave(box); });
   }
 
@@ -143,8 +142,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     const Target target = TargetAt(s);
     if (EndsIt(target) && !(eventsInProgram_ >= kEventsBeforeWayOut && Chance(0.02))) return;
     if (!here) Move(s);
-    Do(
-        "press", [&] { driver->Press(*window, s.x, s.y); }, s);
+    Do("press", s, [&] { driver->Press(*window, s.x, s.y); });
     held_ = true;
     heldTarget_ = target;
   }
@@ -152,8 +150,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     if (Chance(0.3)) Move(Anywhere());  // let go elsewhere: the release still belongs to the scene
     quitExpected_ = EndsIt(heldTarget_);
     pullExpected_ = heldTarget_ == Target::Chain;
-    Do(
-        "release", [&] { driver->Release(*window, pointer_.x, pointer_.y); }, pointer_);
+    Do("release", pointer_, [&] { driver->Release(*window, pointer_.x, pointer_.y); });
     held_ = false;
   }
   // A release whose press the program never saw: someone pressed outside it.
