@@ -1,5 +1,4 @@
-// The host framework on its own: timers on the manual clock, routing of the pointer among
-// controls, shortcuts, an uncaught error, and the wait for the next deadline.
+// The host framework on its own: timers, pointer routing, shortcuts, errors, deadline waits.
 
 #include <gtest/gtest.h>
 
@@ -246,12 +245,6 @@ TEST_F(HostTest, AnUncaughtErrorMakesTheExitStatusNonZero) {
   EXPECT_NE(runtime.ExitStatus(), 0);
 }
 
-TEST(Shortcuts, TextsNameTheirModifiersAndLetter) {
-  EXPECT_EQ(host::ParseShortcut("Cmd+Q"), (host::KeyShortcut{'q', true, false, false}));
-  EXPECT_EQ(host::ParseShortcut("Cmd+Shift+Z"), (host::KeyShortcut{'z', true, true, false}));
-  EXPECT_EQ(host::ParseShortcut("Option+Cmd+X"), (host::KeyShortcut{'x', true, false, true}));
-}
-
 // X key symbols of the keys in the US layout's Q, A and Z positions.
 constexpr host::KeySym kCyrillicShortI = 0x6ca, kCyrillicEf = 0x6c6, kCyrillicYa = 0x6d1;
 
@@ -279,8 +272,8 @@ TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
 
 using host::kFinalStretch, host::kMillis, host::PlanWait, host::WaitStep;
 
-// A wait for input counts whole milliseconds and may end up to a thousandth late: it must end
-// before the deadline, leaving the last stretch to a precise sleep, and waste little of the wait.
+// Input waits count whole milliseconds and may run a thousandth late: they end before the
+// deadline, leaving the last stretch to a precise sleep.
 TEST(DeadlineWait, MillisecondWaitsEndBeforeTheDeadlineAndTheFinalStretchIsSlept) {
   for (host::Micros remaining = kFinalStretch; remaining <= 600 * 1000 * kMillis;
        remaining += remaining / 7 + 13) {
