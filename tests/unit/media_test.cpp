@@ -56,14 +56,13 @@ double DifferenceInside(const host::Picture& a, const host::Picture& b, host::Re
   return all == 0 ? 0 : inside / all;
 }
 
-// Sizes, brightness, the flash's shadows, where the pulled chain differs, the chain's contrast.
-TEST(MediaPhotographs, FiveOfOneSizeShowTheRoomAsComposed) {
+// Brightness, the flash's shadows, where the pulled chain differs, the chain's contrast.
+TEST(MediaPhotographs, FiveShowTheRoomAsComposed) {
   std::map<int, std::shared_ptr<host::Picture>> p;
   for (int n : {kLit, kLitPulled, kFlash, kDark, kDarkPulled}) {
     p[n] = host::DecodePicture(EmbeddedResources().Find(ResourceKind::Picture, n));
     ASSERT_NE(p[n], nullptr) << n;
     p[n]->Pixels();  // waits for the body
-    EXPECT_EQ((host::Size{p[n]->Width(), p[n]->Height()}), (host::Size{1920, 1280})) << n;
   }
   const double dark = MeanLuma(*p[kDark]), lit = MeanLuma(*p[kLit]), flash = MeanLuma(*p[kFlash]);
   EXPECT_GT(lit, dark * 2);
@@ -130,8 +129,7 @@ using MediaAccessors = SceneTest;
 TEST_F(MediaAccessors, SameObjectEveryTimeUntilReleasedAndSoundsAndPicturesNumberedApart) {
   EXPECT_EQ(chain(), chain());
   EXPECT_EQ(chain1()->Width(), 1920) << "picture 168 is a picture, not the sound 168";
-  auto dark = window->darker;
-  EXPECT_EQ(dark, lowlight1()) << "full size: the fields share the cached pictures";
+  auto dark = lowlight1();
   ReleaseMedia();
   EXPECT_EQ(cache::lowlight1_permapic, nullptr);
   EXPECT_EQ(window->darker->Width(), 1920) << "the window's picture outlives the cache";
