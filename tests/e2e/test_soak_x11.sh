@@ -9,9 +9,8 @@ rss_kb() { awk '/^VmRSS:/ { print $2; f = 1 } END { exit !f }' "/proc/$APP_PID/s
 LETTERS=abcdefghijklmnopqrstuvwxyz
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 r() { R=$((RANDOM % ($2 - $1 + 1) + $1)); }  # no subshell, so that the seed fixes the whole run
-# add FORMAT ARGS...: appends xdotool commands to CMDS.
 # shellcheck disable=SC2059
-add() { CMDS+=" $(printf "$1" "${@:2}")"; }
+add() { CMDS+=" $(printf "$1" "${@:2}")"; }  # FORMAT ARGS...: more xdotool commands
 anywhere() { r 0 1919; X=$R; r 24 1079; Y=$R; }  # below the strip, where a click is not "Quit"
 on_chain() { r 98 137; X=$R; r 26 515; Y=$R; }
 pull() { anywhere; add 'mousemove %d %d' "$X" "$Y"; on_chain; add 'mousemove %d %d click 1' "$X" "$Y"; }
@@ -30,8 +29,7 @@ start_and_warm_up() {
 }
 
 start_and_warm_up
-start=$(now_ms)
-last_pull=$start
+start=$(now_ms) last_pull=$(now_ms)
 while (($(now_ms) - start < SECONDS_OF_INPUT * 1000)); do
   CMDS=""
   r 3 8
@@ -41,14 +39,12 @@ while (($(now_ms) - start < SECONDS_OF_INPUT * 1000)); do
       0 | 1) anywhere; add 'mousemove %d %d' "$X" "$Y" ;;
       2) anywhere; add 'mousemove %d %d click 1' "$X" "$Y" ;;
       3) pull ;;
-      4) # a pull let go far away
-        on_chain; add 'mousemove %d %d mousedown 1' "$X" "$Y"
+      4) on_chain; add 'mousemove %d %d mousedown 1' "$X" "$Y"  # a pull let go far away
         anywhere; add 'mousemove %d %d mouseup 1' "$X" "$Y" ;;
       5) add 'mousemove 120 12 click 1' ;;  # "About"
       6) r 920 1000; X=$R; r 507 518; add 'mousemove %d %d click 1' "$X" "$R" ;;  # a name
       7) r 0 1919; add 'mousemove %d %d' "$R" 10 ;;  # over the strip
-      8) # a letter, with or without Ctrl; Q only without
-        r 0 51; k=${LETTERS:R%26:1}
+      8) r 0 51; k=${LETTERS:R%26:1}  # a letter, with Ctrl unless it is Q
         ((R < 26)) && [ "$k" != q ] && k=ctrl+$k
         add 'key %s' "$k" ;;
       9) r 1 3; add 'sleep 0.%d' "$R" ;;
@@ -79,8 +75,7 @@ xdotool mousemove 800 600 sleep 2.5
 end_rss=$(rss_kb) || fail "the program is gone after the random input: $(said)"
 growth=$((end_rss - BASE_RSS))
 echo "RSS: $BASE_RSS kB after warming up, $end_rss kB after ${SECONDS_OF_INPUT} s of random input"
-{ ldd "$LUMORRA" 2>/dev/null | grep -q libasan &&
-  echo "sanitizer build: memory is held back on purpose; the growth is not checked"; } ||
+{ ldd "$LUMORRA" 2>/dev/null | grep -q libasan && echo "sanitizer build: the growth is not checked"; } ||
   [ "$growth" -le 5120 ] || fail "RSS grew by $growth kB under random input"
 xdotool mousemove 1000 10 sleep 0.2 mousemove 30 12 click 1
 expect_exit "$APP_PID" 3 "Quit after the random input"

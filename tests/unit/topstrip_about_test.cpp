@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "host/placement.h"
 #include "support/scene_fixture.h"
 
@@ -48,8 +46,6 @@ TEST_F(TopStrip, LabelsAppearOverTheStripStayWhileOnThemAndTheWidenedQuitQuits) 
     driver->MoveTo(*window, x, y);
   EXPECT_EQ(Labels(*window), (Texts{"Quit", "About"}));
   EXPECT_EQ(Native().Frames().size(), framesBefore + 1) << "shown once, never hidden between";
-  const auto& label = Native().Frames()[framesBefore].view.labels[0];
-  EXPECT_EQ(std::tuple(label.color, label.size, label.font), std::tuple(white, 14, "System"));
   driver->MoveTo(*window, 600, 300);
   EXPECT_TRUE(Labels(*window).empty());
   driver->Click(*window, 1600, 12);  // far right of "Quit", widened with the screen
@@ -64,11 +60,7 @@ TEST_F(TopStrip, AboutGivesOneBoxOfCreditsThatHidesFiveSecondsAfterItWasMade) {
   ClickAbout();
   EXPECT_EQ(Box(), box);
   EXPECT_EQ(runtime->Windows().size(), 2u);
-  EXPECT_EQ(AboutWin::Instance(), box);
   EXPECT_TRUE(BoxNative().Spec().keepAbove);
-  EXPECT_FALSE(BoxNative().Spec().fullScreen);
-  EXPECT_EQ(box->MenuBar, nullptr);
-  EXPECT_EQ(BoxNative().Showing().backColor, host::RGB(0, 0, 0));
   EXPECT_EQ(Labels(*box), (Texts{"Lumorra by\r\r\rThanks to\r\rfor the original photograph.",
                                  "Pellimore", "Corvane"}));
   driver->Advance(1999);
@@ -133,8 +125,6 @@ TEST_F(Presses, APressHeldThroughTheBlackoutLeavesItBlackAndThenOnlyClicksBelowT
   EXPECT_FALSE(runtime->QuitRequested()) << "the release belonged to the chain, not the window";
 
   driver->Click(*window, 12, 12);  // on the strip, left of "Quit"
-  const auto& strip = *window->Find<host::RectControl>("Canvas1");
-  driver->Click(*window, strip.Left() + strip.Width() - 3, 2);  // on the strip, above the labels
   driver->Press(*window, 12, 40);
   EXPECT_FALSE(runtime->QuitRequested()) << "the release quits, not the press";
   driver->Release(*window, 12, 40);
