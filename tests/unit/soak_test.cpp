@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/media_table.h"
@@ -89,8 +90,12 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     Do(what, {-1, -1}, event);
   }
   void Do(const std::string& what, P p, const std::function<void()>& event) {
-    const std::string at = p.x < 0 ? "" : " " + std::to_string(p.x) + "," + std::to_string(p.y);
-    history_.push_back(what + at + " @" + std::to_string(driver->NowMs()) + "ms");
+    // Appended piece by piece: GCC 12's -O2 reports a false -Wrestrict on "literal" + string&&.
+    std::string entry = what;
+    if (p.x >= 0)
+      entry.append(" ").append(std::to_string(p.x)).append(",").append(std::to_string(p.y));
+    entry.append(" @").append(std::to_string(driver->NowMs())).append("ms");
+    history_.push_back(std::move(entry));
     if (history_.size() > 16) history_.pop_front();
     ++events_;
     ++eventsInProgram_;
