@@ -56,7 +56,8 @@ double DifferenceInside(const host::Picture& a, const host::Picture& b, host::Re
   return all == 0 ? 0 : inside / all;
 }
 
-// Brightness, the flash's shadows, where the pulled chain differs, the chain's contrast.
+// Brightness, the flash's shadows, where the pulled chain differs, the chain's contrast and
+// the floor line.
 TEST(MediaPhotographs, FiveShowTheRoomAsComposed) {
   std::map<int, std::shared_ptr<host::Picture>> p;
   for (int n : {kLit, kLitPulled, kFlash, kDark, kDarkPulled}) {
@@ -82,6 +83,15 @@ TEST(MediaPhotographs, FiveShowTheRoomAsComposed) {
                     Percentile(Lumas(*p[n], {60, y0, 30, 24}), 0.5),
                 30)
           << "picture " << n << ", rows " << y0 << "..";
+  // Down the back wall, the floor begins where the wall turns to the darker skirting; that line
+  // and the chair standing on it lie well inside the top 1080 rows a full HD screen shows.
+  for (int x : {500, 650, 800}) {
+    const double wall = Luma(p[kLit]->Pixel(x, 700));
+    int floorLine = 700;
+    while (floorLine < 1280 && Luma(p[kLit]->Pixel(x, floorLine)) >= wall * 0.6) ++floorLine;
+    EXPECT_LT(floorLine, 1000) << "column " << x;
+    EXPECT_GT(floorLine, 800) << "column " << x << ": still a room, not a ceiling";
+  }
 }
 
 std::vector<float> Mono(int number) {
