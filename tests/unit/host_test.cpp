@@ -21,7 +21,6 @@ using Log = std::vector<std::string>;
 class Probe : public host::Window {
  public:
   Log log;
-  bool backgroundClaims = true;
 
   std::shared_ptr<host::Canvas> Area(const std::string& name, host::Rect r,
                                      host::RectControl* parent = nullptr, bool presses = true) {
@@ -29,16 +28,17 @@ class Probe : public host::Window {
     AddControl(name, c);
     c->SetBounds(r);
     c->SetParent(parent);
-    c->MouseEnter = [this, name] { log.push_back("enter " + name); };
-    c->MouseExit = [this, name] { log.push_back("exit " + name); };
+    c->MouseEnter = [this, name] { Note("enter " + name); };
+    c->MouseExit = [this, name] { Note("exit " + name); };
     if (presses) {
-      c->MouseDown = [this, name](int, int) {
-        log.push_back("down " + name);
-        return true;
-      };
-      c->MouseUp = [this, name](int, int) { log.push_back("up " + name); };
+      c->MouseDown = [this, name](int, int) { return Note("down " + name); };
+      c->MouseUp = [this, name](int, int) { Note("up " + name); };
     }
     return c;
+  }
+  bool Note(const std::string& what) {
+    log.push_back(what);
+    return true;  // claims the press
   }
 
  protected:
@@ -46,11 +46,8 @@ class Probe : public host::Window {
     SetSize(400, 300);
     FullScreen = true;
   }
-  bool Event_MouseDown(int, int) override {
-    log.push_back("down window");
-    return backgroundClaims;
-  }
-  void Event_MouseUp(int, int) override { log.push_back("up window"); }
+  bool Event_MouseDown(int, int) override { return Note("down window"); }
+  void Event_MouseUp(int, int) override { Note("up window"); }
 };
 
 class HostTest : public ::testing::Test {
@@ -68,8 +65,7 @@ class HostTest : public ::testing::Test {
     };
     return *t;
   }
-  // Plays steps such as "move 10,10", "press 10,10", "release 9,9", "click 5,5" and "leave",
-  // and returns what the window and its controls heard since the last look.
+  // Plays steps ("move|press|release|click x,y", "leave"); returns what was heard since.
   Log Do(const std::string& script) {
     std::istringstream steps(script);
     std::string step;
@@ -99,13 +95,11 @@ TEST_F(HostTest, ATimerFiresPeriodAfterItsLastArmingAndTimersDueTogetherInArming
   driver.Advance(80);
   t.SetMode(1);  // armed again: the period starts over
   driver.Advance(300);
-  EXPECT_EQ(t.Mode(), 0) << "a single timer turns itself off";
   t.SetMode(2);
   driver.Advance(230);
   t.SetMode(0);  // stopped before it was due again
   driver.Advance(1000);
   EXPECT_EQ(Do(""), (Log{"t@190", "t@490", "t@590"}));
-  EXPECT_LT(runtime.NextDeadline(), 0);
   // Timers due together fire in the order they were armed.
   auto& a = AddTimer("a", 200);
   auto& b = AddTimer("b", 100);
@@ -153,10 +147,12 @@ TEST_F(HostTest, NilObjectErrorEndsOnlyThatHandler) {
   t.SetMode(2);
   driver.Advance(30);
   EXPECT_EQ(window->log, (Log{"before", "before", "before"}));
-  EXPECT_EQ(window->ControlNamed("missing"), nullptr);
+  // An error nothing handles still ends the run with a failure status.
+  runtime.HandleUnhandledException(std::make_exception_ptr(std::runtime_error("boom")));
+  EXPECT_NE(runtime.ExitStatus(), 0);
 }
 
-TEST_F(HostTest, EnterAndExitFollowThePointerAndChildrenAreNotLeavingTheParent) {
+TEST_F(HostTest, EnterAndExitFollowThePointerAndLaterSiblingsAndChildrenLieOnTop) {
   auto strip = window->Area("strip", {0, 0, 400, 24}, nullptr, false);
   auto label = window->Area("label", {20, 4, 100, 20}, strip.get());
   EXPECT_EQ(Do("move 200,10 move 30,10 move 200,10 move 200,100"),
@@ -165,32 +161,26 @@ TEST_F(HostTest, EnterAndExitFollowThePointerAndChildrenAreNotLeavingTheParent) 
   label->SetVisible(false);
   strip->MouseEnter = [&] { label->SetVisible(true); };
   EXPECT_EQ(Do("click 30,10"), (Log{"enter label", "down label", "up label"}));
+
+  auto a = window->Area("a", {0, 100, 100, 100});
+  window->Area("b", {50, 150, 100, 100});
+  window->Area("child", {10, 110, 20, 20}, a.get());
+  window->Area("late", {0, 100, 40, 40});  // added after a's child, but a sibling of a
+  EXPECT_EQ(Do("move 200,60 click 60,160 click 15,115"),
+            (Log{"exit label", "exit strip", "enter b", "down b", "up b", "exit b", "enter late",
+                 "down late", "up late"}));
 }
 
-TEST_F(HostTest, LaterSiblingAndChildLieOnTop) {
+TEST_F(HostTest, AHeldPressKeepsThePointerButAControlOrWindowHiddenOrDisabledGetsNoRelease) {
   auto a = window->Area("a", {0, 0, 100, 100});
-  window->Area("b", {50, 50, 100, 100});
-  window->Area("child", {10, 10, 20, 20}, a.get());
-  window->Area("late", {0, 0, 40, 40});  // added after a's child, but a sibling of a
-  EXPECT_EQ(Do("click 60,60 click 15,15"),
-            (Log{"enter b", "down b", "up b", "exit b", "enter late", "down late", "up late"}));
-}
-
-TEST_F(HostTest, AHeldPressKeepsThePointerUntilTheRelease) {
-  window->Area("a", {0, 0, 100, 100});
   window->Area("b", {200, 200, 100, 100});
   EXPECT_EQ(Do("move 10,10 press 10,10 move 150,150 move 250,250"), (Log{"enter a", "down a"}));
   // Dragged onto another control: the pressed one hears of the release, then the crossings.
   EXPECT_EQ(Do("release 250,250"), (Log{"up a", "exit a", "enter b"}));
-  // Off and back on before the release: no crossing at all.
-  EXPECT_EQ(Do("press 250,250 move 390,10 move 260,260 release 260,260"), (Log{"down b", "up b"}));
   // Released outside the window: the leave that follows ends the visit.
   EXPECT_EQ(Do("press 260,260 move 500,500 release 500,500 leave"),
             (Log{"down b", "up b", "exit b"}));
-}
 
-TEST_F(HostTest, AControlOrWindowHiddenOrDisabledWhileHeldGetsNoRelease) {
-  auto a = window->Area("a", {0, 0, 100, 100});
   Do("move 10,10 press 10,10");
   a->SetVisible(false);
   driver.Advance(0);  // the pointer is no longer held: the hidden control is left at once
@@ -200,9 +190,7 @@ TEST_F(HostTest, AControlOrWindowHiddenOrDisabledWhileHeldGetsNoRelease) {
   a->SetVisible(true);
   Do("move 20,20 press 20,20");
   a->SetEnabled(false);
-  EXPECT_EQ(Do("release 20,20"), Log{}) << "neither the control nor the background hears it";
-  // Disabled, it still hears the pointer come and go, but no press, nor does the background.
-  EXPECT_EQ(Do("move 300,250 click 20,20 move 300,250"), (Log{"exit a", "enter a", "exit a"}));
+  EXPECT_EQ(Do("release 20,20 click 20,20"), Log{}) << "nor does the background hear it";
 
   a->SetEnabled(true);
   Do("move 10,10 press 10,10");
@@ -222,26 +210,15 @@ TEST_F(HostTest, APressInsideAControlNeverReachesTheBackground) {
   EXPECT_EQ(Do("click 60,55 click 200,200"),
             (Log{"exit label", "exit cover", "enter area", "enter caption", "down area", "up area",
                  "exit caption", "exit area", "down window", "up window"}));
-  // An unclaimed press gets no release.
+  // A press the control turns down gets no release, and still not the background's.
   area->MouseDown = [&](int, int) { return false; };
+  backend.SetFocusedId(0);  // another client took the keyboard; a click takes it back
   EXPECT_EQ(Do("click 52,55"), Log{"enter area"});
-  window->backgroundClaims = false;
-  EXPECT_EQ(Do("click 300,250"), (Log{"exit area", "down window"}));
-}
-
-TEST_F(HostTest, AClickGivesItsWindowTheKeyboardFocus) {
-  backend.SetFocusedId(0);  // another client took it
-  driver.Click(*window, 200, 200);
   EXPECT_EQ(backend.FocusedId(), window->Native()->Id());
 }
 
-TEST_F(HostTest, AnUncaughtErrorMakesTheExitStatusNonZero) {
-  runtime.HandleUnhandledException(std::make_exception_ptr(std::runtime_error("boom")));
-  EXPECT_NE(runtime.ExitStatus(), 0);
-}
-
-// X key symbols of the keys in the US layout's Q, A and Z positions.
-constexpr host::KeySym kCyrillicShortI = 0x6ca, kCyrillicEf = 0x6c6, kCyrillicYa = 0x6d1;
+// X key symbols of the keys in the US layout's Q and Z positions.
+constexpr host::KeySym kCyrillicShortI = 0x6ca, kCyrillicYa = 0x6d1;
 
 TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
   const struct {
@@ -251,11 +228,8 @@ TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
     char us, letter;
   } cases[] = {
       {"ru", {kCyrillicShortI}, 0, 'q', 'q'},
-      {"el: punctuation, not a letter", {';'}, 0, 'q', 'q'},
       {"us,ru with ru active", {'q', kCyrillicShortI}, 1, 'q', 'q'},
-      {"ru,us with ru active", {kCyrillicShortI, 'q'}, 0, 'q', 'q'},
       {"fr: the Q is where US has its A", {'q'}, 0, 'a', 'q'},
-      {"fr,ru with ru active, the A key", {'q', kCyrillicEf}, 1, 'a', 'q'},
       {"de,ru with ru active, the Z key", {'y', kCyrillicYa}, 1, 'z', 'y'},
       {"us, the ; key", {';'}, 0, 0, 0},
       {"us, a layout the key lacks", {'a', 0}, 1, 'a', 'a'},
@@ -276,12 +250,9 @@ TEST(DeadlineWait, MillisecondWaitsEndBeforeTheDeadlineAndTheFinalStretchIsSlept
     EXPECT_LT(step.millis * kMillis + step.millis, remaining) << remaining;
     EXPECT_GE(step.millis * kMillis, remaining - 3 * kMillis - remaining / 250) << remaining;
   }
-  const WaitStep last = PlanWait(5000, 5000 + kFinalStretch - 1);
-  EXPECT_EQ(last.kind, WaitStep::Kind::SleepThenPoll);
-  EXPECT_EQ(last.sleep, kFinalStretch - 1);
-  const WaitStep overdue = PlanWait(5000, 4000);
-  EXPECT_EQ(overdue.kind, WaitStep::Kind::SleepThenPoll);
-  EXPECT_EQ(overdue.sleep, 0);
+  EXPECT_EQ(PlanWait(5000, 5000 + kFinalStretch - 1).sleep, kFinalStretch - 1);
+  EXPECT_EQ(PlanWait(5000, 4000).kind, WaitStep::Kind::SleepThenPoll) << "overdue";
+  EXPECT_EQ(PlanWait(5000, 4000).sleep, 0) << "overdue";
   EXPECT_EQ(PlanWait(5000, -1).kind, WaitStep::Kind::ForInput) << "no deadline: input alone";
 }
 
