@@ -1,4 +1,5 @@
-// lumorra_screen_probe PICTURE X,Y SETTLE_MS COMMAND...: spawn to PICTURE (at X,Y) on the screen.
+// lumorra_screen_probe PICTURE X,Y SETTLE_MS COMMAND...: prints the ms from spawning COMMAND to
+// PICTURE (at X,Y) on the screen and, with SETTLE_MS > 0, the command's VmHWM (kB) SETTLE_MS later.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -123,16 +124,13 @@ int main(int argc, char** argv) {
       return EndChild(pid), Fail("no match within 10 s");
   const double matchMs = bench::NowMs() - t0;
 
-  std::string sizes;
+  std::printf("%.1f", matchMs);
   if (settleMs > 0) {
     usleep(settleMs * 1000);
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);)  // in kB
-      for (const std::string key : {"VmHWM:", "RssAnon:", "RssFile:", "RssShmem:"})
-        if (line.rfind(key, 0) == 0)
-          sizes += " " + key.substr(0, key.size() - 1) + "=" +
-                   std::to_string(std::atol(&line[key.size()]));
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind("VmHWM:", 0) == 0) std::printf(" %ld", std::atol(&line[6]));
   }
   EndChild(pid);
-  std::printf("match_ms=%.1f%s\n", matchMs, sizes.c_str());
+  std::printf("\n");
 }
