@@ -17,8 +17,8 @@ using host::InputEvent;
 using Log = std::vector<std::string>;
 
 // A full-screen main window (1) and a small box above it (2).
-class FakeScreen : public host::PointerRouter::Geometry {
- public:
+class Router : public ::testing::Test, public host::PointerRouter::Geometry {
+ protected:
   bool WindowRect(int window, host::Rect& rect) const override {
     rect = window == 1 ? host::Rect{0, 0, 1920, 1080} : host::Rect{860, 480, 200, 120};
     return window == 1 || window == 2;
@@ -27,12 +27,7 @@ class FakeScreen : public host::PointerRouter::Geometry {
     std::tie(x, y) = pointer;
     return pointerKnown;
   }
-  std::pair<int, int> pointer;
-  bool pointerKnown = true;
-};
 
-class Router : public ::testing::Test {
- protected:
   // What the router passed on so far, as "kind window x,y".
   Log Out() const {
     static const char* const kKinds[] = {"move", "down", "up", "leave"};  // in Type's order
@@ -45,27 +40,28 @@ class Router : public ::testing::Test {
     }
     return log;
   }
-  FakeScreen screen;
-  host::PointerRouter router{screen};
+  std::pair<int, int> pointer;
+  bool pointerKnown = true;
+  host::PointerRouter router{*this};
   std::deque<InputEvent> out;
 };
 
 TEST_F(Router, APressKeepsMovesAndReleaseOutsideAndEndsAtALostReleaseOrAForgottenWindow) {
   router.Motion(1, 500, 500, false, out);
   router.Motion(2, 50, 50, false, out);
-  screen.pointer = {100, 100};  // already far outside the box, which SDL clamps the last move to
+  pointer = {100, 100};  // already far outside the box, which SDL clamps the last move to
   router.Motion(2, 0, 10, false, out);
   router.Leave(2, out);
   router.Motion(2, 50, 50, false, out);
   router.Press(2, 50, 50, out);
   // The pointer goes over the main window; SDL clamps to the box's edge or names no window.
-  screen.pointer = {400, 380};
+  pointer = {400, 380};
   router.Leave(2, out);
   router.Motion(2, 0, 0, true, out);
   router.Release(0, 0, 0, out);
   EXPECT_EQ(router.PressedWindow(), 0);
   router.Press(1, 10, 10, out);
-  screen.pointer = {600, 600};
+  pointer = {600, 600};
   router.Motion(1, 600, 600, /*primaryHeld=*/false, out);  // the release went astray
   router.Motion(2, 50, 50, false, out);
   router.Press(2, 50, 50, out);
@@ -80,7 +76,7 @@ TEST_F(Router, APressKeepsMovesAndReleaseOutsideAndEndsAtALostReleaseOrAForgotte
 
 // Without the pointer's position (Wayland), a press keeps its window's own, unclamped coordinates.
 TEST_F(Router, WithoutThePointerPositionTheEventsOwnCoordinatesAreUsed) {
-  screen.pointerKnown = false;
+  pointerKnown = false;
   router.Motion(2, 0, 60, false, out);  // on the box's left edge: a real move there
   router.Press(2, 0, 60, out);
   router.Leave(2, out);

@@ -7,8 +7,7 @@
 
 #include "host/sdl/sdl_backend.h"
 
-// Last: its macros (None, Bool, Status...) would clash with names in our headers.
-#include <X11/Xlib.h>
+#include <X11/Xlib.h>  // last: its macros (None, Bool, Status...) clash with our names
 
 int main() {
   std::string error;
