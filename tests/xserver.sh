@@ -1,20 +1,14 @@
 # Shared by the end-to-end tests and benchmarks: a private X server and cleanup of every process
 # started, by pid. Needs WORK and XVFB_DISPLAYS (separate for tests and benchmarks) set first.
-
 PIDS=()
-
 cleanup() {
   local pid
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  kill "${PIDS[@]}" 2>/dev/null || true
   for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # wait_for TRIES COMMAND...: runs COMMAND every 50 ms until it succeeds, at most TRIES times.
 wait_for() {
@@ -30,13 +24,10 @@ start_xserver() {
   for n in $XVFB_DISPLAYS; do
     { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
     "$1" ":$n" "${@:2}" >"$WORK/xserver.log" 2>&1 &
-    XVFB_PID=$!
-    PIDS+=("$XVFB_PID")
-    export DISPLAY=":$n"
+    XVFB_PID=$! && PIDS+=("$XVFB_PID") && export DISPLAY=":$n"
     up_or_gone() { xdpyinfo >/dev/null 2>&1 || ! kill -0 "$XVFB_PID" 2>/dev/null; }
     wait_for 100 up_or_gone && xdpyinfo >/dev/null 2>&1 && return 0
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
+    { kill "$XVFB_PID"; wait "$XVFB_PID"; } 2>/dev/null || true
     unset 'PIDS[-1]'
   done
   fail "no free X display for $1: $(tail -5 "$WORK/xserver.log")"

@@ -5,10 +5,9 @@ source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
 setxkbmap ru || fail "cannot set the Russian layout"
 start_wm openbox --config-file /dev/null
-install_stub_xdg_open
-start_lumorra
-await_picture "$MEDIA_DIR/lowlight1.jpg" 1920x1080+0+0 10 >/dev/null  # the scene is up
 
+start_lumorra
+expect_picture "$MEDIA_DIR/lowlight1.jpg" 1920x1080+0+0 10 "no scene"
 states=()
 for _ in 1 2 3 4; do  # press on the chain, pull it down past its end, let go there
   xdotool mousemove 118 270 sleep 0.1 mousedown 1 sleep 0.1 mousemove 118 400 sleep 0.05 \
@@ -20,14 +19,12 @@ for _ in 1 2 3 4; do  # press on the chain, pull it down past its end, let go th
   below "$lit" 0.03 && states+=(on) || { below "$dark" 0.03 && states+=(off); } || states+=("?$lit/$dark")
 done
 [ "${states[*]}" = "on off on off" ] || fail "drag-pulls gave ${states[*]}"
-
 xdotool mousemove 120 12 sleep 0.3 click 1  # "About"
-wait_for 40 eval 'wmctrl -l | grep -q AboutBox' || fail "no credits box: $(wmctrl -l)"
+wait_for 40 xdotool search --onlyvisible --name AboutBox >/dev/null 2>&1 || fail "no credits box"
 wmctrl -c AboutBox
 sleep 0.5
 kill -0 "$APP_PID" 2>/dev/null || fail "closing the credits box ended the program: $(said)"
 ! xdotool search --onlyvisible --name AboutBox >/dev/null 2>&1 || fail "the credits box is still shown"
-
 xdotool mousemove 900 600 click 1 keydown 37 keydown 50 key 24 keyup 50 keyup 37  # Ctrl+Shift+Q
 sleep 0.3
 kill -0 "$APP_PID" 2>/dev/null || fail "Ctrl+Shift+Q quit"

@@ -12,8 +12,8 @@ looks_like() { # PICTURE GEOMETRY WHY: that part of the screen looks as in the p
   below "$(crop_error "$WORK/shot.png" "$MEDIA_DIR/$1" "$2")" 0.03 || fail "$3"
 }
 
-# No display: one line on stderr, nothing on stdout, status 1, within 3 s (no leak reports: a
-# system library's one-off allocation on this path would add a line).
+# No display: one line on stderr, nothing on stdout, status 1, within 3 s (no leak check: a
+# system library's one-off allocation would add a line).
 nowhere=999
 while [ -e "/tmp/.X11-unix/X$nowhere" ]; do nowhere=$((nowhere + 1)); done
 for how in "-u DISPLAY" "DISPLAY=:$nowhere"; do
@@ -22,15 +22,12 @@ for how in "-u DISPLAY" "DISPLAY=:$nowhere"; do
   env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER $how "$NO_LEAK_CHECK" timeout 10 "$LUMORRA" \
     >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" || STATUS=$?
   ms=$((($(date +%s%N) - start) / 1000000))
-  echo "no display ($how), after $ms ms:"
   expect_one_error 1 ""
   [ ! -s "$WORK/stdout.txt" ] || fail "no display: wrote to stdout: $(cat "$WORK/stdout.txt")"
   [ "$ms" -lt 3000 ] || fail "no display: took $ms ms to give up"
 done
 
 start_xvfb 1920x1080
-install_stub_xdg_open
-
 # No sound device (this machine has none): the light still switches on and off, and it says so.
 start_lumorra SDL_AUDIODRIVER=alsa
 xdotool mousemove 118 270 click 1 sleep 1
@@ -42,17 +39,12 @@ looks_like lowlight1.jpg 600x500+0+0 "no sound device: the light did not go off"
 xdotool key ctrl+q
 expect_exit "$APP_PID" 3 "no sound device, Ctrl+Q"
 
-# No font and no opener: the labels draw nothing, yet "About", a name and "Quit" still work.
+# No font and no opener: "About", a name and "Quit" still work.
 printf '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n' >"$WORK/nofonts.conf"
 mkdir -p "$WORK/empty-path"
 start_lumorra FONTCONFIG_FILE="$WORK/nofonts.conf" PATH="$WORK/empty-path"
-shot "$WORK/before.png"
-xdotool mousemove 1000 10 sleep 0.3
-shot "$WORK/hover.png"
-change=$(crop_error "$WORK/hover.png" "$WORK/before.png" 300x24+0+0)
-below "$change" 0.001 || fail "no font: hovering drew on the strip ($change)"
-grep -q "no usable font" "$WORK/stderr.txt" || fail "no font: nothing said so: $(said)"
 open_about "no font"
+grep -q "no usable font" "$WORK/stderr.txt" || fail "no font: nothing said so: $(said)"
 xdotool mousemove 960 513 click 1 sleep 0.5
 looks_like lowlight1.jpg 200x120+860+480 "no opener: the box did not hide"
 [ ! -s "$WORK/urls.txt" ] || fail "no opener: an opener ran anyway: $(cat "$WORK/urls.txt")"
@@ -68,12 +60,9 @@ start_lumorra
 open_about SIGINT
 kill -s INT "$APP_PID"
 expect_exit "$APP_PID" 3 "SIGINT with the credits box up"
-command -v openbox >/dev/null 2>&1 || { echo "SKIP: no openbox; the window manager's close"; echo ok; exit 0; }
 start_wm openbox --sm-disable
 start_lumorra
-wid=$(xdotool search --onlyvisible --pid "$APP_PID" --name '^Untitled$' | head -1)
-[ -n "$wid" ] || fail "window manager: the scene's window was not found"
-xdotool windowactivate --sync "$wid" 2>/dev/null || true
+xdotool windowactivate --sync "$APP_WIN" 2>/dev/null || true
 xdotool key --clearmodifiers alt+F4
 expect_exit "$APP_PID" 5 "the window manager's close"
 echo ok

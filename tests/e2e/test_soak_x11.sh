@@ -6,18 +6,16 @@ source "$(dirname "$0")/lib.sh"
 SECONDS_OF_INPUT=${LUMORRA_SOAK_SECONDS:-60}
 RANDOM=${LUMORRA_SOAK_SEED:-4242}  # fixed, so that a failing run can be replayed
 rss_kb() { awk '/^VmRSS:/ { print $2; f = 1 } END { exit !f }' "/proc/$APP_PID/status"; }
-LETTERS=abcdefghijklmnopqrstuvwxyz
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 r() { R=$((RANDOM % ($2 - $1 + 1) + $1)); }  # no subshell, so that the seed fixes the whole run
 # shellcheck disable=SC2059
 add() { CMDS+=" $(printf "$1" "${@:2}")"; }  # FORMAT ARGS...: more xdotool commands
+# shellcheck disable=SC2086
+send() { xdotool $CMDS "$@" 2>/dev/null || true; CMDS=""; }
 anywhere() { r 0 1919; X=$R; r 24 1079; Y=$R; }  # below the strip, where a click is not "Quit"
 on_chain() { r 98 137; X=$R; r 26 515; Y=$R; }
 pull() { anywhere; add 'mousemove %d %d' "$X" "$Y"; on_chain; add 'mousemove %d %d click 1' "$X" "$Y"; }
 
 start_xvfb 1920x1080
-install_stub_xdg_open
-
 # Everything is used once before the first measurement: lit pictures, rain, labels, box, link.
 start_and_warm_up() {
   start_lumorra
@@ -25,13 +23,11 @@ start_and_warm_up() {
     mousemove 118 270 click 1 sleep 0.6 mousemove 1000 10 sleep 0.3 mousemove 120 12 click 1 \
     sleep 0.5 mousemove 960 513 click 1 sleep 0.3 mousemove 800 600 sleep 2  # sound device idles
   BASE_RSS=$(rss_kb) || fail "the program died while warming up: $(said)"
-  echo "pid $APP_PID: RSS after the first switch-on and switch-off: $BASE_RSS kB"
 }
 
 start_and_warm_up
-start=$(now_ms) last_pull=$(now_ms)
-while (($(now_ms) - start < SECONDS_OF_INPUT * 1000)); do
-  CMDS=""
+start=$SECONDS last_pull=$SECONDS CMDS=""
+while ((SECONDS - start < SECONDS_OF_INPUT)); do
   r 3 8
   for ((i = R; i > 0; i--)); do
     r 0 9
@@ -44,16 +40,15 @@ while (($(now_ms) - start < SECONDS_OF_INPUT * 1000)); do
       5) add 'mousemove 120 12 click 1' ;;  # "About"
       6) r 920 1000; X=$R; r 507 518; add 'mousemove %d %d click 1' "$X" "$R" ;;  # a name
       7) r 0 1919; add 'mousemove %d %d' "$R" 10 ;;  # over the strip
-      8) r 0 51; k=${LETTERS:R%26:1}  # a letter, with Ctrl unless it is Q
+      8) r 0 51; k=abcdefghijklmnopqrstuvwxyz k=${k:R%26:1}  # a letter, with Ctrl unless Q
         ((R < 26)) && [ "$k" != q ] && k=ctrl+$k
         add 'key %s' "$k" ;;
       9) r 1 3; add 'sleep 0.%d' "$R" ;;
     esac
   done
   # A pull at least every 8 s: a light left on burns out, and after the blackout a click quits.
-  if (($(now_ms) - last_pull > 8000)); then pull; last_pull=$(now_ms); fi
-  # shellcheck disable=SC2086
-  xdotool $CMDS 2>/dev/null || true
+  ((SECONDS - last_pull > 8)) && pull && last_pull=$SECONDS
+  send
   if ! kill -0 "$APP_PID" 2>/dev/null; then
     expect_exit "$APP_PID" 1 "the program under random input"
     echo "the program ended with status 0 (a click after the blackout); starting it again"
@@ -61,22 +56,17 @@ while (($(now_ms) - start < SECONDS_OF_INPUT * 1000)); do
   fi
 done
 
-# Back to the state of the first measurement: the light off, the sound device closed.
-sleep 1
+sleep 1  # back to the state of the first measurement: the light off, the sound device closed
 for _ in 1 2 3; do
   shot "$WORK/end.png"
   below "$(crop_error "$WORK/end.png" "$MEDIA_DIR/lowlight1.jpg" 600x500+0+0)" 0.03 && break
-  CMDS=""
-  pull
-  # shellcheck disable=SC2086
-  xdotool $CMDS sleep 1
+  pull && send sleep 1
 done
 xdotool mousemove 800 600 sleep 2.5
 end_rss=$(rss_kb) || fail "the program is gone after the random input: $(said)"
-growth=$((end_rss - BASE_RSS))
 echo "RSS: $BASE_RSS kB after warming up, $end_rss kB after ${SECONDS_OF_INPUT} s of random input"
 { ldd "$LUMORRA" 2>/dev/null | grep -q libasan && echo "sanitizer build: the growth is not checked"; } ||
-  [ "$growth" -le 5120 ] || fail "RSS grew by $growth kB under random input"
+  [ $((end_rss - BASE_RSS)) -le 5120 ] || fail "RSS grew by $((end_rss - BASE_RSS)) kB under random input"
 xdotool mousemove 1000 10 sleep 0.2 mousemove 30 12 click 1
 expect_exit "$APP_PID" 3 "Quit after the random input"
 echo ok

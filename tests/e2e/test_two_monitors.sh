@@ -15,11 +15,8 @@ xrandr --fb 3200x1080 --output DUMMY0 --mode 1920x1080 --pos 1280x0 --primary \
 xrandr --listmonitors | grep -q '1920/.*+1280+0' || fail "no offset main monitor: $(xrandr --listmonitors)"
 
 start_lumorra
-place() {  # WINDOW's WxH+X+Y on the desktop
-  xdotool getwindowgeometry "$1" |
-    awk '/Position:/ { split($2, p, ","); at = p[1] "+" p[2] } /Geometry:/ { print $2 "+" at }'
-}
-main=$(place "$(xdotool search --onlyvisible --pid "$APP_PID" | head -n1)")
+place() { eval "$(xdotool getwindowgeometry --shell "$1")"; echo "${WIDTH}x$HEIGHT+$X+$Y"; }  # WxH+X+Y
+main=$(place "$APP_WIN")
 [ "$main" = "1920x1080+1280+0" ] || fail "the scene is at $main, not over the main monitor"
 
 xdotool mousemove 1700 1 sleep 0.3 mousemove 1400 12 click 1  # "About" on the top strip
