@@ -135,11 +135,11 @@ bool SetOggSerial(std::vector<uint8_t>& b, uint32_t serial) {
   return true;
 }
 
-void WriteAudio(const std::string& path, const std::vector<float>& samples, int rate,
+void WriteAudio(const std::string& path, const std::vector<float>& samples, int channels, int rate,
                 AudioFormat fmt, double vorbisQuality) {
   SF_INFO info{};
   info.samplerate = rate;
-  info.channels = 1;
+  info.channels = channels;
   info.format = fmt == AudioFormat::kOggVorbis ? (SF_FORMAT_OGG | SF_FORMAT_VORBIS)
                                                : (SF_FORMAT_WAV | SF_FORMAT_PCM_16);
   SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
@@ -151,8 +151,8 @@ void WriteAudio(const std::string& path, const std::vector<float>& samples, int 
     // Round to nearest rather than truncate, and never wrap on full scale.
     sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   }
-  sf_count_t n = static_cast<sf_count_t>(samples.size());
-  sf_count_t wrote = sf_write_float(f, samples.data(), n);
+  sf_count_t n = static_cast<sf_count_t>(samples.size()) / channels;
+  sf_count_t wrote = sf_writef_float(f, samples.data(), n);
   int err = sf_error(f);
   std::string why = sf_strerror(f);
   sf_close(f);

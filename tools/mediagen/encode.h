@@ -12,8 +12,8 @@ void WriteJpeg(const std::string& path, const std::vector<uint8_t>& rgb, int w, 
 void WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int w, int h);
 
 enum class AudioFormat { kOggVorbis, kWav16 };
-// Mono float samples in [-1, 1].
-void WriteAudio(const std::string& path, const std::vector<float>& samples, int rate,
+// Interleaved float samples in [-1, 1], `channels` to a frame.
+void WriteAudio(const std::string& path, const std::vector<float>& samples, int channels, int rate,
                 AudioFormat fmt, double vorbisQuality);
 
 // Rewrites every Ogg page of `bytes` to carry `serial` and fixes the page checksums.

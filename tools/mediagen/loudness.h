@@ -1,4 +1,4 @@
-// Loudness after EBU R128 (ITU-R BS.1770), measured by libebur128, for mono sounds.
+// Loudness after EBU R128 (ITU-R BS.1770), measured by libebur128.
 #pragma once
 
 #include <vector>
@@ -10,7 +10,8 @@ struct Loudness {
   double maxMomentary = 0;  // loudest 400 ms window, LUFS
 };
 
-// Samples in [-1, 1]. Throws std::runtime_error if the library cannot measure.
-Loudness MeasureLoudness(const std::vector<float>& samples, int rate);
+// Interleaved samples in [-1, 1], one channel (heard on both loudspeakers) or two (left,
+// right). Throws std::runtime_error if the library cannot measure.
+Loudness MeasureLoudness(const std::vector<float>& samples, int channels, int rate);
 
 }  // namespace mg

@@ -2,8 +2,9 @@
 // writes identical bytes.
 //
 //   mediagen OUTPUT_DIR
-//     Sounds: chain.wav (chain rattle and switch click), quiet.ogg (soft swell that opens the
-//     scene), showers.ogg (38 s of rain on the window pane, fading out).
+//     Sounds: chain.wav (the switch's click, then the chain running back up), quiet.ogg (the
+//     room's tone swelling as the scene opens, stereo), showers.ogg (38 s of rain on the window
+//     pane, stereo, fading out).
 //     Icons: icon-N.png, the clear bulb on transparency, N = 16, 32, 48, 64, 128, 256.
 //
 //   mediagen --develop RENDER_DIR OUTPUT_DIR
@@ -32,7 +33,7 @@ namespace {
 // How each sound of the program's media table is made; the table names the files.
 struct SoundRecipe {
   std::string_view name;
-  std::vector<float> (*synth)();
+  mg::Audio (*synth)();
   double vorbisQuality;
 };
 constexpr SoundRecipe kSoundRecipes[] = {
@@ -45,8 +46,9 @@ void WriteSound(const std::filesystem::path& dir, std::string_view name, std::st
   for (const SoundRecipe& recipe : kSoundRecipes) {
     if (recipe.name != name) continue;
     const auto format = type == "wav" ? mg::AudioFormat::kWav16 : mg::AudioFormat::kOggVorbis;
-    mg::WriteAudio((dir / (std::string(name) + "." + std::string(type))).string(), recipe.synth(),
-                   mg::kSampleRate, format, recipe.vorbisQuality);
+    const mg::Audio audio = recipe.synth();
+    mg::WriteAudio((dir / (std::string(name) + "." + std::string(type))).string(), audio.samples,
+                   audio.channels, mg::kSampleRate, format, recipe.vorbisQuality);
     return;
   }
   throw std::runtime_error("no recipe for the sound " + std::string(name));

@@ -1,7 +1,9 @@
 #include "sound.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "biquad.h"
 #include "loudness.h"
 #include "mathx.h"
 
@@ -12,75 +14,54 @@ constexpr double kSr = kSampleRate;
 constexpr double kShowersLufs = -26.0;
 // The rain's loudest 400 ms come out about 3 LU above its integrated loudness.
 constexpr double kChainLoudestLufs = -23.5;
+// The room is heard as the scene opens, a little under the rain.
+constexpr double kQuietLufs = -26.5;
 
-// Second-order IIR section (direct form II transposed).
-struct Biquad {
-  double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0, z1 = 0, z2 = 0;
-  double Run(double x) {
-    double y = b0 * x + z1;
-    z1 = b1 * x - a1 * y + z2;
-    z2 = b2 * x - a2 * y;
-    return y;
-  }
-};
+using Track = std::vector<double>;
 
-Biquad MakeBiquad(double b0, double b1, double b2, double a0, double a1, double a2) {
-  Biquad f;
-  f.b0 = b0 / a0;
-  f.b1 = b1 / a0;
-  f.b2 = b2 / a0;
-  f.a1 = a1 / a0;
-  f.a2 = a2 / a0;
-  return f;
-}
-Biquad Lowpass(double fc, double q) {
-  double w = 2 * kPi * fc / kSr, c = std::cos(w), al = std::sin(w) / (2 * q);
-  return MakeBiquad((1 - c) / 2, 1 - c, (1 - c) / 2, 1 + al, -2 * c, 1 - al);
-}
-Biquad Highpass(double fc, double q) {
-  double w = 2 * kPi * fc / kSr, c = std::cos(w), al = std::sin(w) / (2 * q);
-  return MakeBiquad((1 + c) / 2, -(1 + c), (1 + c) / 2, 1 + al, -2 * c, 1 - al);
-}
-Biquad Bandpass(double fc, double q) {
-  double w = 2 * kPi * fc / kSr, c = std::cos(w), al = std::sin(w) / (2 * q);
-  return MakeBiquad(al, 0, -al, 1 + al, -2 * c, 1 - al);
+std::size_t At(double seconds) { return static_cast<std::size_t>(seconds * kSr); }
+
+Track Noise(std::size_t n, Rng& rng) {
+  Track x(n);
+  for (double& v : x) v = rng.Normal();
+  return x;
 }
 
-void Filter(std::vector<double>& x, Biquad f) {
-  for (double& v : x) v = f.Run(v);
-}
+void Run(Track& x, Biquad f) { Filter(x, f); }
 
 // Removes any DC and sub-sonic drift.
-void DcBlock(std::vector<double>& x) {
-  Filter(x, Highpass(25.0, 0.707));
-  Filter(x, Highpass(25.0, 0.707));
+void DcBlock(Track& x) {
+  Run(x, Highpass(25.0, 0.707, kSr));
+  Run(x, Highpass(25.0, 0.707, kSr));
 }
 
-double PeakOf(const std::vector<double>& x) {
-  double p = 0;
-  for (double v : x) p = std::max(p, std::fabs(v));
-  return p;
+// Raised-cosine fade in over [0, a) and out over the last b seconds.
+void Fades(Track& x, double a, double b) {
+  const std::size_t n = x.size(), na = At(a), nb = At(b);
+  for (std::size_t i = 0; i < na && i < n; ++i) x[i] *= 0.5 - 0.5 * std::cos(kPi * i / na);
+  for (std::size_t i = 0; i < nb && i < n; ++i) x[n - 1 - i] *= 0.5 - 0.5 * std::cos(kPi * i / nb);
 }
 
-std::vector<float> ToFloat(const std::vector<double>& x, double gain) {
-  std::vector<float> out(x.size());
-  for (size_t i = 0; i < x.size(); ++i)
-    out[i] = static_cast<float>(std::clamp(x[i] * gain, -1.0, 1.0));
-  return out;
-}
-
-double DbToLin(double db) { return std::pow(10.0, db / 20.0); }
-
-// Scales `x` so that its loudness (integrated, or its loudest 400 ms when `momentary`) meets
-// `lufs`, with the peaks kept at or below `ceilingDb` dBFS by a gentle limiter.
-std::vector<float> ToLoudness(const std::vector<double>& x, double lufs, bool momentary,
-                              double ceilingDb) {
-  std::vector<float> out = ToFloat(x, 0.5 / std::max(1e-9, PeakOf(x)));
-  const double ceiling = DbToLin(ceilingDb);
+// Interleaves the channels and scales them together so that their loudness (integrated, or the
+// loudest 400 ms when `momentary`) meets `lufs`, the peaks kept at or below `ceilingDb` dBFS by a
+// gentle limiter.
+Audio ToLoudness(const std::vector<Track>& channels, double lufs, bool momentary,
+                 double ceilingDb) {
+  Audio out;
+  out.channels = static_cast<int>(channels.size());
+  const std::size_t frames = channels[0].size();
+  double peak = 1e-9;
+  for (const Track& c : channels)
+    for (double v : c) peak = std::max(peak, std::fabs(v));
+  out.samples.resize(frames * channels.size());
+  for (std::size_t i = 0; i < frames; ++i)
+    for (std::size_t c = 0; c < channels.size(); ++c)
+      out.samples[i * channels.size() + c] = static_cast<float>(channels[c][i] * 0.5 / peak);
+  const double ceiling = std::pow(10.0, ceilingDb / 20.0);
   for (int pass = 0; pass < 4; ++pass) {
-    const Loudness l = MeasureLoudness(out, kSampleRate);
-    const double g = DbToLin(lufs - (momentary ? l.maxMomentary : l.integrated));
-    for (float& v : out) {
+    const Loudness l = MeasureLoudness(out.samples, out.channels, kSampleRate);
+    const double g = std::pow(10.0, (lufs - (momentary ? l.maxMomentary : l.integrated)) / 20.0);
+    for (float& v : out.samples) {
       const double y = v * g;
       // Linear up to half the ceiling, then bending smoothly towards it.
       const double knee = 0.5 * ceiling, a = std::fabs(y);
@@ -92,131 +73,139 @@ std::vector<float> ToLoudness(const std::vector<double>& x, double lufs, bool mo
   return out;
 }
 
-// Raised-cosine fade in over [0, a) and out over the last b seconds.
-void Fades(std::vector<double>& x, double a, double b) {
-  size_t n = x.size();
-  size_t na = static_cast<size_t>(a * kSr), nb = static_cast<size_t>(b * kSr);
-  for (size_t i = 0; i < na && i < n; ++i) x[i] *= 0.5 - 0.5 * std::cos(kPi * i / na);
-  for (size_t i = 0; i < nb && i < n; ++i) x[n - 1 - i] *= 0.5 - 0.5 * std::cos(kPi * i / nb);
+// A decaying sine from `start`, with a 0.1 ms attack so that it starts without a click of its own.
+void Ring(Track& out, std::size_t start, double f, double tau, double amp) {
+  const std::size_t len = At(tau * 7);
+  for (std::size_t i = 0; i < len && start + i < out.size(); ++i) {
+    const double t = i / kSr;
+    out[start + i] +=
+        amp * std::min(1.0, t / 0.0001) * std::sin(2 * kPi * f * t) * std::exp(-t / tau);
+  }
 }
 
-// A small hard object striking metal: a handful of short, bright resonances and a tick of noise.
-void Strike(std::vector<double>& out, double t0, double amp, double fLo, double fHi, double tauLo,
-            double tauHi, int modes, Rng& rng) {
-  size_t start = static_cast<size_t>(t0 * kSr);
-  for (int m = 0; m < modes; ++m) {
-    double f = std::exp(rng.Range(std::log(fLo), std::log(fHi)));
-    double tau = rng.Range(tauLo, tauHi);
-    double a = amp * rng.Range(0.35, 1.0) / modes * 1.6;
-    double ph = rng.Range(0, 2 * kPi);
-    size_t len = static_cast<size_t>(tau * 7 * kSr);
-    for (size_t i = 0; i < len && start + i < out.size(); ++i) {
-      double t = i / kSr;
-      out[start + i] += a * std::sin(2 * kPi * f * t + ph) * std::exp(-t / tau);
-    }
+// A short burst of noise (`len` seconds, sharp onset, falling away) through a band-pass at
+// `bright` Hz: the contact of two hard surfaces, without a pitch of its own. Added to `left` with
+// `gainL` and, if there is one, to `right` with `gainR`; the filter's own ring-out is kept.
+void Burst(Track& left, Track* right, std::size_t start, double len, double bright, double q,
+           double amp, double gainL, double gainR, Rng& rng) {
+  const std::size_t n = At(len), tail = At(0.003);
+  Biquad band = Bandpass(bright, q, kSr), low = Highpass(250.0, 0.7, kSr);
+  for (std::size_t i = 0; i < n + tail && start + i < left.size(); ++i) {
+    const double env = i < n ? 1.0 - static_cast<double>(i) / n : 0.0;
+    const double y = amp * low.Run(band.Run(env * rng.Normal()));
+    left[start + i] += gainL * y;
+    if (right) (*right)[start + i] += gainR * y;
   }
-  size_t tick = static_cast<size_t>(0.0006 * kSr);
-  for (size_t i = 0; i < tick && start + i < out.size(); ++i)
-    out[start + i] += amp * 0.5 * rng.Range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
+}
+
+// The chain's beads are identical small hollow steel balls, so each contact rings with one set
+// of partials; a bead differs from the next by a few per cent (a dent, where it is struck), and
+// every contact begins with a broadband scrape of noise. Hz, decay (s), relative level.
+constexpr double kBeadPartials[][3] = {
+    {3180, 0.0026, 1.0}, {5070, 0.0019, 0.75}, {7240, 0.0013, 0.55}, {9860, 0.0009, 0.4}};
+
+void Bead(Track& out, double t0, double amp, Rng& rng) {
+  const std::size_t s0 = At(t0);
+  const double detune = rng.Range(0.97, 1.03);
+  for (const auto& p : kBeadPartials)
+    Ring(out, s0, p[0] * detune * rng.Range(0.995, 1.005), p[1] * rng.Range(0.85, 1.15),
+         amp * p[2] * rng.Range(0.55, 1.0));
+  Burst(out, nullptr, s0, rng.Range(0.0003, 0.0008), rng.Range(2500, 9000), 0.7, amp * 1.4, 1, 0,
+        rng);
+}
+
+// The switch: the cam snapping over, its spring's 1,850 Hz ring dying in about 3 ms, a few
+// higher modes of the brass, and the knock of the housing.
+void Snap(Track& out, double t0, double amp, Rng& rng) {
+  const std::size_t s0 = At(t0);
+  const double modes[][3] = {{1850, 0.0030, 0.9},
+                             {3350, 0.0020, 0.5},
+                             {6400, 0.0012, 0.35},
+                             {9100, 0.0008, 0.25},
+                             {430, 0.0050, 0.3}};
+  for (const auto& m : modes) Ring(out, s0, m[0], m[1], amp * m[2]);
+  Burst(out, nullptr, s0, 0.0009, 4500, 0.5, amp * 2.5, 1, 0, rng);
 }
 
 }  // namespace
 
-std::vector<float> SynthChain() {
-  const double dur = 0.56;
-  std::vector<double> x(static_cast<size_t>(dur * kSr), 0.0);
+Audio SynthChain() {
+  Track x(At(0.48), 0.0);
   Rng rng(0xC4A1Bu);
-  // Hand takes the chain: a couple of soft taps.
-  Strike(x, 0.004, 0.12, 2500, 7000, 0.0015, 0.004, 3, rng);
-  Strike(x, 0.021, 0.08, 2500, 7000, 0.0015, 0.004, 3, rng);
-  // Beads dragged over the lip of the switch bushing: a quick, slightly irregular zipper with
-  // the rest of the chain jingling underneath.
-  double t = 0.05;
+  // The sound starts with the release of the chain, when the light changes: the switch has
+  // just been tripped, so its snap comes first, and the cam settling into its detent just after.
+  Snap(x, 0.003, 1.0, rng);
+  Snap(x, 0.019, 0.3, rng);
+  // The spring pulls the chain back up: its beads run over the lip of the bushing in a quick,
+  // slightly irregular zipper...
+  double t = 0.03;
   for (int i = 0; i < 7; ++i) {
-    Strike(x, t, rng.Range(0.22, 0.36), 2800, 8500, 0.0015, 0.0045, 4, rng);
-    t += rng.Range(0.018, 0.026);
+    Bead(x, t, 0.32 * std::pow(0.85, i) * rng.Range(0.8, 1.0), rng);
+    t += rng.Range(0.011, 0.017);
   }
-  for (int i = 0; i < 26; ++i)
-    Strike(x, rng.Range(0.04, 0.22), rng.Range(0.03, 0.11), 3500, 11000, 0.001, 0.003, 2, rng);
-  // The switch: a sharp snap of the cam, a short body resonance and a dull thump.
-  {
-    const double ts = 0.215;
-    size_t s0 = static_cast<size_t>(ts * kSr);
-    const double modes[][3] = {{1850, 0.011, 0.55},
-                               {3350, 0.006, 0.45},
-                               {6400, 0.003, 0.35},
-                               {9100, 0.0015, 0.25},
-                               {140, 0.018, 0.45}};
-    for (const auto& m : modes) {
-      size_t len = static_cast<size_t>(m[1] * 8 * kSr);
-      for (size_t i = 0; i < len && s0 + i < x.size(); ++i) {
-        double tt = i / kSr;
-        double att = std::min(1.0, tt / 0.0002);
-        x[s0 + i] += m[2] * att * std::sin(2 * kPi * m[0] * tt) * std::exp(-tt / m[1]);
-      }
-    }
-    size_t tick = static_cast<size_t>(0.0012 * kSr);
-    for (size_t i = 0; i < tick; ++i)
-      x[s0 + i] += 0.8 * rng.Range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
-    // the cam settling into its detent
-    Strike(x, ts + 0.027, 0.30, 1500, 5000, 0.002, 0.006, 4, rng);
+  // ...and the hanging chain swings and jingles to rest, beads now and then knocking in pairs.
+  for (int i = 0; i < 34; ++i) {
+    const double tt = 0.07 + 0.36 * std::pow(rng.Uni(), 1.5);
+    const double a = 0.17 * std::exp(-(tt - 0.07) / 0.11) * rng.Range(0.3, 1.0);
+    Bead(x, tt, a, rng);
+    if (rng.Uni() < 0.3) Bead(x, tt + rng.Range(0.001, 0.003), a * 0.6, rng);
   }
-  // Let go: the spring takes a few beads back in, then the chain swings and rattles to rest.
-  t = 0.262;
-  for (int i = 0; i < 4; ++i) {
-    Strike(x, t, 0.30 * std::pow(0.8, i), 2800, 8500, 0.0015, 0.004, 4, rng);
-    t += rng.Range(0.012, 0.017);
-  }
-  for (int i = 0; i < 30; ++i) {
-    double tt = 0.30 + 0.24 * std::pow(rng.Uni(), 1.6);
-    double a = 0.16 * std::exp(-(tt - 0.30) / 0.07) * rng.Range(0.3, 1.0);
-    Strike(x, tt, a, 3000, 10000, 0.001, 0.0035, 3, rng);
-  }
-  Filter(x, Highpass(120.0, 0.7));
+  Run(x, Highpass(120.0, 0.7, kSr));
   DcBlock(x);
-  Fades(x, 0.001, 0.02);
+  Fades(x, 0.0005, 0.03);
   // As loud at its loudest as the rain is at its loudest, so the pull is heard over the show.
-  return ToLoudness(x, kChainLoudestLufs, true, -1.0);
+  return ToLoudness({x}, kChainLoudestLufs, true, -1.0);
 }
 
-std::vector<float> SynthQuiet() {
+Audio SynthQuiet() {
   const double dur = 2.6;
-  size_t n = static_cast<size_t>(dur * kSr);
-  std::vector<double> rumble(n), air(n);
+  const std::size_t n = At(dur);
   Rng rng(0x51E7u);
-  double brown = 0;
-  for (size_t i = 0; i < n; ++i) {
-    brown = 0.997 * brown + 0.06 * rng.Normal();
-    rumble[i] = brown;
-    air[i] = rng.Normal();
-  }
-  // Low, but above 80 Hz: small speakers reproduce next to nothing below that.
-  Filter(rumble, Bandpass(190.0, 0.8));
-  Filter(rumble, Highpass(95.0, 0.7));
-  Filter(rumble, Highpass(95.0, 0.7));
-  Filter(air, Bandpass(900.0, 0.5));
-  Filter(air, Lowpass(2500.0, 0.7));
-  // A distant roll: swells in, rolls a couple of times, dies away.
+  // The room's body, between 200 and 800 Hz where any loudspeaker, a laptop's too, still
+  // plays: noise coloured by two broad resonances of the room, partly shared by both ears and
+  // partly each ear's own, so that it has width without a hole in the middle.
+  auto body = [&] {
+    Track a = Noise(n, rng), b = a;
+    Run(a, Bandpass(290.0, 1.1, kSr));
+    Run(b, Bandpass(540.0, 0.9, kSr));
+    for (std::size_t i = 0; i < n; ++i) a[i] += 0.8 * b[i];
+    Run(a, Highpass(190.0, 0.7, kSr));
+    Run(a, Highpass(190.0, 0.7, kSr));
+    Run(a, Lowpass(850.0, 0.7, kSr));
+    return a;
+  };
+  const Track shared = body(), ownL = body(), ownR = body();
+  // The air of the room: a steady hiss up to about 6 kHz, different in each ear.
+  auto air = [&] {
+    Track a = Noise(n, rng);
+    Run(a, Highpass(800.0, 0.7, kSr));
+    Run(a, Lowpass(6000.0, 0.7, kSr));
+    Run(a, Lowpass(6000.0, 0.7, kSr));
+    return a;
+  };
+  const Track airL = air(), airR = air();
+  // A distant roll: the body swells in, rolls a couple of times and dies away over the air.
   const double bumps[][3] = {
-      {0.55, 0.22, 0.8}, {0.95, 0.30, 1.0}, {1.45, 0.35, 0.7}, {1.9, 0.4, 0.35}};
-  std::vector<double> x(n);
-  for (size_t i = 0; i < n; ++i) {
-    double t = i / kSr;
-    double env = 0.15 * Smoothstep(0.0, 0.5, t);
+      {0.55, 0.22, 0.5}, {0.95, 0.30, 0.6}, {1.45, 0.35, 0.45}, {1.9, 0.4, 0.25}};
+  Track left(n), right(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = i / kSr;
+    double env = 0.45 * Smoothstep(0.0, 0.5, t);
     for (const auto& b : bumps) env += b[2] * std::exp(-0.5 * Sq((t - b[0]) / b[1]));
-    double swell = std::sin(kPi * std::min(1.0, t / dur));
-    x[i] = rumble[i] * env + air[i] * 0.05 * swell * swell;
-    // a faint tone underneath, like the room itself
-    x[i] += 0.02 * swell * (std::sin(2 * kPi * 110.0 * t) + 0.5 * std::sin(2 * kPi * 165.0 * t));
+    const double steady = 0.16 * Smoothstep(0.0, 0.3, t);
+    left[i] = env * (0.75 * shared[i] + 0.66 * ownL[i]) + steady * airL[i];
+    right[i] = env * (0.75 * shared[i] + 0.66 * ownR[i]) + steady * airR[i];
   }
-  DcBlock(x);
-  Fades(x, 0.08, 0.7);
-  return ToLoudness(x, -27.0, false, -3.0);
+  for (Track* c : {&left, &right}) {
+    DcBlock(*c);
+    Fades(*c, 0.08, 0.7);
+  }
+  return ToLoudness({left, right}, kQuietLufs, false, -3.0);
 }
 
-std::vector<float> SynthShowers() {
+Audio SynthShowers() {
   const double dur = 38.0;
-  size_t n = static_cast<size_t>(dur * kSr);
+  const std::size_t n = At(dur);
   Rng rng(0x5A1Bu);
   // Shower intensity over time: rain comes and goes in heavier bursts.
   auto intensity = [](double t) {
@@ -227,63 +216,50 @@ std::vector<float> SynthShowers() {
     return std::max(0.2, s);
   };
 
-  // The hiss of rain: noise shaped to the band where drops on glass and sills sound.
-  std::vector<double> bed(n), sizzle(n), rumble(n);
-  double brown = 0;
-  for (size_t i = 0; i < n; ++i) {
-    bed[i] = rng.Normal();
-    sizzle[i] = rng.Normal();
-    brown = 0.998 * brown + 0.05 * rng.Normal();
-    rumble[i] = brown;
-  }
-  Filter(bed, Highpass(450.0, 0.7));
-  Filter(bed, Lowpass(5200.0, 0.7));
-  Filter(bed, Lowpass(9000.0, 0.7));
-  Filter(sizzle, Highpass(4000.0, 0.7));
-  Filter(rumble, Lowpass(110.0, 0.7));
-  Filter(rumble, Lowpass(110.0, 0.7));
-
-  std::vector<double> x(n, 0.0);
-  // slow gusts so the bed does not sound like a steady machine
-  double gustPh1 = rng.Range(0, 2 * kPi), gustPh2 = rng.Range(0, 2 * kPi);
-  for (size_t i = 0; i < n; ++i) {
-    double t = i / kSr;
-    double I = intensity(t);
-    double gust = 0.85 + 0.10 * std::sin(2 * kPi * 0.07 * t + gustPh1) +
-                  0.05 * std::sin(2 * kPi * 0.23 * t + gustPh2);
-    x[i] = bed[i] * 0.030 * I * gust + sizzle[i] * 0.005 * I + rumble[i] * 0.04;
-  }
-
-  // Drops hitting the pane: short pings with a slight downward glide.
-  std::vector<double> drops(n, 0.0);
-  auto ping = [&](double t0, double f, double tau, double amp) {
-    size_t s0 = static_cast<size_t>(t0 * kSr);
-    size_t len = static_cast<size_t>(tau * 7 * kSr);
-    double ph = 0;
-    for (size_t i = 0; i < len && s0 + i < n; ++i) {
-      double tt = i / kSr;
-      double fi = f * (1.0 - 0.18 * (1.0 - std::exp(-tt / (tau * 1.5))));
-      ph += 2 * kPi * fi / kSr;
-      double att = std::min(1.0, tt / 0.0004);
-      drops[s0 + i] += amp * att * std::sin(ph) * std::exp(-tt / tau);
-    }
-    size_t tick = static_cast<size_t>(0.0005 * kSr);
-    for (size_t i = 0; i < tick && s0 + i < n; ++i)
-      drops[s0 + i] += amp * 0.6 * rng.Range(-1, 1) * (1.0 - static_cast<double>(i) / tick);
+  // The hiss of rain, shaped to the band where drops on glass and sills sound: part of it
+  // reaches both ears alike, the rest comes from all over the pane, different in each.
+  auto bed = [&] {
+    Track x = Noise(n, rng);
+    Run(x, Highpass(450.0, 0.7, kSr));
+    Run(x, Lowpass(5200.0, 0.7, kSr));
+    Run(x, Lowpass(9000.0, 0.7, kSr));
+    return x;
   };
-  // Drops tapping on the pane: 10 to 30 a second depending on the shower, each a sharp click
-  // of glass between 2 and 6 kHz, standing well out of the hiss.
-  auto tap = [&](double t0, double f, double amp) {
-    const size_t s0 = static_cast<size_t>(t0 * kSr);
-    const double tau = rng.Range(0.0012, 0.0035);
-    const double f2 = f * rng.Range(1.45, 1.75);
-    const size_t len = static_cast<size_t>(tau * 7 * kSr);
-    for (size_t i = 0; i < len && s0 + i < n; ++i) {
-      const double tt = i / kSr;
-      const double att = std::min(1.0, tt / 0.00015);
-      drops[s0 + i] += amp * att * std::exp(-tt / tau) *
-                       (std::sin(2 * kPi * f * tt) + 0.5 * std::sin(2 * kPi * f2 * tt));
-    }
+  auto sizzle = [&] {
+    Track x = Noise(n, rng);
+    Run(x, Highpass(4000.0, 0.7, kSr));
+    return x;
+  };
+  // Heavier rain further off, on a roof: the weight of the shower, kept above 120 Hz.
+  auto roof = [&] {
+    Track x = Noise(n, rng);
+    Run(x, Bandpass(320.0, 0.8, kSr));
+    Run(x, Highpass(150.0, 0.7, kSr));
+    Run(x, Highpass(150.0, 0.7, kSr));
+    return x;
+  };
+  const Track bedShared = bed(), bedL = bed(), bedR = bed(), sizzleL = sizzle(), sizzleR = sizzle(),
+              roofL = roof(), roofR = roof();
+
+  Track left(n), right(n);
+  // slow gusts so the bed does not sound like a steady machine
+  const double gustPh1 = rng.Range(0, 2 * kPi), gustPh2 = rng.Range(0, 2 * kPi);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = i / kSr;
+    const double I = intensity(t);
+    const double gust = 0.85 + 0.10 * std::sin(2 * kPi * 0.07 * t + gustPh1) +
+                        0.05 * std::sin(2 * kPi * 0.23 * t + gustPh2);
+    const double hiss = 0.030 * I * gust, air = 0.005 * I, weight = 0.012 * I;
+    left[i] = hiss * (0.6 * bedShared[i] + 0.8 * bedL[i]) + air * sizzleL[i] + weight * roofL[i];
+    right[i] = hiss * (0.6 * bedShared[i] + 0.8 * bedR[i]) + air * sizzleR[i] + weight * roofR[i];
+  }
+
+  // Drops tapping on the pane: 10 to 30 a second depending on the shower, each a burst of noise
+  // under a millisecond long, brighter or duller, louder or softer, somewhere across the pane.
+  auto drop = [&](double t0, double len, double bright, double amp) {
+    const double pan = rng.Range(0.05, 0.95) * kPi / 2;
+    Burst(left, &right, At(t0), len, bright, rng.Range(0.8, 1.8), amp, std::cos(pan), std::sin(pan),
+          rng);
   };
   double t = 0;
   while (true) {
@@ -291,38 +267,23 @@ std::vector<float> SynthShowers() {
     const double rate = std::clamp(20.0 * I, 10.0, 30.0);
     t += -std::log(1.0 - rng.Uni() * 0.999999) / rate;
     if (t >= dur) break;
-    const double f = std::exp(rng.Range(std::log(2200.0), std::log(5600.0)));
-    tap(t, f, 0.11 * std::exp(0.35 * rng.Normal()) * (0.7 + 0.3 * I));
+    drop(t, rng.Range(0.0003, 0.001), std::exp(rng.Range(std::log(1800.0), std::log(8000.0))),
+         0.4 * std::exp(0.4 * rng.Normal()) * (0.7 + 0.3 * I));
   }
-  // fewer, fatter drops from the top of the frame
+  // Fewer, fatter drops from the top of the frame: duller and louder.
   t = 0;
   while (true) {
     t += -std::log(1.0 - rng.Uni() * 0.999999) / 1.6;
     if (t >= dur) break;
-    ping(t, rng.Range(520.0, 1150.0), rng.Range(0.012, 0.03), 0.03 * rng.Range(0.5, 1.0));
+    drop(t, rng.Range(0.0007, 0.001), rng.Range(900.0, 1800.0), 0.5 * rng.Range(0.5, 1.0));
   }
-  // a drip somewhere outside, roughly regular
-  t = 0.7;
-  while (t < dur) {
-    ping(t, 780.0 * rng.Range(0.97, 1.03), 0.035, 0.022);
-    t += rng.Range(1.15, 1.55);
-  }
-  Filter(drops, Highpass(300.0, 0.7));
-  for (size_t i = 0; i < n; ++i) x[i] += drops[i];
 
-  // Faint hum of the filament on 50 Hz mains (mostly at twice the line frequency).
-  double humPh = rng.Range(0, 2 * kPi);
-  for (size_t i = 0; i < n; ++i) {
-    double tt = i / kSr;
-    double wob = 1.0 + 0.2 * std::sin(2 * kPi * 0.17 * tt + humPh);
-    double h = 0.0060 * std::sin(2 * kPi * 100.0 * tt) + 0.0030 * std::sin(2 * kPi * 200.0 * tt) +
-               0.0015 * std::sin(2 * kPi * 300.0 * tt) + 0.0015 * std::sin(2 * kPi * 50.0 * tt);
-    x[i] += h * wob;
+  for (Track* c : {&left, &right}) {
+    DcBlock(*c);
+    Fades(*c, 1.2, 5.0);
   }
-  DcBlock(x);
-  Fades(x, 1.2, 5.0);
   // In the background, under the pull of the chain.
-  return ToLoudness(x, kShowersLufs, false, -3.0);
+  return ToLoudness({left, right}, kShowersLufs, false, -3.0);
 }
 
 }  // namespace mg

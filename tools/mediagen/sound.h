@@ -1,4 +1,4 @@
-// Synthesised sounds, mono, 44.1 kHz, samples in [-1, 1].
+// Synthesised sounds at 44.1 kHz.
 #pragma once
 
 #include <vector>
@@ -7,11 +7,18 @@ namespace mg {
 
 constexpr int kSampleRate = 44100;
 
-// Ball chain rattling through the switch and the click of the switch, about half a second.
-std::vector<float> SynthChain();
-// Soft low swell for the opening of the scene, about 2.6 seconds.
-std::vector<float> SynthQuiet();
-// Rain showers on the window with a faint mains hum from the filament; 38 s, fades out.
-std::vector<float> SynthShowers();
+// Interleaved frames of `channels` samples (1: mono; 2: left, right), each in [-1, 1].
+struct Audio {
+  int channels = 1;
+  std::vector<float> samples;
+};
+
+// A pull on the bead chain, mono, about half a second: the switch's snap at once, then the chain
+// running back up through the switch and jingling to rest.
+Audio SynthChain();
+// The dark room as the scene opens, stereo, about 2.6 seconds: a soft swell of room tone.
+Audio SynthQuiet();
+// Rain showers on the window, stereo, 38 s, fading out.
+Audio SynthShowers();
 
 }  // namespace mg
