@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 #include <string>
 
 namespace host::sdl {
@@ -15,6 +18,11 @@ constexpr Micros kIdleBeforeClose = 1500 * kMillis;
 // Closing waits for the mixer thread, which lets two buffers drain first: about 55 ms here.
 // It is put off while the loop has something due sooner than this.
 constexpr Micros kCloseStall = 150 * kMillis;
+// A device that asked for nothing for this long while a sound plays has lost its server.
+constexpr Micros kSilentDevice = 1000 * kMillis;
+// How long the end of the program waits for the device to open or close. A healthy server takes
+// a few tens of milliseconds; one that has not answered by then may never answer.
+constexpr auto kShutdownWait = std::chrono::milliseconds(100);
 
 // The format the sounds are decoded to, so the mixer plays them as they are.
 constexpr int kRate = SoundData::kRate;
@@ -64,6 +72,99 @@ class QuietAlsa {
 
 }  // namespace
 
+// One opening or closing of the device, done on a thread of its own. The thread and the engine
+// share it, so that it stays alive for whichever lets go last: when the engine stops waiting for
+// a server that does not answer, the thread is left behind with it.
+struct DeviceJob {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  bool abandoned = false;  // nobody waits for it any more
+  bool succeeded = false;
+  std::string failure;
+  Uint32 endedEvent = 0;  // pushed when an opening ends, unless abandoned
+
+  // Records the outcome; tells the main thread, unless it has stopped listening.
+  void Finish(bool success, std::string why) {
+    std::unique_lock lock(mutex);
+    succeeded = success;
+    failure = std::move(why);
+    done = true;
+    const bool tell = !abandoned && endedEvent != 0;
+    lock.unlock();
+    ended.notify_all();
+    if (tell) {
+      SDL_Event event{};
+      event.type = endedEvent;
+      SDL_PushEvent(&event);
+    }
+  }
+
+  // Whether the job ended by `deadline`; if not, it is abandoned.
+  bool WaitUntil(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(mutex);
+    if (ended.wait_until(lock, deadline, [this] { return done; })) return true;
+    abandoned = true;
+    return false;
+  }
+};
+
+namespace {
+
+using Job = std::shared_ptr<DeviceJob>;
+
+// Runs `body` with the job on a new SDL thread, which shares the job. Null when no thread could
+// be made; the job has then not run.
+SDL_Thread* StartJob(SDL_ThreadFunction body, const char* name, const Job& job) {
+  auto* shared = new Job(job);
+  SDL_Thread* thread = SDL_CreateThread(body, name, shared);
+  if (!thread) delete shared;
+  return thread;
+}
+
+// Takes the job that StartJob handed to a thread.
+Job TakeJob(void* data) {
+  auto* shared = static_cast<Job*>(data);
+  Job job = std::move(*shared);
+  delete shared;
+  return job;
+}
+
+int OpenDevice(void* data) {
+  const Job job = TakeJob(data);
+  // Opening the device is never what the screen waits for: while the program starts, the
+  // cores go to drawing the first frame and decoding its picture first. With no sound card this
+  // took the slowest of a series of starts from 1.75 to 1.31 times their median.
+  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
+  std::string failure;
+  const MixerLibrary* mixer = LoadMixerLibrary(failure);
+  if (!mixer) {
+    job->Finish(false, "cannot load SDL_mixer: " + failure);
+  } else if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    job->Finish(false, SDL_GetError());
+  } else if (QuietAlsa quiet; mixer->OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames,
+                                                     nullptr, 0) != 0) {
+    failure = SDL_GetError();
+    // With ALSA and no card this waits for SDL's device-watching thread, up to 100 ms: one
+    // more reason to be off the main thread.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    job->Finish(false, failure);
+  } else {
+    job->Finish(true, {});
+  }
+  return 0;
+}
+
+int CloseDevice(void* data) {
+  const Job job = TakeJob(data);
+  Mixer().CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  job->Finish(true, {});
+  return 0;
+}
+
+}  // namespace
+
 AudioEngine::AudioEngine(std::function<Micros()> clock) : clock_(std::move(clock)) {
   Uint32 type = SDL_RegisterEvents(2);  // a channel finished; an attempt to open ended
   if (type == std::numeric_limits<Uint32>::max()) type = SDL_USEREVENT;
@@ -71,15 +172,42 @@ AudioEngine::AudioEngine(std::function<Micros()> clock) : clock_(std::move(clock
   finishedEventType.store(type);
 }
 
-AudioEngine::~AudioEngine() {
+AudioEngine::~AudioEngine() { Shutdown(); }
+
+bool AudioEngine::Shutdown() {
+  if (shutDown_) return true;
+  shutDown_ = true;
+  const auto deadline = std::chrono::steady_clock::now() + kShutdownWait;
   if (opener_) {
+    if (!opening_->WaitUntil(deadline)) {
+      // Still opening: whatever it opens stays open until the process ends.
+      SDL_DetachThread(opener_);
+      opener_ = nullptr;
+      return false;
+    }
     JoinOpener();
-    open_ = openSucceeded_;
+    open_ = opening_->succeeded;
+    opening_.reset();
   }
-  if (open_) {
-    Mixer().ChannelFinished(nullptr);  // no events from a closing mixer
-    Close();
+  if (!open_) return true;
+  Mixer().ChannelFinished(nullptr);  // no events from a closing mixer
+  Mixer().SetPostMix(nullptr, nullptr);
+  for (Slot& slot : slots_) slot.chunk.reset();
+  open_ = false;
+  auto job = std::make_shared<DeviceJob>();
+  SDL_Thread* closer = StartJob(&CloseDevice, "lumorra-audio-close", job);
+  if (!closer) {
+    // No thread to spare: close here, unbounded, rather than leave the device open.
+    Mixer().CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return true;
   }
+  if (!job->WaitUntil(deadline)) {
+    SDL_DetachThread(closer);
+    return false;
+  }
+  SDL_WaitThread(closer, nullptr);
+  return true;
 }
 
 int AudioEngine::AcquireChannel() {
@@ -103,42 +231,15 @@ void AudioEngine::ReleaseChannel(int channel) {
 }
 
 void AudioEngine::StartOpening() {
-  if (open_ || opener_) return;
-  opener_ = SDL_CreateThread(&AudioEngine::OpenDevice, "lumorra-audio-open", this);
+  if (open_ || opener_ || shutDown_) return;
+  opening_ = std::make_shared<DeviceJob>();
+  opening_->endedEvent = OpenedEventType();
+  opener_ = StartJob(&OpenDevice, "lumorra-audio-open", opening_);
   if (!opener_) {
-    // No thread to spare: open here rather than not at all.
-    OpenDevice(this);
-    opener_ = nullptr;
+    // No thread to spare: open here rather than not at all. The event it pushed finds the
+    // outcome waiting.
+    OpenDevice(new Job(opening_));
   }
-}
-
-int AudioEngine::OpenDevice(void* data) {
-  auto& engine = *static_cast<AudioEngine*>(data);
-  // Opening the device is never what the screen waits for: while the program starts, the
-  // cores go to drawing the first frame and decoding its picture first. With no sound card this
-  // took the slowest of a series of starts from 1.75 to 1.31 times their median.
-  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
-  // The main thread touches none of these until it has joined this one.
-  engine.openSucceeded_ = false;
-  engine.openFailure_.clear();
-  const MixerLibrary* mixer = LoadMixerLibrary(engine.openFailure_);
-  if (!mixer) {
-    engine.openFailure_ = "cannot load SDL_mixer: " + engine.openFailure_;
-  } else if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    engine.openFailure_ = SDL_GetError();
-  } else if (QuietAlsa quiet; mixer->OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames,
-                                                     nullptr, 0) != 0) {
-    engine.openFailure_ = SDL_GetError();
-    // With ALSA and no card this waits for SDL's device-watching thread, up to 100 ms: one
-    // more reason to be off the main thread.
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  } else {
-    engine.openSucceeded_ = true;
-  }
-  SDL_Event event{};
-  event.type = engine.OpenedEventType();
-  SDL_PushEvent(&event);
-  return 0;
 }
 
 void AudioEngine::JoinOpener() {
@@ -148,14 +249,15 @@ void AudioEngine::JoinOpener() {
 }
 
 void AudioEngine::OnOpenAttemptEnded() {
-  if (open_) return;
+  if (open_ || !opening_) return;
   JoinOpener();
-  if (!openSucceeded_) {
+  const Job attempt = std::move(opening_);
+  if (!attempt->succeeded) {
     // Said once: a machine without sound would otherwise hear about it at every Play. A silent
     // device instead would keep waking the program for nothing, so it stays quiet.
     if (!failureReported_) {
       std::fprintf(stderr, "lumorra: no audio device (%s); running silently\n",
-                   openFailure_.c_str());
+                   attempt->failure.c_str());
       failureReported_ = true;
     }
     for (Slot& slot : slots_) slot.wanted = nullptr;
@@ -164,6 +266,8 @@ void AudioEngine::OnOpenAttemptEnded() {
   open_ = true;
   mixerChannels_ = Mixer().AllocateChannels(-1);
   Mixer().ChannelFinished(&PostChannelFinished);
+  lastMix_ = -1;
+  Mixer().SetPostMix(&AudioEngine::NoteMix, this);
   bool started = false;
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     if (const SoundData* data = slots_[i].wanted) {
@@ -181,8 +285,21 @@ void AudioEngine::OnDeviceLost() {
   Close();
 }
 
+void AudioEngine::NoteMix(void* engine, Uint8*, int) {
+  auto& self = *static_cast<AudioEngine*>(engine);
+  self.lastMix_.store(self.clock_(), std::memory_order_relaxed);
+}
+
+// Only a device that has played and then stopped: one that never started may belong to a server
+// that is still setting up, and closing it could wait on that server for a long time.
+bool AudioEngine::Stalled(Micros now) const {
+  const Micros last = lastMix_.load(std::memory_order_relaxed);
+  return open_ && last >= 0 && now - last >= kSilentDevice && Mixer().Playing(-1) > 0;
+}
+
 void AudioEngine::Close() {
   if (!open_) return;
+  Mixer().SetPostMix(nullptr, nullptr);
   for (Slot& slot : slots_) slot.chunk.reset();
   Mixer().CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -251,13 +368,26 @@ void AudioEngine::Stop(int channel) {
 void AudioEngine::OnChannelFinished() { ArmIdleClose(); }
 
 Micros AudioEngine::CloseWakeup(Micros now, Micros next) const {
-  if (!open_ || closeDeadline_ < 0) return -1;
-  const Micros at = std::max(closeDeadline_, now);
-  if (next >= 0 && next - at < kCloseStall) return -1;  // would make the loop late
+  if (!open_) return -1;
+  Micros at = -1;
+  if (closeDeadline_ >= 0) {
+    at = std::max(closeDeadline_, now);
+    if (next >= 0 && next - at < kCloseStall) at = -1;  // would make the loop late
+  }
+  // While something plays, a look now and then whether the device still asks for it.
+  const Micros last = lastMix_.load(std::memory_order_relaxed);
+  if (last >= 0 && closeDeadline_ < 0) {
+    const Micros look = std::max(last + kSilentDevice, now);
+    if (at < 0 || look < at) at = look;
+  }
   return at;
 }
 
 void AudioEngine::Service(Micros now, Micros next) {
+  if (Stalled(now)) {
+    OnDeviceLost();  // the next Play opens a new device
+    return;
+  }
   if (!open_ || closeDeadline_ < 0 || now < closeDeadline_) return;
   if (next >= 0 && next - now < kCloseStall) return;  // later, when the loop has time
   if (Mixer().Playing(-1) == 0) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,8 @@
 #include "host/types.h"
 
 namespace host::sdl {
+
+struct DeviceJob;  // an opening or closing of the device on a thread of its own
 
 // The mixer, opened only while sound is wanted. An open device wakes the program dozens of
 // times a second even when silent, so the device is opened on the first Play and closed again
@@ -20,10 +24,14 @@ namespace host::sdl {
 //
 // Every sound owns one mixer channel, so starting one sound never cuts off another, and
 // playing a sound again restarts it. A sound's samples are played in place, without a copy.
+//
+// At the end the device is let go within a bounded time, whatever the sound server does: a
+// server without its session manager can keep a closing device waiting for half a minute or
+// for ever, and quitting must not wait with it.
 class AudioEngine {
  public:
   explicit AudioEngine(std::function<Micros()> clock);
-  ~AudioEngine();
+  ~AudioEngine();  // Shutdown(), if it was not called
   AudioEngine(const AudioEngine&) = delete;
   AudioEngine& operator=(const AudioEngine&) = delete;
 
@@ -50,10 +58,20 @@ class AudioEngine {
   // drains, so it is done only when the loop has nothing due for a while. `next` is the loop's
   // own next deadline (negative: none).
   //
-  // When the loop should wake to close the idle device (negative: no need).
+  // When the loop should wake to close the idle device or to look whether the device still
+  // plays (negative: no need).
   Micros CloseWakeup(Micros now, Micros next) const;
-  // Closes the device if it has been idle long enough and there is time for it.
+  // Closes the device if it has been idle long enough and there is time for it, or if it
+  // stopped asking for sound while something plays: SDL's PipeWire driver does not report a
+  // server that went away, its device just falls silent.
   void Service(Micros now, Micros next);
+
+  // Lets the device go for good: waits for an attempt to open it, then closes it on a thread of
+  // its own, waiting at most a tenth of a second in all. False when that time ran out and the
+  // device was abandoned: a thread is then still inside SDL's sound code, so SDL must not be
+  // shut down, and the process should end without waiting for anything more. Every sound must
+  // have been released first (their samples go with them).
+  bool Shutdown();
 
  private:
   struct Slot {
@@ -63,22 +81,26 @@ class AudioEngine {
   };
 
   void StartOpening();
-  static int OpenDevice(void* engine);  // the opener thread's body
   void JoinOpener();
   void Start(int channel, const SoundData& data);
   void Close();
   void ArmIdleClose();
   void EnsureChannels(int count);
 
+  static void NoteMix(void* engine, Uint8* stream, int bytes);  // on the mixer's thread
+  bool Stalled(Micros now) const;
+
   std::function<Micros()> clock_;
+  // When the device last asked for sound; negative until it first did. Written by the mixer.
+  std::atomic<Micros> lastMix_{-1};
   Uint32 finishedEvent_ = 0;
   bool open_ = false;
   // While an attempt to open is under way. An SDL thread rather than a standard one: SDL frees
   // what it keeps per thread (its error text) only when its own threads end.
   SDL_Thread* opener_ = nullptr;
-  bool openSucceeded_ = false;  // written by the opener, read after joining it
-  std::string openFailure_;     // likewise
+  std::shared_ptr<DeviceJob> opening_;  // what the opener reports to
   bool failureReported_ = false;
+  bool shutDown_ = false;
   Micros closeDeadline_ = -1;
   int mixerChannels_ = 0;
   std::vector<Slot> slots_;

@@ -17,6 +17,7 @@
 #include "host/sdl/hand_cursor.h"
 #include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_desktop.h"
+#include "host/sdl/sdl_exit.h"
 #include "host/sdl/sdl_handles.h"
 #include "host/sdl/sdl_icon.h"
 #include "host/sdl/sdl_keys.h"
@@ -163,10 +164,8 @@ static SDL_Surface* DrawableSurface(SDL_Window* window) {
   if (!surface || SDL_ISPIXELFORMAT_INDEXED(surface->format->format)) {
     // A program that shows nothing must not look as if it ran: sound over a black screen
     // would leave the user guessing.
-    std::fprintf(stderr, "lumorra: cannot draw on this screen: %s\n",
-                 surface ? "it has too few colours" : SDL_GetError());
-    std::fflush(stderr);
-    std::_Exit(1);
+    ExitWithError(std::string("cannot draw on this screen: ") +
+                  (surface ? "it has too few colours" : SDL_GetError()));
   }
   return surface;
 }
@@ -327,6 +326,12 @@ void Translate(Context& context, const SDL_Event& sdl) {
       }
       break;
     case SDL_QUIT:
+      for (const SdlWindow* window : context.windows) {
+        if (window->Native()) {
+          ExitIfDisplayLost(window->Native());
+          break;
+        }
+      }
       event.type = Type::QuitRequest;
       break;
     case SDL_SYSWMEVENT:  // only the screens' changes and key presses pass the event filter
@@ -495,6 +500,11 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   // while it is open: a drag that began on the main window would end on the box, and every
   // click on the main window would be followed by a false visit to the box.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  // SDL keeps the screensaver away while it runs; a toy left on a desk must not keep the session
+  // from blanking and locking. Nothing here needs the screen kept awake, not even the light: the
+  // show ends in black about half a minute after the pull that started it, and that pull was
+  // input, which restarted the screensaver's count anyway.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
 
   // With neither an X nor a Wayland display named there is nothing to try, and trying would
   // let the display libraries print their own complaints before ours.
@@ -556,8 +566,11 @@ SdlBackend::~SdlBackend() {
   // before SDL itself.
   for (SdlWindow* window : context_->windows) window->Detach();
   context_->windows.clear();
+  const bool soundReleased = context_->audio.Shutdown();
   context_.reset();
-  SDL_Quit();
+  // A sound device that did not close in time is abandoned with the thread that is closing it,
+  // still inside SDL: SDL is left as it is, and the end of the process takes it all away.
+  if (soundReleased) SDL_Quit();
 }
 
 Size SdlBackend::MainScreenSize() {

@@ -1,14 +1,15 @@
 #include "host/sdl/sdl_desktop.h"
 
 #include <SDL_syswm.h>
-#include <unistd.h>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/extensions/Xrandr.h>
 #endif
 
-#include <cstdio>
 #include <initializer_list>
+#include <string>
+
+#include "host/sdl/sdl_exit.h"
 
 namespace host::sdl {
 
@@ -33,10 +34,7 @@ int ReportLostDisplay(Display* display) {
   using DisplayString = char* (*)(Display*);
   static const auto name = XFunction<DisplayString>("XDisplayString");
   const char* shown = name && display ? name(display) : nullptr;
-  std::fprintf(stderr, "lumorra: lost the connection to the display %s\n",
-               shown && *shown ? shown : "");
-  std::fflush(stderr);
-  _exit(1);
+  ExitWithError(std::string("lost the connection to the display ") + (shown ? shown : ""));
 }
 
 }  // namespace
@@ -171,6 +169,26 @@ void ScreenWatch::Start(SDL_Window*) {}
 bool ScreenWatch::IsScreenChange(const SDL_Event&) const { return false; }
 bool ScreenWatch::MainScreen(SDL_Rect&) const { return false; }
 void ScreenWatch::Cover(SDL_Window*, const SDL_Rect&) const {}
+#endif
+
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+void ExitIfDisplayLost(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND) return;
+  // SDL has the Wayland library loaded already; this only finds it again.
+  static void* library = SDL_LoadObject("libwayland-client.so.0");
+  using GetError = int (*)(wl_display*);
+  const auto error =
+      library ? reinterpret_cast<GetError>(SDL_LoadFunction(library, "wl_display_get_error"))
+              : nullptr;
+  if (!error || error(info.info.wl.display) == 0) return;
+  const char* name = SDL_getenv("WAYLAND_DISPLAY");
+  ExitWithError(std::string("lost the connection to the display ") +
+                (name && *name ? name : "wayland-0"));
+}
+#else
+void ExitIfDisplayLost(SDL_Window*) {}
 #endif
 
 }  // namespace host::sdl

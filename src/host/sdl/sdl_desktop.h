@@ -39,10 +39,13 @@ class ScreenWatch {
 };
 
 // When the connection to the X server is lost, Xlib calls a handler that must not return. Its
-// default one ends the process through exit(), which runs the destructors of everything still
-// alive: a sound still playing then stops its channel, the mixer reports that through the dead
-// connection, and the loss is reported again from inside exit(). This one reports the loss in
-// one line and ends the process at once with status 1. Does nothing off X11.
+// default one ends the process through exit(); this one goes the backend's way out for a fatal
+// error (ExitWithError): one line, status 1. Does nothing off X11.
 void ExitAtOnceWhenDisplayLost();
+
+// A Wayland compositor that goes away reaches the program only as a quit request, as if the user
+// had asked to quit. Called for every quit request: if `window`'s Wayland connection has failed,
+// it reports the loss as a fatal error, as on X11. Does nothing otherwise.
+void ExitIfDisplayLost(SDL_Window* window);
 
 }  // namespace host::sdl

@@ -36,7 +36,8 @@ void Load() {
            Find(object, "Mix_QuickLoad_RAW", l.QuickLoadRaw) &&
            Find(object, "Mix_FreeChunk", l.FreeChunk) &&
            Find(object, "Mix_PlayChannelTimed", l.PlayChannelTimed) &&
-           Find(object, "Mix_HaltChannel", l.HaltChannel) && Find(object, "Mix_Playing", l.Playing);
+           Find(object, "Mix_HaltChannel", l.HaltChannel) &&
+           Find(object, "Mix_Playing", l.Playing) && Find(object, "Mix_SetPostMix", l.SetPostMix);
   if (!loaded) loadError = SDL_GetError();
 }
 

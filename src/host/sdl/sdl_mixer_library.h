@@ -21,6 +21,7 @@ struct MixerLibrary {
   decltype(&Mix_PlayChannelTimed) PlayChannelTimed = nullptr;
   decltype(&Mix_HaltChannel) HaltChannel = nullptr;
   decltype(&Mix_Playing) Playing = nullptr;
+  decltype(&Mix_SetPostMix) SetPostMix = nullptr;
 };
 
 // Loads the library once, on whichever thread asks first; every later call gives the same

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# PipeWire: quitting never waits for a sound server that does not answer, a signal ends a playing
+# sound's program, and after PipeWire restarts the next pull is heard again.
+source "$(dirname "$0")/lib.sh"
+# The goal is 200 ms from the key to the end; the check leaves room for a loaded machine, whose
+# figures it prints.
+LIMIT_MS=400
+
+DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$WORK/dbus.pid")
+export DBUS_SESSION_BUS_ADDRESS && PIDS+=("$(cat "$WORK/dbus.pid")")
+# start_pipewire [SESSION]: the server and its PulseAudio front; with SESSION, the session manager
+# too and a null sink to record from. Sets SERVER_PIDS.
+start_pipewire() {
+  pipewire >>"$WORK/pw.log" 2>&1 &
+  SERVER_PIDS=($!)
+  wait_for 100 test -S "$XDG_RUNTIME_DIR/pipewire-0" || fail "pipewire did not start: $(tail -3 "$WORK/pw.log")"
+  pipewire-pulse >>"$WORK/pw.log" 2>&1 &
+  SERVER_PIDS+=($!)
+  wait_for 100 pactl info >/dev/null 2>&1 || fail "pipewire-pulse did not start: $(tail -3 "$WORK/pw.log")"
+  if [ -n "${1:-}" ]; then
+    wireplumber >>"$WORK/pw.log" 2>&1 &
+    SERVER_PIDS+=($!)
+    pactl load-module module-null-sink sink_name=lumorra_rec >/dev/null
+    sink_up() { pactl list short sinks | grep -q lumorra_rec; }
+    wait_for 100 sink_up || fail "no null sink: $(tail -3 "$WORK/pw.log")"
+  fi
+  PIDS+=("${SERVER_PIDS[@]}")
+}
+stop_pipewire() { kill "${SERVER_PIDS[@]}" 2>/dev/null; wait "${SERVER_PIDS[@]}" 2>/dev/null || true; }
+pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
+# timed_end WHAT COMMAND...: runs COMMAND, then waits for the program; fails unless it ended with
+# status 0 within LIMIT_MS of the command's end, when its key or signal has gone out (the program
+# is killed after 5 s).
+timed_end() {
+  local start dog ms status=0
+  "${@:2}"
+  start=$(date +%s%N)
+  (sleep 5 && kill -KILL "$APP_PID" 2>/dev/null) &
+  dog=$!
+  wait "$APP_PID" || status=$?
+  ms=$((($(date +%s%N) - start) / 1000000))
+  { kill "$dog" && wait "$dog"; } 2>/dev/null || true
+  echo "$1: ended in $ms ms"
+  [ "$status" = 0 ] || fail "$1: status $status after $ms ms: $(said)"
+  [ "$ms" -le "$LIMIT_MS" ] || fail "$1: took $ms ms to end"
+}
+
+start_xvfb 1920x1080
+# No session manager: the sound server accepts the stream but never runs it, and closing it
+# would wait (half a minute through the PulseAudio front, for ever through PipeWire itself).
+start_pipewire
+start_lumorra env -u SDL_AUDIODRIVER
+pull
+timed_end "Ctrl+Q, no session manager" xdotool key ctrl+q
+start_lumorra SDL_AUDIODRIVER=pipewire
+pull
+timed_end "Ctrl+Q, the pipewire driver" xdotool key ctrl+q
+stop_pipewire
+
+# With a session manager: a signal during a playing sound, and a restart of PipeWire mid-show.
+start_pipewire session
+start_lumorra SDL_AUDIODRIVER=pipewire
+pull
+timed_end "SIGTERM during a sound" kill -TERM "$APP_PID"
+start_lumorra SDL_AUDIODRIVER=pipewire
+pull
+stop_pipewire
+pull
+start_pipewire session
+parec -d lumorra_rec.monitor --raw --format=s16le --rate=44100 --channels=2 >"$WORK/heard.raw" &
+RECORDER=$! && PIDS+=("$RECORDER")
+sleep 0.3
+pull
+sleep 1.5
+kill "$RECORDER" && wait "$RECORDER" 2>/dev/null || true
+peak=$(sox -t raw -r 44100 -e signed-integer -b 16 -c 2 -L "$WORK/heard.raw" -n stat 2>&1 |
+  awk '/Maximum amplitude/ { print $3 }')
+below 0.05 "${peak:-0}" || fail "after PipeWire restarted, a pull was not heard (peak ${peak:-none}): $(said)"
+kill -0 "$APP_PID" || fail "the program ended with PipeWire's restart: $(said)"
+timed_end "Ctrl+Q after the restart" xdotool key ctrl+q
+echo ok
