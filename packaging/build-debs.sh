@@ -40,8 +40,8 @@ trap cleanup EXIT
 unpack_root() {
   root=$(mktemp -d /var/tmp/lumorra-root.XXXXXX)
   roots+=("$root")
-  chmod 755 "$root"  # apt's downloader runs as _apt
   tar -C "$root" -xf "$1"
+  chmod 755 "$root"  # not mktemp's 700: the root's users must reach /
   cp /etc/resolv.conf "$root/etc/resolv.conf"
   mount -t proc proc "$root/proc"
 }
@@ -59,8 +59,8 @@ cached_root() {
   [ -f "$tarball" ] && return
   root=$(mktemp -d /var/tmp/lumorra-root.XXXXXX)
   roots+=("$root")
-  chmod 755 "$root"
   "$prepare" "$root"
+  chmod 755 "$root"
   umount "$root/proc" 2>/dev/null || true
   rm -rf "$root"/var/cache/apt/archives/*.deb
   tar -C "$root" -cf "$tarball.part" .
@@ -79,6 +79,7 @@ for release in "${releases[@]}"; do
   builder=$cache/build-$release-$key.tar
   make_builder() {
     tar -C "$1" -xf "$base"
+    chmod 755 "$1"
     cp /etc/resolv.conf "$1/etc/resolv.conf"
     mount -t proc proc "$1/proc"
     # shellcheck disable=SC2086  # one word per package
