@@ -3,15 +3,31 @@
 # Debian keeps games in /usr/games (on every user's PATH) with their manual pages in section 6.
 set(LUMORRA_INSTALL_GAMESDIR games CACHE STRING "Where the program is installed, under the prefix")
 
+# Two builds of one commit make the same package byte for byte: every date in it (the manual
+# page's footer, the files' times) is the newest changelog entry's, unless the packager's
+# SOURCE_DATE_EPOCH says otherwise.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                                       ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog)
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(LUMORRA_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
+else()
+  file(STRINGS packaging/changelog trailer REGEX "^ -- .*>  " LIMIT_COUNT 1)
+  string(REGEX REPLACE "^ -- .*>  " "" changelog_date "${trailer}")
+  execute_process(COMMAND date -u -d "${changelog_date}" +%s
+                  OUTPUT_VARIABLE LUMORRA_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
+                  COMMAND_ERROR_IS_FATAL ANY)
+endif()
+
 # The manual page: written in scdoc, turned into troff and compressed the way Debian wants
-# (maximum compression, no timestamp, so the package is reproducible).
+# (maximum compression, no name or time in the gzip header).
 find_program(SCDOC scdoc REQUIRED)
 find_program(GZIP gzip REQUIRED)
 set(LUMORRA_DOC_DIR ${CMAKE_BINARY_DIR}/doc)
 add_custom_command(
   OUTPUT ${LUMORRA_DOC_DIR}/lumorra.6.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${LUMORRA_DOC_DIR}
-  COMMAND ${SCDOC} < ${CMAKE_CURRENT_SOURCE_DIR}/packaging/lumorra.6.scd > ${LUMORRA_DOC_DIR}/lumorra.6
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${LUMORRA_SOURCE_DATE_EPOCH}
+          ${SCDOC} < ${CMAKE_CURRENT_SOURCE_DIR}/packaging/lumorra.6.scd > ${LUMORRA_DOC_DIR}/lumorra.6
   COMMAND ${GZIP} -9nf ${LUMORRA_DOC_DIR}/lumorra.6
   DEPENDS packaging/lumorra.6.scd
   COMMENT "Writing the manual page"
@@ -36,11 +52,19 @@ set(LUMORRA_LICENSE_TEXT " ${licence}")
 configure_file(packaging/copyright.in ${LUMORRA_DOC_DIR}/copyright @ONLY)
 
 install(TARGETS lumorra RUNTIME DESTINATION ${LUMORRA_INSTALL_GAMESDIR})
+# A stripped program (the package's, or `cmake --install --strip`) loses the compilers' version
+# strings in .comment too, as Debian's own packages do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${LUMORRA_INSTALL_GAMESDIR}/lumorra\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 install(FILES ${LUMORRA_DOC_DIR}/lumorra.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${LUMORRA_DOC_DIR}/copyright ${LUMORRA_DOC_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES packaging/lumorra.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES packaging/org.lumorra.Lumorra.metainfo.xml
+install(FILES packaging/org.lumorra.lumorra.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 32 48 64 128 256)
   install(FILES ${LUMORRA_MEDIA_DIR}/icon-${size}.png
@@ -73,4 +97,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fontconfig, fonts-dejavu-core, libsdl2-mixer-2.0-0 (>= 2.0.2)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Read by cpack when it starts: it checks for the tools the package needs, and gives cpack the
+# date for the files' times.
+configure_file(packaging/cpack-options.cmake.in ${CMAKE_BINARY_DIR}/cpack-options.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/cpack-options.cmake)
 include(CPack)

@@ -37,18 +37,24 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
   };
   // getopt keeps its position in globals: start afresh on every call, and report problems
   // here rather than in getopt's own words. The leading '+' stops at the first operand
-  // instead of reordering argv.
+  // instead of reordering argv. Every argument is read before anything is answered, so that
+  // a bad one is reported even after --help or --version; the first of those is the answer.
   optind = 0;
   opterr = 0;
+  CommandLine answer;
   for (;;) {
     const int previous = optind == 0 ? 1 : optind;
     const int c = getopt_long(argc, argv, "+:hV", kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
       case 'h':
-        return {CommandLine::Action::Help, kHelp, 0};
+        if (answer.action == CommandLine::Action::Run)
+          answer = {CommandLine::Action::Help, kHelp, 0};
+        break;
       case 'V':
-        return {CommandLine::Action::Version, "lumorra " LUMORRA_VERSION "\n", 0};
+        if (answer.action == CommandLine::Action::Run)
+          answer = {CommandLine::Action::Version, "lumorra " LUMORRA_VERSION "\n", 0};
+        break;
       default: {
         // For a long option the offending word is the argument getopt just stepped over; for
         // a short one it is the letter in optopt.
@@ -64,7 +70,7 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
     }
   }
   if (optind < argc) return UsageError(std::string("unexpected argument '") + argv[optind] + "'");
-  return {};
+  return answer;
 }
 
 int AnswerCommandLine(const CommandLine& commandLine) {

@@ -31,7 +31,11 @@ TEST(CommandLine, EachArgumentListAsksForOneAnswer) {
       {"--bogus", "unknown option '--bogus'"},
       {"-xh", "unknown option '-x'"},
       {"--help=yes", "option '--help' takes no value"},
-      {"-- --help", "unexpected argument '--help'"}};
+      {"-- --help", "unexpected argument '--help'"},
+      // After a request, a bad argument is still reported.
+      {"--version extra", "unexpected argument 'extra'"},
+      {"--help --bogus", "unknown option '--bogus'"},
+      {"-hx", "unknown option '-x'"}};
   for (auto [args, line] : problems) {
     const CommandLine c = Parse(args);
     EXPECT_EQ(c.action, Action::Usage) << args;
@@ -42,7 +46,7 @@ TEST(CommandLine, EachArgumentListAsksForOneAnswer) {
   // The first request is answered.
   const std::pair<Action, std::vector<const char*>> answers[] = {
       {Action::Run, {"", "--"}},
-      {Action::Help, {"--help", "-h", "--he", "-hx", "--help --bogus"}},
+      {Action::Help, {"--help", "-h", "--he", "-hV"}},
       {Action::Version, {"--version", "-V", "--version -h"}}};
   for (const auto& [action, argLists] : answers)
     for (const char* args : argLists) {
