@@ -166,6 +166,7 @@ TEST(MediaSounds, HeardOnAnySpeaker) {
 // The chain plays as the light changes: its loudest moment, the switch, must come with it.
 TEST(MediaSounds, ChainSnapsAtOnce) {
   const auto& x = Played(medium::chain);
+  ASSERT_FALSE(x.empty());
   constexpr std::size_t kWindow = kRate * 5 / 1000;
   std::vector<double> sum(x.size() / 2 + 1);
   for (std::size_t i = 0; i + 1 < sum.size(); ++i)
@@ -179,6 +180,7 @@ TEST(MediaSounds, ChainSnapsAtOnce) {
 // The rain goes on after the bulb has died: no mains hum in it, and no rumble.
 TEST(MediaSounds, RainWithoutHumOrRumble) {
   const auto& x = Played(medium::showers);
+  ASSERT_GE(Seconds(x), 20.0);
   std::vector<double> hz;
   for (double f = 30; f <= 420; f += 5) hz.push_back(f);
   const auto power = PowerAt(x, 8.0, 12.0, hz);

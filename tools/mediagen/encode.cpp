@@ -4,6 +4,7 @@
 #include <sndfile.h>
 #include <stb_image_write.h>
 
+#include <algorithm>
 #include <array>
 #include <csetjmp>
 #include <cstdio>
@@ -151,8 +152,13 @@ void WriteAudio(const std::string& path, const std::vector<float>& samples, int 
     // Round to nearest rather than truncate, and never wrap on full scale.
     sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   }
-  sf_count_t n = static_cast<sf_count_t>(samples.size()) / channels;
-  sf_count_t wrote = sf_writef_float(f, samples.data(), n);
+  // In slices: the Vorbis encoder shifts whatever it holds after every block it takes, so
+  // handing it the whole sound at once costs time in proportion to the square of its length.
+  const sf_count_t n = static_cast<sf_count_t>(samples.size()) / channels;
+  constexpr sf_count_t kSlice = 4096;
+  sf_count_t wrote = 0;
+  for (sf_count_t at = 0; at < n && wrote == at; at += kSlice)
+    wrote += sf_writef_float(f, samples.data() + at * channels, std::min(kSlice, n - at));
   int err = sf_error(f);
   std::string why = sf_strerror(f);
   sf_close(f);

@@ -14,8 +14,8 @@ constexpr double kSr = kSampleRate;
 constexpr double kShowersLufs = -26.0;
 // The rain's loudest 400 ms come out about 3 LU above its integrated loudness.
 constexpr double kChainLoudestLufs = -23.5;
-// The room is heard as the scene opens, a little under the rain.
-constexpr double kQuietLufs = -26.5;
+// The room as the scene opens: as loud as the rain will be, heard on a laptop too.
+constexpr double kQuietLufs = -26.0;
 
 using Track = std::vector<double>;
 
@@ -61,6 +61,7 @@ Audio ToLoudness(const std::vector<Track>& channels, double lufs, bool momentary
   for (int pass = 0; pass < 4; ++pass) {
     const Loudness l = MeasureLoudness(out.samples, out.channels, kSampleRate);
     const double g = std::pow(10.0, (lufs - (momentary ? l.maxMomentary : l.integrated)) / 20.0);
+    if (std::fabs(g - 1) < 1e-3) break;  // within 0.01 LU
     for (float& v : out.samples) {
       const double y = v * g;
       // Linear up to half the ceiling, then bending smoothly towards it.
