@@ -84,6 +84,8 @@ class HeadlessBackend final : public Backend {
   HeadlessWindow* NativeFor(const Window& window) const;
   const std::vector<SoundEvent>& Sounds() const { return sounds_; }
   const std::vector<std::string>& Urls() const { return urls_; }
+  // What the host let go of, in order: "sound <resource>", "window <id>".
+  const std::vector<std::string>& Released() const { return released_; }
   // The native id of the window with the keyboard focus, 0 for none.
   int FocusedId() const { return focused_; }
   void SetFocusedId(int id) { focused_ = id; }
@@ -102,6 +104,7 @@ class HeadlessBackend final : public Backend {
   std::vector<HeadlessWindow*> windows_;
   std::vector<SoundEvent> sounds_;
   std::vector<std::string> urls_;
+  std::vector<std::string> released_;
 };
 
 // Scripted input and a manual clock for a runtime on the headless backend. Every call runs
