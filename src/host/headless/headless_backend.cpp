@@ -64,7 +64,7 @@ const WindowView& HeadlessWindow::Showing() const {
 bool HeadlessBackend::WaitEvent(Micros deadline, InputEvent& event) {
   if (PollEvent(event)) return true;
   if (deadline >= 0) {
-    now_ = std::max(now_, deadline);
+    WakeAt(deadline);
     return false;
   }
   event = InputEvent{};
@@ -157,10 +157,10 @@ void Driver::Advance(double ms) {
     if (runtime_.QuitRequested()) return;
     const Micros next = runtime_.NextDeadline();
     if (next < 0 || next > target) break;
-    backend_.SetNow(std::max(backend_.Now(), next));
+    backend_.WakeAt(next);
     runtime_.RunPass();
   }
-  backend_.SetNow(target);
+  backend_.SetNow(std::max(backend_.Now(), target));
   runtime_.RunPass();
 }
 

@@ -3,7 +3,9 @@
 // A backend that lives in memory: a manual clock, scripted input, and a record of what every
 // window showed and every sound did. Tests and benchmarks drive the real host core with it.
 
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,13 @@ class HeadlessBackend final : public Backend {
   // Where the main screen starts on a desktop of several monitors.
   void SetScreenOrigin(int left, int top) { screenOrigin_ = Rect{left, top, 0, 0}; }
   void SetNow(Micros now) { now_ = now; }
+  // Wakes up for a deadline, as late as `wakeLateness` says for this wake-up.
+  void WakeAt(Micros deadline) {
+    now_ = std::max(now_, deadline + (wakeLateness ? wakeLateness() : 0));
+  }
+  // How late each wake-up for a deadline comes, drawn afresh every time, as on a busy machine;
+  // none when unset.
+  std::function<Micros()> wakeLateness;
   void Push(const InputEvent& event) { input_.push_back(event); }
 
   const std::vector<HeadlessWindow*>& NativeWindows() const { return windows_; }
