@@ -18,7 +18,6 @@ src/host/timer.cpp :: timer.deadline_ = key.deadline + period; :: timer.deadline
 src/host/timer.cpp :: if (timer.deadline_ <= now) timer.deadline_ = now + period; :: ; :: no fresh start after a stall: a burst of late ticks
 src/host/timer.cpp :: deadline != o.deadline ? deadline < o.deadline : seq < o.seq :: deadline != o.deadline ? deadline < o.deadline : seq > o.seq :: timers due together fire in reverse arming order
 src/host/timer.cpp ::       timer.mode_ = 0; ::       ; :: a single timer still reads as running after it fired
-src/host/timer.h :: return armed_.empty() ? -1 : armed_.begin()->deadline; :: return armed_.empty() ? -1 : armed_.begin()->deadline + kMillis; :: the loop sleeps a millisecond past the deadline
 src/host/window.cpp ::   HoverTo(nullptr); ::   ; :: no MouseExit for the control under the pointer when its window hides
 src/host/window.cpp ::     if (!c->Enabled()) return; ::     ; :: a disabled control takes presses
 src/host/window.cpp ::   if (pressed_) return; ::   ; :: crossings are raised while a press is held
@@ -102,7 +101,7 @@ EOF
 cmake -S "$scratch/src" -B "$scratch/build" >"$scratch/configure.log" 2>&1 ||
   fail "configure failed, see $scratch/configure.log"
 build() { cmake --build "$scratch/build" -j2 --target lumorra_tests >"$scratch/build.log" 2>&1; }
-tests() { timeout 600 "$scratch/build/tests/lumorra_tests" >"$scratch/test.log" 2>&1; }
+tests() { timeout 600 "$scratch/build/tests/lumorra_tests" --gtest_fail_fast >"$scratch/test.log" 2>&1; }
 build || fail "the copy as it is does not build, see $scratch/build.log"
 tests || fail "the copy as it is fails its tests, see $scratch/test.log"
 

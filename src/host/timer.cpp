@@ -23,6 +23,11 @@ void Timer::SetMode(int mode) {
   queue.Arm(*this);
 }
 
+// Due together, the timer armed first fires first.
+bool TimerQueue::Key::operator<(const Key& o) const {
+  return deadline != o.deadline ? deadline < o.deadline : seq < o.seq;
+}
+
 TimerQueue::~TimerQueue() {
   for (const Key& key : armed_) key.timer->armedSeq_ = 0;
 }

@@ -68,9 +68,7 @@ class TimerQueue {
     Micros deadline;
     std::uint64_t seq;
     Timer* timer;
-    bool operator<(const Key& o) const {
-      return deadline != o.deadline ? deadline < o.deadline : seq < o.seq;
-    }
+    bool operator<(const Key& o) const;
   };
 
   Backend& clock_;
