@@ -6,17 +6,13 @@
 
 namespace lumorra {
 
-std::shared_ptr<AboutWin> AboutWin::Instance() {
-  return host::Runtime::Current().ImplicitInstance<AboutWin>();
-}
+std::shared_ptr<AboutWin> AboutWin::Instance() { return host::ImplicitInstance<AboutWin>(); }
 
 void AboutWin::Layout() {
   SetSize(200, 120);
-  Placement = 0;
   host::SetFixedBlackBox(*this);
   Title = "AboutBox";
   FullScreen = false;
-  CloseButton = false;
 }
 
 void AboutWin::CreateControls() { CreateControls0(); }

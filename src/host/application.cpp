@@ -22,6 +22,10 @@ void FileType::Register() {
 
 void Quit(int status) { Runtime::Current().Quit(status); }
 
+std::shared_ptr<Application> CurrentApplication() {
+  return Runtime::Exists() ? Runtime::Current().App() : nullptr;
+}
+
 void ShowURL(const std::string& url) { Runtime::Current().GetBackend().OpenURL(url); }
 
 std::shared_ptr<Screen> GetScreen(int index) {

@@ -42,6 +42,8 @@ struct RegisteredFileType {
 
 // Globals of the framework, acting on the current runtime.
 void Quit(int status = 0);
+// The registered application object, or nil.
+std::shared_ptr<Application> CurrentApplication();
 void ShowURL(const std::string& url);
 
 class Screen {

@@ -47,22 +47,9 @@ StaticText& AddLabel(Window& window, const char* name, const Spot& spot, const L
 }
 
 void SetFixedBlackBox(Window& window) {
-  window.MinWidth = 64;
-  window.MinHeight = 64;
-  window.MaxWidth = 32000;
-  window.MaxHeight = 32000;
-  window.Frame = 4;
-  window.Composite = false;
   window.SetHasBackColor(true);
   window.SetBackColor(RGB(0, 0, 0));
   window.SetVisible(true);
-  window.MenuBarVisible = false;
-  window.Resizeable = false;
-  window.LiveResize = false;
-  window.MaximizeButton = false;
-  window.MinimizeButton = false;
-  window.BalloonHelp = "";
-  window.MacProcId = 0;
 }
 
 }  // namespace host

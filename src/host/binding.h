@@ -49,8 +49,7 @@ Canvas& AddCanvas(Window& window, const char* name, const Spot& spot);
 StaticText& AddLabel(Window& window, const char* name, const Spot& spot, const LabelStyle& style,
                      const char* text);
 
-// The window properties both windows share: a fixed-size black box without a frame or a
-// visible menu bar, shown when made, that the user can neither resize, zoom nor minimise.
+// The window properties both windows share: black, and shown when made.
 void SetFixedBlackBox(Window& window);
 
 }  // namespace host

@@ -208,7 +208,7 @@ std::shared_ptr<const SoundData> DecodeSound(int resourceId, std::span<const std
         done.wait();
         return std::move(*samples);
       }).share();
-  return std::make_shared<SoundData>(resourceId, result);
+  return std::make_shared<SoundData>(resourceId, result, done);
 }
 
 }  // namespace host

@@ -13,6 +13,11 @@ namespace host {
 // not a picture or sound they can read; the body is decoded on the worker thread. A body
 // that turns out damaged decodes as far as it can (the rest stays black or silent) and
 // reports one line on stderr.
+//
+// The bytes are borrowed, not copied (copying megabytes would slow start-up): the worker reads
+// them after these return, until the body is decoded. The picture or sound returned waits for
+// its decode before it goes, so bytes that outlive it are enough. The program's own resources
+// are built into the executable and live for the whole run.
 
 // JPEG, decoded straight into the picture's XRGB pixels.
 std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes);

@@ -17,7 +17,8 @@ class Backend;
 enum class ResourceKind { Sound, Picture };
 
 // The application's own resources: encoded media by kind and number. Sounds and pictures are
-// numbered separately.
+// numbered separately. The table borrows the bytes: they must outlive every picture and sound
+// decoded from them (the program's are built into the executable).
 class ResourceTable {
  public:
   void Add(ResourceKind kind, int number, std::span<const std::uint8_t> bytes) {

@@ -21,7 +21,6 @@ Runtime::~Runtime() {
   // Windows and their timers go first, while this runtime is still the current one.
   implicit_.clear();
   windows_.clear();
-  timers_.clear();
   app_.reset();
   current = previous_;
 }
@@ -36,53 +35,6 @@ bool Runtime::Exists() { return current != nullptr; }
 void Runtime::RegisterFileType(const FileType& type) {
   fileTypes_.push_back(
       RegisteredFileType{type.Name, type.MacCreator, type.MacType, type.Extensions});
-}
-
-void Runtime::Arm(Timer& timer) {
-  timer.armedSeq_ = nextSeq_++;
-  timers_.insert(QueueKey{timer.deadline_, timer.armedSeq_, &timer});
-}
-
-void Runtime::Disarm(Timer& timer) {
-  if (timer.armedSeq_ == 0) return;
-  timers_.erase(QueueKey{timer.deadline_, timer.armedSeq_, &timer});
-  timer.armedSeq_ = 0;
-}
-
-Micros Runtime::NextDeadline() const { return timers_.empty() ? -1 : timers_.begin()->deadline; }
-
-void Runtime::FireDueTimers() {
-  // Every timer that is due fires, each at most once a pass, in deadline and arming order. A
-  // period-0 timer armed by a handler here is due at once and fires in this same pass, before
-  // the frame is presented, so what it starts goes out together with that frame; a repeating
-  // period-0 timer still gives the loop back after each tick.
-  std::vector<const Timer*> fired;
-  for (;;) {
-    if (quitRequested_) return;
-    const Micros now = Now();
-    auto next = std::find_if(timers_.begin(), timers_.end(), [&](const QueueKey& key) {
-      return key.deadline > now || std::find(fired.begin(), fired.end(), key.timer) == fired.end();
-    });
-    if (next == timers_.end() || next->deadline > now) return;
-    const QueueKey key = *next;
-    Timer& timer = *key.timer;
-    fired.push_back(&timer);
-    Disarm(timer);
-    if (timer.mode_ == 2) {
-      // A fixed rate keeps a repeating timer on its schedule; after a stall it starts afresh
-      // from now rather than firing a burst of late ticks.
-      const Micros period = static_cast<Micros>(timer.period_) * kMillis;
-      timer.deadline_ = key.deadline + period;
-      if (timer.deadline_ <= now) timer.deadline_ = now + period;
-      if (timer.period_ == 0) timer.deadline_ = now + 1;
-      Arm(timer);
-    } else {
-      timer.mode_ = 0;
-    }
-    const Micros started = Now();
-    if (timer.Action) Invoke([&] { timer.Action(timer); });
-    if (timerObserver) timerObserver(timer, key.deadline, started);
-  }
 }
 
 Window* Runtime::WindowWithNativeId(int id) const {
@@ -156,7 +108,7 @@ void Runtime::PresentChanged() {
 void Runtime::RunPass() {
   InputEvent event;
   while (!quitRequested_ && backend_.PollEvent(event)) Dispatch(event);
-  if (!quitRequested_) FireDueTimers();
+  if (!quitRequested_) timers_.FireDue([this] { return quitRequested_; }, timerObserver);
   if (!quitRequested_) PresentChanged();
 }
 

@@ -19,8 +19,9 @@
 namespace host {
 
 // The running host framework: the event loop, the timer queue, the open windows, the
-// implicit window instances, the application object and its resources. One exists at a time;
-// handlers reach it through Runtime::Current().
+// implicit window instances, the application object and its resources. Windows and timers get
+// what they need of it when they are made; only the framework's globals (Quit, ShowURL, the
+// screens, the implicit instances) reach the current one through Runtime::Current().
 class Runtime {
  public:
   explicit Runtime(Backend& backend, const ResourceTable* resources = nullptr);
@@ -53,7 +54,7 @@ class Runtime {
       auto window = std::make_shared<T>();
       slot = window;
       windows_.push_back(window);
-      window->Build(*this);
+      window->Build(WindowContext{&backend_, &timers_, &errors_, icon_});
     }
     return std::static_pointer_cast<T>(slot);
   }
@@ -74,30 +75,12 @@ class Runtime {
   // Handles one input event (used by the loop and by scripted input).
   void Dispatch(const InputEvent& event);
   // The earliest timer deadline, or a negative value when no timer is armed.
-  Micros NextDeadline() const;
+  Micros NextDeadline() const { return timers_.NextDeadline(); }
 
   // Exceptions that escape start-up or the loop: one line on stderr, and the exit status
   // becomes non-zero so that a failure is never reported as success.
   void HandleUnhandledException(const std::exception_ptr& error);
   int ExitStatus() const { return exitStatus_; }
-
-  // Runs a handler; the nil-object error ends only that handler. A press handler that ends
-  // that way has not claimed the press.
-  template <class F>
-  static void Invoke(F&& handler) {
-    try {
-      handler();
-    } catch (const NilObjectError&) {
-    }
-  }
-  template <class F>
-  static bool InvokeClaim(F&& handler) {
-    try {
-      return handler();
-    } catch (const NilObjectError&) {
-      return false;
-    }
-  }
 
   // Called after every timer Action with its due time and the time it started (benchmarks).
   std::function<void(const Timer&, Micros due, Micros ran)> timerObserver;
@@ -105,38 +88,30 @@ class Runtime {
   std::function<void(const Window&)> presentObserver;
 
  private:
-  friend class Timer;
-  friend class Window;
-  void Arm(Timer& timer);
-  void Disarm(Timer& timer);
-  void FireDueTimers();
   void PresentChanged();
   Window* WindowWithNativeId(int id) const;
   void HandleKey(const InputEvent& event);
   void CloseRequested(int nativeId);
 
-  struct QueueKey {
-    Micros deadline;
-    std::uint64_t seq;
-    Timer* timer;
-    bool operator<(const QueueKey& o) const {
-      return deadline != o.deadline ? deadline < o.deadline : seq < o.seq;
-    }
-  };
-
   Backend& backend_;
   std::unique_ptr<ResourceStore> resources_;
   std::shared_ptr<const IconImage> icon_;
   std::shared_ptr<Application> app_;
+  ErrorLog errors_;
+  TimerQueue timers_{backend_, errors_};
   std::vector<RegisteredFileType> fileTypes_;
   std::map<std::type_index, std::shared_ptr<Window>> implicit_;
   std::vector<std::shared_ptr<Window>> windows_;
-  std::set<QueueKey> timers_;
-  std::uint64_t nextSeq_ = 1;
   bool quitRequested_ = false;
   int quitStatus_ = 0;
   int exitStatus_ = 0;
   Runtime* previous_ = nullptr;
 };
+
+// The live implicit instance of a window class in the current runtime, made on first request.
+template <class T>
+std::shared_ptr<T> ImplicitInstance() {
+  return Runtime::Current().ImplicitInstance<T>();
+}
 
 }  // namespace host

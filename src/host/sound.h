@@ -17,8 +17,16 @@ class SoundData {
   static constexpr int kRate = 44100;
   static constexpr int kChannels = 2;
 
-  SoundData(int resourceId, std::shared_future<std::vector<std::int16_t>> samples)
-      : resourceId_(resourceId), samples_(std::move(samples)) {}
+  // `decoded`, when given, is the decode still under way; the sound waits for it before it
+  // goes, so whatever the decode reads need only outlive the sound.
+  SoundData(int resourceId, std::shared_future<std::vector<std::int16_t>> samples,
+            std::shared_future<void> decoded = {})
+      : resourceId_(resourceId), samples_(std::move(samples)), decoded_(std::move(decoded)) {}
+  ~SoundData() {
+    if (decoded_.valid()) decoded_.wait();
+  }
+  SoundData(const SoundData&) = delete;
+  SoundData& operator=(const SoundData&) = delete;
 
   int ResourceId() const { return resourceId_; }
   const std::vector<std::int16_t>& Samples() const { return samples_.get(); }
@@ -27,6 +35,7 @@ class SoundData {
  private:
   int resourceId_;
   std::shared_future<std::vector<std::int16_t>> samples_;
+  std::shared_future<void> decoded_;
 };
 
 // An audio clip held by counted reference. Each sound plays on a voice of its own: Play

@@ -2,11 +2,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 
 #include "host/controls.h"
+#include "host/guard.h"
 #include "host/types.h"
 
 namespace host {
+
+class Backend;
+class TimerQueue;
 
 // A timer placed on a window. Mode 0 is off; 1 fires one Action one Period after being set,
 // then turns itself off; 2 fires an Action every Period until set to 0. A Period of 0 fires
@@ -14,7 +19,8 @@ namespace host {
 //
 // Setting Mode 1 or 2 always re-arms the timer from now, also when it is already running:
 // a pull on the chain that arms a timer again means "from this moment". Timers due at the
-// same moment fire in the order they were armed.
+// same moment fire in the order they were armed. A timer runs on the queue of the window it
+// is placed on; one on no made window cannot be started.
 class Timer : public Control {
  public:
   ~Timer() override;
@@ -27,11 +33,48 @@ class Timer : public Control {
   std::function<void(Timer&)> Action;
 
  private:
-  friend class Runtime;
+  friend class TimerQueue;
+  friend class Window;
+  TimerQueue* queue_ = nullptr;
   std::int32_t period_ = 1000;
   int mode_ = 0;
   Micros deadline_ = 0;
   std::uint64_t armedSeq_ = 0;  // 0 while not queued
+};
+
+// The armed timers of a program, ordered by deadline and then by arming order, on the
+// backend's clock.
+class TimerQueue {
+ public:
+  TimerQueue(Backend& clock, ErrorLog& errors) : clock_(clock), errors_(errors) {}
+  ~TimerQueue();  // lets go of the timers still armed
+  TimerQueue(const TimerQueue&) = delete;
+  TimerQueue& operator=(const TimerQueue&) = delete;
+
+  // The earliest deadline, or a negative value when no timer is armed.
+  Micros NextDeadline() const { return armed_.empty() ? -1 : armed_.begin()->deadline; }
+
+  // Fires every timer that is due, each at most once, until `stop` says so. `observer` hears
+  // of every Action with its due time and the time it started.
+  void FireDue(const std::function<bool()>& stop,
+               const std::function<void(const Timer&, Micros due, Micros ran)>& observer);
+
+ private:
+  friend class Timer;
+  void Arm(Timer& timer);
+  void Disarm(Timer& timer);
+
+  struct Key {
+    Micros deadline;
+    std::uint64_t seq;
+    Timer* timer;
+    bool operator<(const Key& o) const;
+  };
+
+  Backend& clock_;
+  ErrorLog& errors_;
+  std::set<Key> armed_;
+  std::uint64_t nextSeq_ = 1;
 };
 
 }  // namespace host

@@ -1,10 +1,13 @@
 #include "host/window.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <typeinfo>
 
 #include "host/placement.h"
-#include "host/runtime.h"
 
 namespace host {
 
@@ -71,6 +74,7 @@ void Window::AddControl(const std::string& name, std::shared_ptr<Control> contro
   if (!control) throw NilObjectError();
   control->name_ = name;
   control->window_ = this;
+  if (auto* timer = dynamic_cast<Timer*>(control.get())) timer->queue_ = context_.timers;
   controls_.push_back(std::move(control));
   MarkChanged();
   hoverStale_ = true;
@@ -79,7 +83,37 @@ void Window::AddControl(const std::string& name, std::shared_ptr<Control> contro
 std::shared_ptr<Control> Window::ControlNamed(const std::string& name) const {
   for (const auto& c : controls_)
     if (c->Name() == name) return c;
+  ReportUnknownName(Errors(), ClassName(), name);
   return nullptr;
+}
+
+const std::string& Window::ClassName() const {
+  if (className_.empty()) {
+    int status = 0;
+    char* full = abi::__cxa_demangle(typeid(*this).name(), nullptr, nullptr, &status);
+    className_ = status == 0 && full ? full : typeid(*this).name();
+    std::free(full);
+    if (const auto colons = className_.rfind("::"); colons != std::string::npos)
+      className_.erase(0, colons + 2);
+  }
+  return className_;
+}
+
+ErrorLog& Window::Errors() const {
+  static ErrorLog unmade;  // for the handlers of a window that was never made
+  return context_.errors ? *context_.errors : unmade;
+}
+
+std::string Window::Place(const Control& control, const char* event) const {
+  return ClassName() + "." + control.Name() + "_" + event;
+}
+
+void Window::Run(const std::string& place, const std::function<void()>& handler) {
+  RunHandler(Errors(), place, handler);
+}
+
+bool Window::RunClaim(const std::string& place, const std::function<bool()>& handler) {
+  return RunClaimHandler(Errors(), place, handler);
 }
 
 namespace {
@@ -141,9 +175,9 @@ void Window::HoverTo(RectControl* target) {
   // Leaving the innermost first, then entering from the outermost: moving onto a child is
   // not leaving its parent.
   for (auto it = old.rbegin(); it != old.rend(); ++it)
-    if (!contains(chain, *it) && (*it)->MouseExit) Runtime::Invoke((*it)->MouseExit);
+    if (!contains(chain, *it) && (*it)->MouseExit) Run(Place(**it, "MouseExit"), (*it)->MouseExit);
   for (RectControl* c : chain)
-    if (!contains(old, c) && c->MouseEnter) Runtime::Invoke(c->MouseEnter);
+    if (!contains(old, c) && c->MouseEnter) Run(Place(*c, "MouseEnter"), c->MouseEnter);
 }
 
 bool Window::DropLostPress() {
@@ -197,12 +231,13 @@ void Window::PointerPressed(int x, int y) {
     RectControl* c = *it;
     if (!c->MouseDown || !c->EffectivelyVisible() || !c->Bounds().Contains(x, y)) continue;
     if (!c->Enabled()) return;
-    if (Runtime::InvokeClaim([&] { return c->MouseDown(x - c->Left(), y - c->Top()); }))
+    if (RunClaim(Place(*c, "MouseDown"), [&] { return c->MouseDown(x - c->Left(), y - c->Top()); }))
       pressed_ = c;
     return;
   }
   if (HitTest(x, y)) return;
-  backgroundPressed_ = Runtime::InvokeClaim([&] { return Event_MouseDown(x, y); });
+  backgroundPressed_ =
+      RunClaim(ClassName() + ".Event_MouseDown", [&] { return Event_MouseDown(x, y); });
 }
 
 void Window::PointerReleased(int x, int y) {
@@ -213,10 +248,10 @@ void Window::PointerReleased(int x, int y) {
   DropLostPress();
   if (RectControl* c = pressed_) {
     pressed_ = nullptr;
-    if (c->MouseUp) Runtime::Invoke([&] { c->MouseUp(x - c->Left(), y - c->Top()); });
+    if (c->MouseUp) Run(Place(*c, "MouseUp"), [&] { c->MouseUp(x - c->Left(), y - c->Top()); });
   } else if (backgroundPressed_) {
     backgroundPressed_ = false;
-    Runtime::Invoke([&] { Event_MouseUp(x, y); });
+    Run(ClassName() + ".Event_MouseUp", [&] { Event_MouseUp(x, y); });
   }
   hoverStale_ = true;
   RefreshHover();
@@ -248,12 +283,12 @@ void Window::ApplyLocks(int dx, int dy) {
   }
 }
 
-void Window::Realise(Runtime& runtime) {
-  Backend& backend = runtime.GetBackend();
+void Window::Realise() {
+  Backend& backend = Deref(context_.backend);
   const Rect screen = backend.MainScreenBounds();
   NativeWindowSpec spec;
   spec.title = Title;
-  spec.icon = runtime.Icon();
+  spec.icon = context_.icon;
   if (FullScreen) {
     ApplyLocks(screen.width - size_.width, screen.height - size_.height);
     size_ = Size{screen.width, screen.height};
@@ -272,14 +307,14 @@ void Window::Realise(Runtime& runtime) {
   if (visible_) native_->Show();
 }
 
-void Window::Build(Runtime& runtime) {
-  runtime_ = &runtime;
-  Runtime::Invoke([&] { Layout(); });
-  Runtime::Invoke([&] { CreateControls(); });
-  Runtime::Invoke([&] { AddMenuHandlers(); });
-  Realise(runtime);
+void Window::Build(WindowContext context) {
+  context_ = std::move(context);
+  Run(ClassName() + ".Layout", [&] { Layout(); });
+  Run(ClassName() + ".CreateControls", [&] { CreateControls(); });
+  Run(ClassName() + ".AddMenuHandlers", [&] { AddMenuHandlers(); });
+  Realise();
   built_ = true;
-  Runtime::Invoke([&] { Event_Open(); });
+  Run(ClassName() + ".Event_Open", [&] { Event_Open(); });
   MarkChanged();
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/backend.h"
 #include "host/controls.h"
+#include "host/guard.h"
+#include "host/icon.h"
 #include "host/menu.h"
 #include "host/picture.h"
 #include "host/timer.h"
@@ -13,10 +16,19 @@
 
 namespace host {
 
-class Runtime;
+// What a window needs of the program around it, given when the window is made.
+struct WindowContext {
+  Backend* backend = nullptr;    // makes its native window
+  TimerQueue* timers = nullptr;  // runs the timers placed on it
+  ErrorLog* errors = nullptr;    // hears of its handlers' failures
+  std::shared_ptr<const IconImage> icon;
+};
 
 // A window: its properties, its controls by name, what it shows, and the routing of the
 // pointer among its controls. Subclasses fill in the construction hooks and the handlers.
+//
+// Every window is a plain box with no title bar, border or buttons, which the user can neither
+// resize, zoom nor minimise: the only kind this program makes, so it is not a property.
 class Window {
  public:
   Window();
@@ -24,20 +36,11 @@ class Window {
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  // Properties set by Layout. Those that only matter when the window is made are plain.
+  // Properties set by Layout. Those that only matter when the window is made are plain. A
+  // window that is not full screen is centred on the main screen.
   std::shared_ptr<host::MenuBar> MenuBar;
-  int Placement = 0;  // 0: centred on the main screen
-  int MinWidth = 64, MinHeight = 64, MaxWidth = 32000, MaxHeight = 32000;
-  int Frame = 0;  // 4: a plain box with no title bar or border
-  bool Composite = false;
   std::string Title;
   bool FullScreen = false;
-  bool MenuBarVisible = true;
-  bool CloseButton = true;
-  bool Resizeable = false, LiveResize = false;
-  bool MaximizeButton = false, MinimizeButton = false;
-  std::string BalloonHelp;
-  int MacProcId = 0;
 
   int Width() const { return size_.width; }
   int Height() const { return size_.height; }
@@ -89,6 +92,9 @@ class Window {
   RectControl* HitTest(int x, int y) const;
   RectControl* Hovered() const { return hovered_; }
 
+  // The window's class, as its handlers' failures are reported: "Window1".
+  const std::string& ClassName() const;
+
  protected:
   // Construction hooks, in the order they are raised while the window is made.
   virtual void Layout() {}
@@ -104,8 +110,13 @@ class Window {
   friend class RectControl;
 
   // Raises the construction hooks, makes the native window and raises Open.
-  void Build(Runtime& runtime);
-  void Realise(Runtime& runtime);
+  void Build(WindowContext context);
+  void Realise();
+  // Runs a handler of this window or of one of its controls; `place` names it.
+  void Run(const std::string& place, const std::function<void()>& handler);
+  bool RunClaim(const std::string& place, const std::function<bool()>& handler);
+  std::string Place(const Control& control, const char* event) const;
+  ErrorLog& Errors() const;
   void ApplyLocks(int dx, int dy);
   void MarkChanged() { changed_ = true; }
   void HoverTo(RectControl* target);
@@ -115,7 +126,8 @@ class Window {
   bool DropLostPress();
   bool TakeChanged();
 
-  Runtime* runtime_ = nullptr;
+  WindowContext context_;
+  mutable std::string className_;
   Size size_{100, 100};
   bool hasBackColor_ = false;
   Color backColor_{255, 255, 255};

@@ -1,6 +1,6 @@
 #include "media/media.h"
 
-#include "host/runtime.h"
+#include "host/application.h"
 
 namespace lumorra {
 
@@ -13,7 +13,7 @@ std::shared_ptr<host::Picture> chain1_permapic, chain2_permapic, highlight_perma
 namespace {
 
 std::shared_ptr<host::ResourceFork> Resources() {
-  auto app = host::Runtime::Current().App();
+  auto app = host::CurrentApplication();
   auto fork = app ? app->ResourceFork() : nullptr;
   if (!fork) throw host::NilObjectError();
   return fork;

@@ -1,13 +1,11 @@
 #include "scene/window1.h"
 
-#include "app/menubar1.h"
+#include "host/application.h"
 #include "host/binding.h"
 
 namespace lumorra {
 
-std::shared_ptr<Window1> Window1::Instance() {
-  return host::Runtime::Current().ImplicitInstance<Window1>();
-}
+std::shared_ptr<Window1> Window1::Instance() { return host::ImplicitInstance<Window1>(); }
 
 Window1::~Window1() {
   darker.reset();
@@ -23,14 +21,13 @@ host::RectControl& Window1::ControlRect(const char* name) {
   return host::Deref(Find<host::RectControl>(name));
 }
 
+// The scene shares the application's menu bar, set up before the scene is made.
 void Window1::Layout() {
-  MenuBar = MenuBar1::Instance();
+  if (auto app = host::CurrentApplication()) MenuBar = app->MenuBar;
   SetSize(415, 591);
-  Placement = 3;
   host::SetFixedBlackBox(*this);
   Title = "Untitled";
   FullScreen = true;
-  CloseButton = true;
 }
 
 void Window1::CreateControls() { CreateControls0(); }

@@ -137,19 +137,39 @@ TEST_F(HostTest, PeriodZeroFiresInTheSamePassBeforeThePresentAndRepeatsOncePerPa
   EXPECT_EQ(ticks, 3);
 }
 
-TEST_F(HostTest, NilObjectErrorEndsOnlyThatHandler) {
+// A nil object ends only the handler that used it, and each place says so once on stderr: a
+// misspelt control name by its name, with the handler's.
+TEST_F(HostTest, NilObjectErrorEndsOnlyThatHandlerAndIsReportedOncePerPlace) {
   auto& t = AddTimer("t", 10);
   t.Action = [&](host::Timer&) {
     window->log.push_back("before");
-    host::Deref(window->Find<host::Timer>("missing")).SetMode(1);
+    host::Deref(window->Find<host::Timer>("Tmer1")).SetMode(1);
     window->log.push_back("after");
   };
+  auto area = window->Area("area", {0, 0, 50, 50});
+  area->MouseEnter = [] { host::Deref(std::shared_ptr<host::Timer>()).SetMode(1); };
+  ::testing::internal::CaptureStderr();
   t.SetMode(2);
   driver.Advance(30);
-  EXPECT_EQ(window->log, (Log{"before", "before", "before"}));
-  // An error nothing handles still ends the run with a failure status.
-  runtime.HandleUnhandledException(std::make_exception_ptr(std::runtime_error("boom")));
-  EXPECT_NE(runtime.ExitStatus(), 0);
+  const Log heard = Do("move 10,10 move 100,100 move 10,10");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "lumorra: Probe.t_Action: no control named \"Tmer1\"\n"
+            "lumorra: Probe.area_MouseEnter: used a nil object\n");
+  EXPECT_EQ(heard, (Log{"before", "before", "before", "exit area"}));
+}
+
+// A repeating timer keeps to its rate when a pass runs late, and after a stall it starts again
+// from then instead of firing the ticks it missed in a burst.
+TEST_F(HostTest, ARepeatingTimerKeepsItsRateAndRestartsAfterAStall) {
+  AddTimer("t", 100).SetMode(2);
+  backend.SetNow(103 * host::kMillis);  // the loop woke 3 ms late
+  runtime.RunPass();
+  driver.Advance(197);
+  EXPECT_EQ(Do(""), (Log{"t@103", "t@200", "t@300"}));
+  backend.SetNow(1050 * host::kMillis);  // stalled for most of a second
+  runtime.RunPass();
+  driver.Advance(200);
+  EXPECT_EQ(Do(""), (Log{"t@1050", "t@1150", "t@1250"}));
 }
 
 TEST_F(HostTest, EnterAndExitFollowThePointerAndLaterSiblingsAndChildrenLieOnTop) {

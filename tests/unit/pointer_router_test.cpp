@@ -88,4 +88,19 @@ TEST_F(Router, WithoutThePointerPositionTheEventsOwnCoordinatesAreUsed) {
                         "leave 2", "move 1 400,380"}));
 }
 
+// A press dragged off its window and released outside leaves the window at the release, whether
+// or not the desktop reported the pointer leaving during the press.
+TEST_F(Router, AReleaseOutsideThePressedWindowLeavesItAtOnce) {
+  for (bool leaveReported : {true, false}) {
+    out.clear();
+    router.Motion(2, 50, 50, false, out);
+    router.Press(2, 50, 50, out);
+    pointer = {100, 100};
+    if (leaveReported) router.Leave(2, out);
+    router.Release(2, 0, 0, out);
+    EXPECT_EQ(Out(), (Log{"move 2 50,50", "down 2 50,50", "up 2 -760,-380", "leave 2"}))
+        << leaveReported;
+  }
+}
+
 }  // namespace

@@ -28,7 +28,10 @@ const SoakCase kSeeds[] = {
 
 class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase> {
  protected:
-  SoakRun() : SceneTest(GetParam().screen), rng_(GetParam().seed) {}
+  SoakRun() : SceneTest(GetParam().screen), rng_(GetParam().seed) {
+    backend.wakeLateness = [this] { return Uniform(0, kLateness); };
+  }
+  static constexpr int kLateness = 700;  // µs a wake-up may come late, as on a busy machine
 
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
@@ -102,7 +105,7 @@ class SoakRun : public SceneTest, public ::testing::WithParamInterface<SoakCase>
     sounds_ = backend.Sounds().size();
     // A wrong state may last only until the next tick, long before the next event.
     runtime->timerObserver = [this](const host::Timer&, host::Micros due, host::Micros ran) {
-      Check(ran == due, "a timer fired late");
+      Check(ran >= due && ran - due <= kLateness, "a timer fired late");
       CheckScene();
     };
   }

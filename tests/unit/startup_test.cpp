@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/menubar1.h"
 #include "host/icon.h"
+#include "media/media_table.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -61,17 +63,22 @@ TEST(CommandLine, EachArgumentListAsksForOneAnswer) {
 
 using StartUp = SceneTest;
 
-TEST_F(StartUp, FinalisationReleasesEverythingItKeeps) {
+// The sounds go first, in a fixed order, then the windows; nothing the program kept outlives it.
+TEST_F(StartUp, FinalisationReleasesEverythingItKeepsInOrder) {
   PullChain();
   driver->Advance(100);  // the chain and the rain sounds are loaded now
   ASSERT_NE(cache::chain_snd, nullptr);
   std::weak_ptr<Window1> weakWindow = window;
   window.reset();
   Finalise();
-  EXPECT_FALSE(cache::chain_snd || cache::showers_snd || cache::highlight_permapic);
+  const std::vector<std::string> released = {
+      "sound " + std::to_string(medium::chain), "sound " + std::to_string(medium::quiet),
+      "sound " + std::to_string(medium::showers), "window 1"};
+  EXPECT_EQ(backend.Released(), released);
+  EXPECT_FALSE(cache::highlight_permapic || cache::lowlight2_permapic);
   EXPECT_TRUE(weakWindow.expired()) << "the window lists held the last references";
   EXPECT_EQ(FileTypes::pText, nullptr);
-  EXPECT_TRUE(backend.NativeWindows().empty());
+  EXPECT_FALSE(MenuBar1::HasInstance());
   runtime.reset();
 }
 

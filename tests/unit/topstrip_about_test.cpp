@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "host/placement.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -48,10 +47,12 @@ TEST_F(TopStrip, AboutGivesOneBoxOfCreditsHiddenFiveSecondsAfterItWasMadeWithLin
   driver->Advance(3000);
   ClickAbout();
   EXPECT_EQ(Box(), box);
+  driver->MoveTo(*box, 100, 75);  // the pointer rests on the photographer's name
   driver->Advance(1999);
   EXPECT_TRUE(BoxNative().Shown()) << "showing it again did not restart the five seconds";
   driver->Advance(1);
   EXPECT_FALSE(BoxNative().Shown());
+  EXPECT_EQ(NameColour("StaticText3"), white) << "hidden under the pointer, the name is let go";
   ClickAbout();
   driver->Advance(60000);
   EXPECT_TRUE(BoxNative().Shown()) << "shown again after the timeout, it stays";
@@ -118,11 +119,36 @@ TEST_F(TopStrip, SmallWindowsAreCentredOnTheMainScreenAndClosingTheBoxHidesItThe
   EXPECT_FALSE(runtime->QuitRequested());
   driver->Send({.type = host::InputEvent::Type::CloseRequest, .window = window->Native()->Id()});
   EXPECT_TRUE(runtime->QuitRequested());
-  // A main screen left of and above the desktop's origin; a window larger than the screen.
-  EXPECT_EQ(host::PlaceOnScreen({-1024, -768, 1024, 768}, {200, 120}, false),
-            (host::Rect{-612, -444, 200, 120}));
-  EXPECT_EQ(host::PlaceOnScreen({0, 0, 100, 100}, {200, 120}, false),
-            (host::Rect{-50, -10, 200, 120}));
+}
+
+// Each run spans the strip across the screen it starts on; a screen that changes under a
+// running program leaves the scene as it was made.
+TEST_F(TopStrip, TheStripSpansTheScreenTheRunStartedOn) {
+  Stop();
+  backend.SetScreen({1024, 768});
+  Start();
+  backend.SetScreen({1600, 900});
+  driver->MoveTo(*window, 1015, 2);
+  EXPECT_EQ(Native().Showing().labels.size(), 2u) << "the strip reaches the right edge";
+  driver->MoveTo(*window, 1021, 2);
+  EXPECT_TRUE(Native().Showing().labels.empty()) << "but no further";
+  driver->Click(*window, 795, 12);  // the far right of "Quit", widened by 1024 - 415
+  EXPECT_TRUE(runtime->QuitRequested());
+}
+
+using Chain = TopStrip;
+
+// The open hand shows only while the pointer is over the chain, also after a pull.
+TEST_F(Chain, TheOpenHandShowsOverTheChainOnly) {
+  PressChain();
+  EXPECT_EQ(Native().Cursor(), host::CursorKind::HandOpen);
+  driver->Release(*window, chainX, chainY);
+  LeaveChain();
+  EXPECT_EQ(Native().Cursor(), host::CursorKind::Arrow);
+  PressChain();
+  driver->MoveTo(*window, 600, 2);
+  driver->Release(*window, 600, 2);  // dragged off the chain onto the strip
+  EXPECT_EQ(Native().Cursor(), host::CursorKind::Arrow);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "host/headless/headless_backend.h"
 
 #include <algorithm>
+#include <string>
 
 namespace host::headless {
 
@@ -8,13 +9,16 @@ namespace {
 
 class HeadlessSound final : public NativeSound {
  public:
-  HeadlessSound(std::vector<SoundEvent>& log, Backend& clock, int id)
-      : log_(log), clock_(clock), id_(id) {}
+  HeadlessSound(std::vector<SoundEvent>& log, std::vector<std::string>& released, Backend& clock,
+                int id)
+      : log_(log), released_(released), clock_(clock), id_(id) {}
+  ~HeadlessSound() override { released_.push_back("sound " + std::to_string(id_)); }
   void Play() override { log_.push_back({clock_.Now(), SoundEvent::Kind::Play, id_}); }
   void Stop() override { log_.push_back({clock_.Now(), SoundEvent::Kind::Stop, id_}); }
 
  private:
   std::vector<SoundEvent>& log_;
+  std::vector<std::string>& released_;
   Backend& clock_;
   int id_;
 };
@@ -60,7 +64,7 @@ const WindowView& HeadlessWindow::Showing() const {
 bool HeadlessBackend::WaitEvent(Micros deadline, InputEvent& event) {
   if (PollEvent(event)) return true;
   if (deadline >= 0) {
-    now_ = std::max(now_, deadline);
+    WakeAt(deadline);
     return false;
   }
   event = InputEvent{};
@@ -83,11 +87,12 @@ std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(const NativeWi
 }
 
 void HeadlessBackend::Forget(HeadlessWindow* window) {
+  released_.push_back("window " + std::to_string(window->Id()));
   windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
 }
 
 std::unique_ptr<NativeSound> HeadlessBackend::CreateSound(std::shared_ptr<const SoundData> data) {
-  return std::make_unique<HeadlessSound>(sounds_, *this, data ? data->ResourceId() : 0);
+  return std::make_unique<HeadlessSound>(sounds_, released_, *this, data ? data->ResourceId() : 0);
 }
 
 HeadlessWindow* HeadlessBackend::NativeFor(const Window& window) const {
@@ -152,10 +157,10 @@ void Driver::Advance(double ms) {
     if (runtime_.QuitRequested()) return;
     const Micros next = runtime_.NextDeadline();
     if (next < 0 || next > target) break;
-    backend_.SetNow(std::max(backend_.Now(), next));
+    backend_.WakeAt(next);
     runtime_.RunPass();
   }
-  backend_.SetNow(target);
+  backend_.SetNow(std::max(backend_.Now(), target));
   runtime_.RunPass();
 }
 

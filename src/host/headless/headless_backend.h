@@ -3,7 +3,9 @@
 // A backend that lives in memory: a manual clock, scripted input, and a record of what every
 // window showed and every sound did. Tests and benchmarks drive the real host core with it.
 
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,12 +80,21 @@ class HeadlessBackend final : public Backend {
   // Where the main screen starts on a desktop of several monitors.
   void SetScreenOrigin(int left, int top) { screenOrigin_ = Rect{left, top, 0, 0}; }
   void SetNow(Micros now) { now_ = now; }
+  // Wakes up for a deadline, as late as `wakeLateness` says for this wake-up.
+  void WakeAt(Micros deadline) {
+    now_ = std::max(now_, deadline + (wakeLateness ? wakeLateness() : 0));
+  }
+  // How late each wake-up for a deadline comes, drawn afresh every time, as on a busy machine;
+  // none when unset.
+  std::function<Micros()> wakeLateness;
   void Push(const InputEvent& event) { input_.push_back(event); }
 
   const std::vector<HeadlessWindow*>& NativeWindows() const { return windows_; }
   HeadlessWindow* NativeFor(const Window& window) const;
   const std::vector<SoundEvent>& Sounds() const { return sounds_; }
   const std::vector<std::string>& Urls() const { return urls_; }
+  // What the host let go of, in order: "sound <resource>", "window <id>".
+  const std::vector<std::string>& Released() const { return released_; }
   // The native id of the window with the keyboard focus, 0 for none.
   int FocusedId() const { return focused_; }
   void SetFocusedId(int id) { focused_ = id; }
@@ -102,6 +113,7 @@ class HeadlessBackend final : public Backend {
   std::vector<HeadlessWindow*> windows_;
   std::vector<SoundEvent> sounds_;
   std::vector<std::string> urls_;
+  std::vector<std::string> released_;
 };
 
 // Scripted input and a manual clock for a runtime on the headless backend. Every call runs

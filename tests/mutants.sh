@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Mutation check: applies one small fault at a time to a scratch copy of the sources, rebuilds the
+# unit tests there and runs them. Every fault must be caught (the tests fail). Slow: a first
+# build of the copy, then about a minute a fault. Not part of CI; run it after changing the tests.
+#
+#   tests/mutants.sh          every fault
+#   tests/mutants.sh 3 7      only faults 3 and 7 (numbers as the table prints them)
+#
+# MUTANTS_DIR (default /tmp/lumorra-mutants) keeps the copy and its build between runs.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+scratch=${MUTANTS_DIR:-/tmp/lumorra-mutants}
+
+# One fault a line: file :: a piece of the one line to change :: what it becomes :: the fault.
+faults=$(
+  cat <<'EOF'
+src/host/timer.cpp :: timer.deadline_ = key.deadline + period; :: timer.deadline_ = now + period; :: a repeating timer reloads from now, not from its due time
+src/host/timer.cpp :: if (timer.deadline_ <= now) timer.deadline_ = now + period; :: ; :: no fresh start after a stall: a burst of late ticks
+src/host/timer.cpp :: deadline != o.deadline ? deadline < o.deadline : seq < o.seq :: deadline != o.deadline ? deadline < o.deadline : seq > o.seq :: timers due together fire in reverse arming order
+src/host/timer.cpp ::       timer.mode_ = 0; ::       ; :: a single timer still reads as running after it fired
+src/host/window.cpp ::   HoverTo(nullptr); ::   ; :: no MouseExit for the control under the pointer when its window hides
+src/host/window.cpp ::     if (!c->Enabled()) return; ::     ; :: a disabled control takes presses
+src/host/window.cpp ::   if (pressed_) return; ::   ; :: crossings are raised while a press is held
+src/host/window.cpp :: if ((*it)->EffectivelyVisible() && (*it)->Bounds().Contains(x, y)) return *it; :: if ((*it)->Bounds().Contains(x, y)) return *it; :: hidden controls take the pointer
+src/host/window.cpp ::   ReportUnknownName(Errors(), ClassName(), name); ::   ; :: an unknown control name leaves no trace
+src/host/guard.cpp :: if (!frame.reported) log.Report(place, "used a nil object"); :: ; :: a nil object error leaves no trace
+src/host/guard.cpp ::   if (!said_.insert(place + '\n' + what).second) return; ::   said_.insert(place); :: the same failure is reported again and again
+src/host/pointer_router.cpp ::     out.push_back(Make(InputEvent::Type::MouseLeave, owner)); ::     ; :: no leave after a release outside the pressed window
+src/host/runtime.cpp ::   if (event.repeat || event.key == 0 || event.other) return; ::   if (event.repeat || event.key == 0) return; :: Ctrl+Super+Q quits
+src/host/runtime.cpp ::   w->Hide(); ::   Quit(0); :: closing the credits box quits the program
+src/scene/lightshow.cpp ::   if (counter < 4) { ::   if (counter < 3) { :: the flicker has three steps, not four
+src/scene/lightshow.cpp ::     fried = true; ::     ; :: the light never dies
+src/scene/lightshow.cpp ::       enditall = true; ::       ; :: the blackout does not end it all
+src/scene/lightshow.cpp ::   host::Deref(showers()).Stop(); ::   ; :: switching off leaves the rain playing
+src/scene/lightshow.cpp :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(2); } :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(1); } :: the flicker ticks once
+src/scene/chain.cpp ::   SetMouseCursor(host::CursorKind::Arrow); ::   ; :: the open hand stays after the pointer leaves the chain
+src/scene/chain.cpp ::   ControlRect("Canvas2").SetEnabled(true); ::   ; :: leaving the chain does not allow the next pull
+src/scene/chain.cpp ::   ControlRect("Canvas2").SetEnabled(false); ::   ; :: one visit of the chain allows many pulls
+src/scene/chain.cpp ::     lit = true; ::     ; :: every switch-on is the first one
+src/scene/topstrip.cpp ::   if (enditall) host::Quit(0); ::   host::Quit(0); :: a click on the scene quits before the blackout
+src/scene/topstrip.cpp ::   ControlRect("StaticText1").SetVisible(false); ::   ; :: "Quit" stays after the pointer leaves the strip
+src/scene/window1.cpp :: {{4, 0, 406, 24}, nullptr, true, true} :: {{4, 0, 406, 24}, nullptr, true, false} :: the strip is not widened to the screen
+src/about/aboutwin.cpp :: void AboutWin::Timer1_Action() { Hide(); } :: void AboutWin::Timer1_Action() {} :: the credits box never hides by itself
+src/about/aboutwin.cpp :: Find<host::Timer>("Timer1")).SetMode(1); } :: Find<host::Timer>("Timer1")).SetMode(2); } :: the credits box hides every five seconds
+src/about/aboutwin.cpp ::   host::ShowURL(links::kAuthor); ::   host::ShowURL(links::kPhotographer); :: the author's name opens the photographer's site
+src/about/aboutwin.cpp :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(255, 255, 255)); :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(0, 0, 255)); :: the photographer's name stays blue
+src/scene/open.cpp ::   bool fullSize = host::Deref(screen).Height() > kReducedHeight; ::   bool fullSize = host::Deref(screen).Height() >= kReducedHeight; :: a 768-high screen gets the full-size pictures
+src/scene/open.cpp ::   if (!fullSize) fullSize = host::Deref(screen).Width() > kReducedWidth; ::   ; :: a wide but low screen gets the reduced pictures
+src/scene/open.cpp ::     Reduced(darker2, lowlight2()); ::     Reduced(darker2, lowlight1()); :: the reduced dark pull picture is the plain dark one
+src/scene/open.cpp ::     ControlRect("Canvas2").SetLeft(kChainBox.left); ::     ; :: the chain is not moved over the full-size photograph
+src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
+src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
+EOF
+)
+
+fail() {
+  echo "mutants: $*" >&2
+  exit 2
+}
+
+# Fault N of the list: "what N" names it, "file N" gives its file, "apply N" makes it in the copy
+# and fails unless the piece of text is on exactly one line of the file.
+fault() {
+  FAULTS=$faults python3 - "$scratch/src" "$@" <<'EOF'
+import os, sys
+tree, verb, n = sys.argv[1], sys.argv[2], int(sys.argv[3])
+lines = os.environ["FAULTS"].splitlines()
+if not 1 <= n <= len(lines):
+    sys.exit(f"there is no fault {n}")
+path, old, new, what = lines[n - 1].split(" :: ")
+if verb == "what":
+    print(f"{what} ({path})")
+elif verb == "file":
+    print(path)
+else:
+    text = open(os.path.join(tree, path)).read().split("\n")
+    hits = [i for i, line in enumerate(text) if old in line]
+    if len(hits) != 1:
+        sys.exit(f"{len(hits)} lines of {path} hold: {old}")
+    text[hits[0]] = text[hits[0]].replace(old, new)
+    open(os.path.join(tree, path), "w").write("\n".join(text))
+EOF
+}
+
+# The copy leaves out builds; only files whose content differs are written, so that its own
+# build stays incremental and never keeps an object made from a fault.
+mkdir -p "$scratch/src" || fail "cannot make $scratch"
+python3 - "$root" "$scratch/src" <<'EOF' || fail "cannot copy the sources"
+import filecmp, os, shutil, sys
+root, copy = sys.argv[1:3]
+for top, dirs, files in os.walk(root):
+    dirs[:] = [d for d in dirs if not d.startswith(("build", ".git"))]
+    os.makedirs(os.path.join(copy, os.path.relpath(top, root)), exist_ok=True)
+    for name in files:
+        src = os.path.join(top, name)
+        dst = os.path.join(copy, os.path.relpath(src, root))
+        if not os.path.exists(dst) or not filecmp.cmp(src, dst, shallow=False):
+            shutil.copyfile(src, dst)
+            shutil.copymode(src, dst)
+EOF
+cmake -S "$scratch/src" -B "$scratch/build" >"$scratch/configure.log" 2>&1 ||
+  fail "configure failed, see $scratch/configure.log"
+build() { cmake --build "$scratch/build" -j2 --target lumorra_tests >"$scratch/build.log" 2>&1; }
+tests() { timeout 600 "$scratch/build/tests/lumorra_tests" --gtest_fail_fast >"$scratch/test.log" 2>&1; }
+build || fail "the copy as it is does not build, see $scratch/build.log"
+tests || fail "the copy as it is fails its tests, see $scratch/test.log"
+
+if [ $# -gt 0 ]; then chosen=("$@"); else mapfile -t chosen < <(seq "$(wc -l <<<"$faults")"); fi
+caught=0 missed=0
+printf '%-3s %-7s %s\n' '#' result fault
+for n in "${chosen[@]}"; do
+  what=$(fault what "$n") || fail "no fault $n"
+  target="$scratch/src/$(fault file "$n")"
+  cp -p "$target" "$scratch/original" || fail "no $target"
+  fault apply "$n" || fail "fault $n, $what, no longer applies: update its pattern"
+  if ! build; then
+    result=no-build
+  elif tests; then
+    result=MISSED
+    missed=$((missed + 1))
+  else
+    result=caught
+    caught=$((caught + 1))
+  fi
+  cp "$scratch/original" "$target" && touch "$target"
+  [ "$result" = no-build ] && fail "fault $n, $what, does not compile, see $scratch/build.log"
+  printf '%-3s %-7s %s\n' "$n" "$result" "$what"
+done
+echo "$caught caught, $missed missed"
+[ "$missed" -eq 0 ]
