@@ -50,7 +50,6 @@ struct Context final : PointerRouter::Geometry {
   std::vector<SdlWindow*> windows;  // in creation order
   std::deque<InputEvent> pending;   // translated, not yet handed out
   PointerRouter pointer{*this};
-  mutable ScreenPointer screenPointer;
   CursorKind cursor = CursorKind::Arrow;
   bool handUnavailable = false;
   CursorPtr hand;
@@ -443,7 +442,7 @@ bool Context::Pointer(int& x, int& y) const {
   for (const SdlWindow* window : windows) {
     if ((any = window->Native())) break;
   }
-  return screenPointer.Query(any, x, y);
+  return QueryScreenPointer(any, x, y);
 }
 
 namespace {

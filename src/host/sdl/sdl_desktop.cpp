@@ -10,24 +10,12 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "host/sdl/x_library.h"
+
 namespace host::sdl {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 namespace {
-
-// SDL has the X library loaded already; this only finds it again, so the program needs no
-// link-time dependency of its own on it. Kept for the life of the process: a handler installed
-// in the library must outlive SDL's own reference to it.
-void* XLibrary() {
-  static void* library = SDL_LoadObject("libX11.so.6");
-  return library;
-}
-
-template <class F>
-F XFunction(const char* name) {
-  void* library = XLibrary();
-  return library ? reinterpret_cast<F>(SDL_LoadFunction(library, name)) : nullptr;
-}
 
 int ReportLostDisplay(Display* display) {
   using DisplayString = char* (*)(Display*);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/keys.h"
+#include "host/sdl/x_library.h"
 
 namespace host::sdl {
 
@@ -31,10 +32,6 @@ char UsLetter(SDL_Scancode scancode) {
 }
 
 }  // namespace
-
-KeyReader::~KeyReader() {
-  if (library_) SDL_UnloadObject(library_);
-}
 
 void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
 
@@ -75,16 +72,9 @@ void KeyReader::Read(const SDL_KeyboardEvent& key, InputEvent& event) {
   int active = 0;
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (noted_) {
-    if (!looked_) {
-      looked_ = true;
-      // SDL has the X library loaded already; this only finds it again, so the program needs
-      // no link-time dependency of its own on it.
-      library_ = SDL_LoadObject("libX11.so.6");
-      if (library_) keysymOf_ = SDL_LoadFunction(library_, "XkbKeycodeToKeysym");
-    }
-    if (keysymOf_) {
-      using KeycodeToKeysym = KeySym (*)(Display*, KeyCode, int, int);
-      auto keysymOf = reinterpret_cast<KeycodeToKeysym>(keysymOf_);
+    using KeycodeToKeysym = KeySym (*)(Display*, KeyCode, int, int);
+    static const auto keysymOf = XFunction<KeycodeToKeysym>("XkbKeycodeToKeysym");
+    if (keysymOf) {
       symbols.clear();
       // Level 0 is the key's unshifted symbol; a layout the key lacks gives no symbol.
       for (int layout = 0; layout < kMaxLayouts; ++layout) {

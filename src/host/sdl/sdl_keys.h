@@ -20,11 +20,6 @@ namespace host::sdl {
 // Kept apart from the other files because the X headers define names such as Expose and None.
 class KeyReader {
  public:
-  KeyReader() = default;
-  ~KeyReader();
-  KeyReader(const KeyReader&) = delete;
-  KeyReader& operator=(const KeyReader&) = delete;
-
   // Asks SDL for the raw window-system events; once SDL has started.
   static void Start();
   // Whether a raw window-system event is a key press, which Note wants to see.
@@ -35,9 +30,6 @@ class KeyReader {
   void Read(const SDL_KeyboardEvent& key, InputEvent& event);
 
  private:
-  void* library_ = nullptr;
-  void* keysymOf_ = nullptr;
-  bool looked_ = false;
   bool noted_ = false;
   void* display_ = nullptr;
   unsigned keycode_ = 0;
