@@ -217,8 +217,8 @@ TEST_F(HostTest, APressInsideAControlNeverReachesTheBackground) {
   EXPECT_EQ(backend.FocusedId(), window->Native()->Id());
 }
 
-// X key symbols of the keys in the US layout's Q and Z positions.
-constexpr host::KeySym kCyrillicShortI = 0x6ca, kCyrillicYa = 0x6d1;
+// X key symbols of the keys in the US layout's Q and Z positions, and a Unicode one.
+constexpr host::KeySym kCyrillicShortI = 0x6ca, kCyrillicYa = 0x6d1, kUnicodeShortI = 0x1000439;
 
 TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
   const struct {
@@ -233,6 +233,13 @@ TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
       {"de,ru with ru active, the Z key", {'y', kCyrillicYa}, 1, 'z', 'y'},
       {"us, the ; key", {';'}, 0, 0, 0},
       {"us, a layout the key lacks", {'a', 0}, 1, 'a', 'a'},
+      {"a Cyrillic letter given by its code point", {kUnicodeShortI}, 0, 'q', 'q'},
+      {"dvorak: the US Q key types an apostrophe", {'\''}, 0, 'q', 0},
+      {"dvorak,ru with ru active", {'\'', kCyrillicShortI}, 1, 'q', 0},
+      {"ru,dvorak with dvorak active", {kCyrillicShortI, '\''}, 1, 'q', 0},
+      {"dvorak,us with dvorak active", {'\'', 'q'}, 0, 'q', 0},
+      {"dvorak: its Q, where US has its X", {'q'}, 0, 'x', 'q'},
+      {"an accented letter", {0xe9}, 0, 'q', 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(host::ShortcutLetter(c.symbols, c.active, c.us), c.letter) << c.layouts;

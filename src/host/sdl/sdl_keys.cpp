@@ -31,6 +31,15 @@ char UsLetter(SDL_Scancode scancode) {
   return 0;
 }
 
+// SDL names a key that types a character by its code point and any other key by its scancode
+// with a flag; X key symbols are Latin-1 code points up to 0xff and Unicode code points above
+// 0x1000000.
+KeySym KeySymOf(SDL_Keycode sym) {
+  if (sym <= 0 || (sym & SDLK_SCANCODE_MASK) != 0) return 0;
+  const auto point = static_cast<KeySym>(sym);
+  return point <= 0xff ? point : 0x1000000 + point;
+}
+
 }  // namespace
 
 void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
@@ -67,8 +76,8 @@ void KeyReader::Read(const SDL_KeyboardEvent& key, InputEvent& event) {
   event.other = (mod & kOtherModifiers) != 0;
   event.repeat = key.repeat != 0;
 
-  // SDL's own view: its symbol if that is a Latin letter.
-  std::vector<KeySym> symbols{static_cast<KeySym>(key.keysym.sym)};
+  // SDL's own view: its symbol, as an X key symbol.
+  std::vector<KeySym> symbols{KeySymOf(key.keysym.sym)};
   int active = 0;
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (noted_) {

@@ -15,7 +15,7 @@ namespace host::sdl {
 // keyboard extension gives the key's symbol in every configured layout and the layout in use at
 // that moment. That uses the connection and the keymap SDL already has, which libxkbcommon
 // would have to fetch again over a second connection and keep up to date by itself. Elsewhere
-// SDL's symbol counts when it is a Latin letter, and the key's US-layout letter otherwise.
+// SDL's symbol is the key's only one.
 //
 // Kept apart from the other files because the X headers define names such as Expose and None.
 class KeyReader {
