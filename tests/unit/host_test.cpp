@@ -1,4 +1,5 @@
-// The host framework on its own: timers, pointer routing, shortcuts, errors, deadline waits.
+// The host framework on its own: timers, pointer routing, shortcuts, screens, errors, deadline
+// waits.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "host/deadline_wait.h"
 #include "host/headless/headless_backend.h"
 #include "host/keys.h"
+#include "host/placement.h"
 #include "host/runtime.h"
 
 namespace {
@@ -243,6 +245,26 @@ TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(host::ShortcutLetter(c.symbols, c.active, c.us), c.letter) << c.layouts;
+}
+
+// RandR lists the monitors a display was split into (by `xrandr --setmonitor`, with no outputs
+// of their own) and still the monitor of the whole display.
+TEST(Screens, TheMainScreenIsThePrimaryMonitorAndNeverAWholeSplitDisplay) {
+  using host::Monitor, host::Rect;
+  const Rect left{0, 0, 1280, 1024}, right{1280, 0, 1920, 1080}, whole{0, 0, 3200, 1080};
+  const struct {
+    const char* desktop;
+    std::vector<Monitor> monitors;
+    std::optional<Rect> main;
+  } cases[] = {
+      {"two outputs, the second primary", {{left}, {right, true}}, right},
+      {"split, the right part primary", {{right, true}, {left}, {whole}}, right},
+      {"split, no primary", {{whole}, {left}, {right}}, left},
+      {"split, the whole display primary", {{whole, true}, {right}, {left}}, right},
+      {"one monitor", {{whole}}, whole},
+      {"none", {}, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(host::MainMonitor(c.monitors), c.main) << c.desktop;
 }
 
 using host::kFinalStretch, host::kMillis, host::PlanWait, host::WaitStep;

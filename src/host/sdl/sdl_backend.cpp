@@ -567,6 +567,7 @@ Size SdlBackend::MainScreenSize() {
 Rect SdlBackend::MainScreenBounds() {
   // Display 0 is the main screen: on X11, SDL puts the primary output first. Once the screens
   // are watched, the X server's own answer is the current one.
+  context_->screens.Start();
   SDL_Rect bounds{};
   if (!context_->screens.MainScreen(bounds) && SDL_GetDisplayBounds(0, &bounds) != 0) return {};
   return {bounds.x, bounds.y, bounds.w, bounds.h};
@@ -631,8 +632,9 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
   if (spec.fullScreen) {
     // Made borderless at the main screen's bounds, which covers the screen by itself where no
     // window manager runs; the desktop's full-screen state is asked for below.
-    if (SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
+    if (rect.w <= 0 && SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
     flags |= SDL_WINDOW_BORDERLESS;
+    context_->screens.Start();  // to follow the screen's changes of size
   } else if (spec.keepAbove) {
     // A utility window stays above the full-screen one and does not take it over when the
     // main window is clicked.
@@ -641,6 +643,7 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
   }
   WindowPtr window(SDL_CreateWindow(spec.title.c_str(), rect.x, rect.y, std::max(1, rect.w),
                                     std::max(1, rect.h), flags));
+  if (window) context_->screens.Listen();
   if (!window) {
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
   } else if (spec.fullScreen) {
@@ -649,7 +652,6 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     if (!MarkFullScreenBeforeShowing(window.get())) {
       SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
-    context_->screens.Start(window.get());
   } else if (spec.keepAbove) {
     for (SdlWindow* other : context_->windows) {
       if (other->FullScreen() && other->Native()) {
