@@ -80,3 +80,12 @@ expect_one_error() {
   [ "$(grep -v '^CRITICAL' "$WORK/stderr.txt" | grep -c .)" = 1 ] || fail "not one line: $(said)"
   grep -q "^$2" "$WORK/stderr.txt" || fail "said: $(said)"
 }
+
+# start_weston WIDTHxHEIGHT [ARGS...]: Weston's X11 backend on the X server, with its Wayland
+# socket "lumorra" in XDG_RUNTIME_DIR; sets WESTON_PID.
+start_weston() {
+  weston --backend=x11-backend.so --width="${1%x*}" --height="${1#*x}" --socket=lumorra \
+    --idle-time=0 "${@:2}" >"$WORK/weston.log" 2>&1 &
+  WESTON_PID=$! && PIDS+=("$WESTON_PID")
+  wait_for 100 test -S "$XDG_RUNTIME_DIR/lumorra" || fail "weston did not start: $(tail -5 "$WORK/weston.log")"
+}

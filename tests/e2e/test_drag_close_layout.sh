@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Under openbox with a Russian layout: four drag-pulls give on, off, on, off; the credits box
-# closed by the window manager leaves it running; Ctrl+Q by key code quits, Ctrl+Shift+Q does not.
+# closed by the window manager leaves it running; Ctrl+Q by key code quits, Ctrl+Shift+Q does not,
+# nor does Ctrl+' on the same key with a Dvorak layout.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
 setxkbmap ru || fail "cannot set the Russian layout"
@@ -28,6 +29,8 @@ kill -0 "$APP_PID" 2>/dev/null || fail "closing the credits box ended the progra
 xdotool mousemove 900 600 click 1 keydown 37 keydown 50 key 24 keyup 50 keyup 37  # Ctrl+Shift+Q
 sleep 0.3
 kill -0 "$APP_PID" 2>/dev/null || fail "Ctrl+Shift+Q quit"
-xdotool keydown 37 key 24 keyup 37
+setxkbmap us -variant dvorak && sleep 0.2 && xdotool keydown 37 key 24 keyup 37 && sleep 0.3
+kill -0 "$APP_PID" 2>/dev/null || fail "Ctrl+' quit in the Dvorak layout"
+setxkbmap ru && sleep 0.2 && xdotool keydown 37 key 24 keyup 37
 expect_exit "$APP_PID" 3 "Ctrl+Q in the Russian layout"
 echo ok

@@ -1,7 +1,25 @@
 #!/usr/bin/env bash
-# Two monitors, the main one at 1280,0 right of a 1280x1024 one (Xorg's dummy driver): the
-# scene covers the main monitor and the credits box opens in its middle.
+# Two monitors, the main one at 1280,0 right of a 1280x1024 one: the scene covers the main
+# monitor and the credits box opens in its middle. First as two outputs (Xorg's dummy driver),
+# then as one 3200x1080 display split into two RandR monitors that have no outputs of their own.
 source "$(dirname "$0")/lib.sh"  # needs Xorg and xserver-xorg-video-dummy
+
+place() { eval "$(xdotool getwindowgeometry --shell "$1")"; echo "${WIDTH}x$HEIGHT+$X+$Y"; }  # WxH+X+Y
+# check_main_monitor WHAT: the scene and the box are placed on the main monitor; Ctrl+Q quits.
+check_main_monitor() {
+  xrandr --listmonitors | grep -q '1920/.*+1280+0' || fail "$1: no offset main monitor: $(xrandr --listmonitors)"
+  start_lumorra
+  main=$(place "$APP_WIN")
+  [ "$main" = "1920x1080+1280+0" ] || fail "$1: the scene is at $main, not over the main monitor"
+  xdotool mousemove 1700 1 sleep 0.3 mousemove 1400 12 click 1  # "About" on the top strip
+  box_placed() { box=$(xdotool search --onlyvisible --pid "$APP_PID" | while read -r w; do place "$w"; done |
+    grep '^200x120'); }
+  wait_for 40 box_placed && [ "$box" = "200x120+2140+480" ] ||
+    fail "$1: the credits box is at '$box', not in the main monitor's middle"
+  xdotool key ctrl+q
+  expect_exit "$APP_PID" 3 "$1: Ctrl+Q"
+}
+
 cat >"$WORK/xorg.conf" <<'CONF'
 Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
 Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
@@ -12,18 +30,11 @@ start_xserver Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$W
 xrandr --addmode DUMMY1 1280x1024
 xrandr --fb 3200x1080 --output DUMMY0 --mode 1920x1080 --pos 1280x0 --primary \
   --output DUMMY1 --mode 1280x1024 --pos 0x0
-xrandr --listmonitors | grep -q '1920/.*+1280+0' || fail "no offset main monitor: $(xrandr --listmonitors)"
+check_main_monitor "two outputs"
+kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null || true
 
-start_lumorra
-place() { eval "$(xdotool getwindowgeometry --shell "$1")"; echo "${WIDTH}x$HEIGHT+$X+$Y"; }  # WxH+X+Y
-main=$(place "$APP_WIN")
-[ "$main" = "1920x1080+1280+0" ] || fail "the scene is at $main, not over the main monitor"
-
-xdotool mousemove 1700 1 sleep 0.3 mousemove 1400 12 click 1  # "About" on the top strip
-box_placed() { box=$(xdotool search --onlyvisible --pid "$APP_PID" | while read -r w; do place "$w"; done |
-  grep '^200x120'); }
-wait_for 40 box_placed && [ "$box" = "200x120+2140+480" ] ||
-  fail "the credits box is at '$box', not in the main monitor's middle"
-xdotool key ctrl+q
-expect_exit "$APP_PID" 3 "Ctrl+Q"
+# RandR still lists the whole display's own monitor beside its parts.
+start_xvfb 3200x1080
+xrandr --setmonitor left 1280/338x1024/270+0+0 none && xrandr --setmonitor '*main' 1920/508x1080/286+1280+0 none
+check_main_monitor "a split display"
 echo ok

@@ -1,4 +1,5 @@
-// The host framework on its own: timers, pointer routing, shortcuts, errors, deadline waits.
+// The host framework on its own: timers, pointer routing, shortcuts, screens, errors, deadline
+// waits.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "host/deadline_wait.h"
 #include "host/headless/headless_backend.h"
 #include "host/keys.h"
+#include "host/placement.h"
 #include "host/runtime.h"
 
 namespace {
@@ -237,8 +239,8 @@ TEST_F(HostTest, APressInsideAControlNeverReachesTheBackground) {
   EXPECT_EQ(backend.FocusedId(), window->Native()->Id());
 }
 
-// X key symbols of the keys in the US layout's Q and Z positions.
-constexpr host::KeySym kCyrillicShortI = 0x6ca, kCyrillicYa = 0x6d1;
+// X key symbols of the keys in the US layout's Q and Z positions, and a Unicode one.
+constexpr host::KeySym kCyrillicShortI = 0x6ca, kCyrillicYa = 0x6d1, kUnicodeShortI = 0x1000439;
 
 TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
   const struct {
@@ -253,9 +255,36 @@ TEST(Shortcuts, AKeyIsItsLatinLetterWhateverTheActiveLayout) {
       {"de,ru with ru active, the Z key", {'y', kCyrillicYa}, 1, 'z', 'y'},
       {"us, the ; key", {';'}, 0, 0, 0},
       {"us, a layout the key lacks", {'a', 0}, 1, 'a', 'a'},
+      {"a Cyrillic letter given by its code point", {kUnicodeShortI}, 0, 'q', 'q'},
+      {"dvorak: the US Q key types an apostrophe", {'\''}, 0, 'q', 0},
+      {"dvorak,ru with ru active", {'\'', kCyrillicShortI}, 1, 'q', 0},
+      {"ru,dvorak with dvorak active", {kCyrillicShortI, '\''}, 1, 'q', 0},
+      {"dvorak,us with dvorak active", {'\'', 'q'}, 0, 'q', 0},
+      {"dvorak: its Q, where US has its X", {'q'}, 0, 'x', 'q'},
+      {"an accented letter", {0xe9}, 0, 'q', 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(host::ShortcutLetter(c.symbols, c.active, c.us), c.letter) << c.layouts;
+}
+
+// RandR lists the monitors a display was split into (by `xrandr --setmonitor`, with no outputs
+// of their own) and still the monitor of the whole display.
+TEST(Screens, TheMainScreenIsThePrimaryMonitorAndNeverAWholeSplitDisplay) {
+  using host::Monitor, host::Rect;
+  const Rect left{0, 0, 1280, 1024}, right{1280, 0, 1920, 1080}, whole{0, 0, 3200, 1080};
+  const struct {
+    const char* desktop;
+    std::vector<Monitor> monitors;
+    std::optional<Rect> main;
+  } cases[] = {
+      {"two outputs, the second primary", {{left}, {right, true}}, right},
+      {"split, the right part primary", {{right, true}, {left}, {whole}}, right},
+      {"split, no primary", {{whole}, {left}, {right}}, left},
+      {"split, the whole display primary", {{whole, true}, {right}, {left}}, right},
+      {"one monitor", {{whole}}, whole},
+      {"none", {}, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(host::MainMonitor(c.monitors), c.main) << c.desktop;
 }
 
 using host::kFinalStretch, host::kMillis, host::PlanWait, host::WaitStep;

@@ -36,6 +36,10 @@ Micros Clock() {
 }
 
 class SdlWindow;
+class OverlayWindow;
+
+// Overlays are numbered apart from SDL's windows, which count up from 1.
+constexpr int kFirstOverlayId = 1 << 24;
 
 }  // namespace
 
@@ -44,14 +48,25 @@ class SdlWindow;
 struct Context final : PointerRouter::Geometry {
   void SetCursor(CursorKind kind);
   SdlWindow* Find(int id) const;
+  OverlayWindow* FindOverlay(int id) const;
   void FollowScreen();
   bool WindowRect(int window, Rect& rect) const override;
   bool Pointer(int& x, int& y) const override;
+  // The window a pointer event on SDL's `window` belongs to, with (x, y) turned into its
+  // coordinates: an overlay when the event lies over one, or when the overlay holds the press.
+  int Aim(int window, int& x, int& y);
+  // The window that the pointer leaving or entering SDL's `window` concerns.
+  int Crossed(int window) const;
+  // Draws the windows whose overlays changed since they were last drawn.
+  void DrawPending();
 
-  std::vector<SdlWindow*> windows;  // in creation order
-  std::deque<InputEvent> pending;   // translated, not yet handed out
+  std::vector<SdlWindow*> windows;       // in creation order
+  std::vector<OverlayWindow*> overlays;  // in creation order, so the last one is on top
+  int nextOverlayId = kFirstOverlayId;
+  int hostPointerWindow = 0;  // where the pointer last was on a host window
+  int hostPointerX = 0, hostPointerY = 0;
+  std::deque<InputEvent> pending;  // translated, not yet handed out
   PointerRouter pointer{*this};
-  mutable ScreenPointer screenPointer;
   CursorKind cursor = CursorKind::Arrow;
   bool handUnavailable = false;
   CursorPtr hand;
@@ -132,6 +147,10 @@ class SdlWindow final : public NativeWindow {
     if (shown_) Draw();
   }
 
+  // An overlay on it changed: it is drawn again before the loop next waits.
+  void RequestDraw() { drawPending_ = shown_; }
+  bool DrawPending() const { return drawPending_; }
+
   // The backend is going away: the native window must go before SDL does.
   void Detach() {
     window_.reset();
@@ -151,8 +170,91 @@ class SdlWindow final : public NativeWindow {
   bool fullScreen_;
   bool shown_ = false;
   bool hasView_ = false;
+  bool drawPending_ = false;
   WindowView view_;
   std::thread firstTouch_;
+};
+
+// A small window drawn inside a full-screen window's own frame, for desktops where a program can
+// neither place its windows nor keep one above another. On Wayland the compositor puts a new
+// window where it likes, shows its panel over the full-screen scene while the new window has the
+// focus, and hands the focus to nobody when that window goes. Drawn into the scene, centred on
+// it, the box keeps the scene full screen and the keyboard with the program. The host's pointer
+// events over it are the overlay's, in its own coordinates (Context::Aim), so to the core it is
+// a window like any other.
+class OverlayWindow final : public NativeWindow {
+ public:
+  OverlayWindow(const std::shared_ptr<Context>& context, int host, Size size)
+      : context_(context), id_(context->nextOverlayId++), host_(host), size_(size) {
+    context->overlays.push_back(this);
+  }
+
+  ~OverlayWindow() override {
+    if (auto context = context_.lock()) {
+      if (shown_) Hide();
+      std::erase(context->overlays, this);
+      context->pointer.Forget(id_);
+    }
+  }
+
+  int Id() const override { return id_; }
+  int Host() const { return host_; }
+  bool Shown() const { return shown_; }
+
+  void Show() override {
+    if (shown_) return;
+    shown_ = true;
+    auto context = context_.lock();
+    if (!context) return;
+    RequestHostDraw(*context);
+    // Appearing under a still pointer is the pointer's entering it, as with a real window.
+    if (context->pointer.PressedWindow() == 0 && context->hostPointerWindow == host_) {
+      int x = context->hostPointerX, y = context->hostPointerY;
+      if (context->Aim(host_, x, y) == id_)
+        context->pointer.Motion(id_, x, y, false, context->pending);
+    }
+  }
+
+  void Hide() override {
+    if (!shown_) return;
+    shown_ = false;
+    auto context = context_.lock();
+    if (!context) return;
+    RequestHostDraw(*context);
+    // The pointer is over the host again, as after a real window went from under it.
+    const bool under = context->pointer.PointerWindow() == id_;
+    context->pointer.Forget(id_);
+    if (under && context->hostPointerWindow == host_)
+      context->pointer.Motion(host_, context->hostPointerX, context->hostPointerY, false,
+                              context->pending);
+  }
+
+  void Present(const WindowView& view) override {
+    view_ = view;
+    hasView_ = true;
+    if (!shown_) return;
+    if (auto context = context_.lock()) RequestHostDraw(*context);
+  }
+
+  void SetCursor(CursorKind cursor) override {
+    if (auto context = context_.lock()) context->SetCursor(cursor);
+  }
+
+  // Its place in the host window: centred on the host as the host is now.
+  Rect Bounds(const Context& context) const;
+  // Draws it over the host's frame in `surface`.
+  void DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text) const;
+
+ private:
+  void RequestHostDraw(const Context& context) const;
+
+  std::weak_ptr<Context> context_;
+  int id_;
+  int host_;
+  Size size_;
+  bool shown_ = false;
+  bool hasView_ = false;
+  WindowView view_;
 };
 
 // The window's surface, ready to draw on. With framebuffer acceleration off this is a
@@ -212,6 +314,40 @@ static void FillUncovered(SDL_Surface* surface, Size covered, Color back) {
   }
 }
 
+Rect OverlayWindow::Bounds(const Context& context) const {
+  int width = 0, height = 0;
+  if (const SdlWindow* host = context.Find(host_); host && host->Native())
+    SDL_GetWindowSize(host->Native(), &width, &height);
+  return Rect{(width - size_.width) / 2, (height - size_.height) / 2, size_.width, size_.height};
+}
+
+void OverlayWindow::DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text) const {
+  if (!hasView_) return;
+  const Rect bounds = Bounds(context);
+  const SDL_Rect area{bounds.left, bounds.top, bounds.width, bounds.height};
+  SDL_SetClipRect(surface, &area);
+  const Color back = view_.hasBackColor ? view_.backColor : Color{};
+  SDL_FillRect(surface, &area, SDL_MapRGB(surface->format, back.red, back.green, back.blue));
+  if (view_.backdrop) {
+    Picture& picture = *view_.backdrop;
+    SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(picture.Pixels(), picture.Width(),
+                                                         picture.Height(), 32, picture.Width() * 4,
+                                                         SDL_PIXELFORMAT_RGB888));
+    SDL_Rect where = area;
+    if (source) SDL_BlitSurface(source.get(), nullptr, surface, &where);
+  }
+  SDL_SetClipRect(surface, nullptr);
+  for (LabelView label : view_.labels) {
+    label.rect.left += bounds.left;
+    label.rect.top += bounds.top;
+    text.Draw(surface, label);
+  }
+}
+
+void OverlayWindow::RequestHostDraw(const Context& context) const {
+  if (SdlWindow* host = context.Find(host_)) host->RequestDraw();
+}
+
 // Fresh memory costs a page fault per 4 KiB at its first write: some 2,000 for a screen of
 // 1920x1080, which was the larger part of the first frame's cost. A shared-memory window surface
 // can be made while the window is still hidden, so its pages are written once on a thread of
@@ -249,6 +385,11 @@ void SdlWindow::Draw() {
 
   FillUncovered(surface, covered, view_.hasBackColor ? view_.backColor : Color{});
   for (const LabelView& label : view_.labels) context->text.Draw(surface, label);
+  for (const OverlayWindow* overlay : context->overlays) {
+    if (overlay->Host() == id_ && overlay->Shown())
+      overlay->DrawOn(surface, *context, context->text);
+  }
+  drawPending_ = false;
   context->text.EndFrame();
 
   SDL_UpdateWindowSurface(window_.get());
@@ -285,27 +426,35 @@ void Translate(Context& context, const SDL_Event& sdl) {
   std::deque<InputEvent>& out = context.pending;
   InputEvent event;
   switch (sdl.type) {
-    case SDL_MOUSEMOTION:
-      context.pointer.Motion(static_cast<int>(sdl.motion.windowID), sdl.motion.x, sdl.motion.y,
-                             (sdl.motion.state & SDL_BUTTON_LMASK) != 0, out);
+    case SDL_MOUSEMOTION: {
+      int x = sdl.motion.x, y = sdl.motion.y;
+      const int window = context.Aim(static_cast<int>(sdl.motion.windowID), x, y);
+      context.pointer.Motion(window, x, y, (sdl.motion.state & SDL_BUTTON_LMASK) != 0, out);
       return;
-    case SDL_MOUSEBUTTONDOWN:
+    }
+    case SDL_MOUSEBUTTONDOWN: {
       if (sdl.button.button != SDL_BUTTON_LEFT) return;
-      context.pointer.Press(static_cast<int>(sdl.button.windowID), sdl.button.x, sdl.button.y, out);
+      int x = sdl.button.x, y = sdl.button.y;
+      const int window = context.Aim(static_cast<int>(sdl.button.windowID), x, y);
+      context.pointer.Press(window, x, y, out);
       return;
-    case SDL_MOUSEBUTTONUP:
+    }
+    case SDL_MOUSEBUTTONUP: {
       if (sdl.button.button != SDL_BUTTON_LEFT) return;
-      context.pointer.Release(static_cast<int>(sdl.button.windowID), sdl.button.x, sdl.button.y,
-                              out);
+      int x = sdl.button.x, y = sdl.button.y;
+      const int window = context.Aim(static_cast<int>(sdl.button.windowID), x, y);
+      context.pointer.Release(window, x, y, out);
       return;
+    }
     case SDL_WINDOWEVENT:
       event.window = static_cast<int>(sdl.window.windowID);
       switch (sdl.window.event) {
         case SDL_WINDOWEVENT_ENTER:
-          context.pointer.Enter(event.window);
+          context.pointer.Enter(context.Crossed(event.window));
           return;
         case SDL_WINDOWEVENT_LEAVE:
-          context.pointer.Leave(event.window, out);
+          if (context.hostPointerWindow == event.window) context.hostPointerWindow = 0;
+          context.pointer.Leave(context.Crossed(event.window), out);
           return;
         case SDL_WINDOWEVENT_EXPOSED:
           // The backend keeps each window's last frame and puts it back at once; the core
@@ -435,7 +584,20 @@ SdlWindow* Context::Find(int id) const {
   return nullptr;
 }
 
+OverlayWindow* Context::FindOverlay(int id) const {
+  for (OverlayWindow* overlay : overlays) {
+    if (overlay->Id() == id) return overlay;
+  }
+  return nullptr;
+}
+
 bool Context::WindowRect(int window, Rect& rect) const {
+  if (const OverlayWindow* overlay = FindOverlay(window)) {
+    if (!WindowRect(overlay->Host(), rect)) return false;
+    const Rect bounds = overlay->Bounds(*this);
+    rect = Rect{rect.left + bounds.left, rect.top + bounds.top, bounds.width, bounds.height};
+    return true;
+  }
   const SdlWindow* found = Find(window);
   if (!found || !found->Native()) return false;
   SDL_GetWindowPosition(found->Native(), &rect.left, &rect.top);
@@ -443,12 +605,47 @@ bool Context::WindowRect(int window, Rect& rect) const {
   return true;
 }
 
+int Context::Aim(int window, int& x, int& y) {
+  if (window == 0 || overlays.empty()) return window;
+  hostPointerWindow = window;
+  hostPointerX = x;
+  hostPointerY = y;
+  // A press keeps the pointer, over the overlay or not, until its release.
+  const int pressed = pointer.PressedWindow();
+  const OverlayWindow* holder = FindOverlay(pressed);
+  if (pressed != 0 && !(holder && holder->Host() == window)) return window;
+  for (auto it = overlays.rbegin(); it != overlays.rend(); ++it) {
+    const OverlayWindow* overlay = *it;
+    if (overlay->Host() != window || !(overlay->Shown() || overlay == holder)) continue;
+    const Rect bounds = overlay->Bounds(*this);
+    if (overlay != holder && !bounds.Contains(x, y)) continue;
+    x -= bounds.left;
+    y -= bounds.top;
+    return overlay->Id();
+  }
+  return window;
+}
+
+int Context::Crossed(int window) const {
+  for (const int held : {pointer.PressedWindow(), pointer.PointerWindow()}) {
+    if (const OverlayWindow* overlay = FindOverlay(held); overlay && overlay->Host() == window)
+      return held;
+  }
+  return window;
+}
+
+void Context::DrawPending() {
+  for (SdlWindow* window : windows) {
+    if (window->DrawPending()) window->Redraw();
+  }
+}
+
 bool Context::Pointer(int& x, int& y) const {
   SDL_Window* any = nullptr;
   for (const SdlWindow* window : windows) {
     if ((any = window->Native())) break;
   }
-  return screenPointer.Query(any, x, y);
+  return QueryScreenPointer(any, x, y);
 }
 
 namespace {
@@ -581,6 +778,7 @@ Size SdlBackend::MainScreenSize() {
 Rect SdlBackend::MainScreenBounds() {
   // Display 0 is the main screen: on X11, SDL puts the primary output first. Once the screens
   // are watched, the X server's own answer is the current one.
+  context_->screens.Start();
   SDL_Rect bounds{};
   if (!context_->screens.MainScreen(bounds) && SDL_GetDisplayBounds(0, &bounds) != 0) return {};
   return {bounds.x, bounds.y, bounds.w, bounds.h};
@@ -589,6 +787,8 @@ Rect SdlBackend::MainScreenBounds() {
 Micros SdlBackend::Now() { return Clock(); }
 
 bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
+  // What the core presented to overlays in the last pass goes out in one frame of their host.
+  context_->DrawPending();
   std::deque<InputEvent>& pending = context_->pending;
   for (;;) {
     if (!pending.empty()) {
@@ -630,6 +830,7 @@ bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
 
 bool SdlBackend::PollEvent(InputEvent& event) {
   // The idle sound device is closed only while waiting, when the loop's next deadline is known.
+  context_->DrawPending();
   std::deque<InputEvent>& pending = context_->pending;
   SDL_Event sdl;
   while (pending.empty() && SDL_PollEvent(&sdl)) Translate(*context_, sdl);
@@ -640,13 +841,23 @@ bool SdlBackend::PollEvent(InputEvent& event) {
 }
 
 std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowSpec& spec) {
+  if (spec.keepAbove && SDL_strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
+    // A Wayland client can neither place a window nor keep it above another (see
+    // OverlayWindow): the box is drawn inside the full-screen window instead.
+    for (const SdlWindow* host : context_->windows) {
+      if (host->FullScreen() && host->Native())
+        return std::make_unique<OverlayWindow>(context_, host->Id(),
+                                               Size{spec.rect.width, spec.rect.height});
+    }
+  }
   SDL_Rect rect{spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height};
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (spec.fullScreen) {
     // Made borderless at the main screen's bounds, which covers the screen by itself where no
     // window manager runs; the desktop's full-screen state is asked for below.
-    if (SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
+    if (rect.w <= 0 && SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
     flags |= SDL_WINDOW_BORDERLESS;
+    context_->screens.Start();  // to follow the screen's changes of size
   } else if (spec.keepAbove) {
     // A utility window stays above the full-screen one and does not take it over when the
     // main window is clicked.
@@ -655,6 +866,7 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
   }
   WindowPtr window(SDL_CreateWindow(spec.title.c_str(), rect.x, rect.y, std::max(1, rect.w),
                                     std::max(1, rect.h), flags));
+  if (window) context_->screens.Listen();
   if (!window) {
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
   } else if (spec.fullScreen) {
@@ -663,7 +875,6 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     if (!MarkFullScreenBeforeShowing(window.get())) {
       SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
-    context_->screens.Start(window.get());
   } else if (spec.keepAbove) {
     for (SdlWindow* other : context_->windows) {
       if (other->FullScreen() && other->Native()) {

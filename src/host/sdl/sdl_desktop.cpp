@@ -7,28 +7,18 @@
 #endif
 
 #include <initializer_list>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "host/placement.h"
 #include "host/sdl/sdl_exit.h"
+#include "host/sdl/x_library.h"
 
 namespace host::sdl {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 namespace {
-
-// SDL has the X library loaded already; this only finds it again, so the program needs no
-// link-time dependency of its own on it. Kept for the life of the process: a handler installed
-// in the library must outlive SDL's own reference to it.
-void* XLibrary() {
-  static void* library = SDL_LoadObject("libX11.so.6");
-  return library;
-}
-
-template <class F>
-F XFunction(const char* name) {
-  void* library = XLibrary();
-  return library ? reinterpret_cast<F>(SDL_LoadFunction(library, name)) : nullptr;
-}
 
 int ReportLostDisplay(Display* display) {
   using DisplayString = char* (*)(Display*);
@@ -69,28 +59,43 @@ ScreenWatch::~ScreenWatch() {
   if (randr_) SDL_UnloadObject(randr_);
 }
 
-void ScreenWatch::Start(SDL_Window* window) {
-  if (display_ || !window) return;
+void ScreenWatch::Start() {
+  if (started_) return;
+  started_ = true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || SDL_strcmp(driver, "x11") != 0) return;
+  // SDL hands out its connection to the X server only through a window: a hidden one is made
+  // for the asking and let go at once (about 0.4 ms; the connection stays SDL's).
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+  if (!probe) return;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  const bool known = SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11;
+  SDL_DestroyWindow(probe);
+  if (!known) return;
   // SDL loaded the RandR library already; it tells where the monitors are now.
   randr_ = SDL_LoadObject("libXrandr.so.2");
   if (!randr_) return;
+  display_ = info.info.x11.display;
+  Listen();
+  // Every X event now comes as a window-system event too; SDL's event filter lets through
+  // only the screens' changes.
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+void ScreenWatch::Listen() const {
+  if (!display_) return;
   // The root window's own changes of size tell of the screen's. SDL listens on the root window
-  // already, so its mask is kept and only added to.
+  // too, so its mask is kept and only added to.
   using GetAttributes = int (*)(Display*, ::Window, XWindowAttributes*);
   using SelectInput = int (*)(Display*, ::Window, long);
   const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
   const auto select = XFunction<SelectInput>("XSelectInput");
-  Display* display = info.info.x11.display;
+  auto* display = static_cast<Display*>(display_);
   XWindowAttributes root{};
   if (!attributes || !select || !attributes(display, DefaultRootWindow(display), &root)) return;
-  select(display, DefaultRootWindow(display), root.your_event_mask | StructureNotifyMask);
-  display_ = info.info.x11.display;
-  // Every X event now comes as a window-system event too; SDL's event filter lets through
-  // only the screens' changes.
-  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  if ((root.your_event_mask & StructureNotifyMask) == 0)
+    select(display, DefaultRootWindow(display), root.your_event_mask | StructureNotifyMask);
 }
 
 bool ScreenWatch::IsScreenChange(const SDL_Event& event) const {
@@ -113,17 +118,15 @@ bool ScreenWatch::MainScreen(SDL_Rect& bounds) const {
   int count = 0;
   XRRMonitorInfo* monitors = get(display, DefaultRootWindow(display), True, &count);
   if (!monitors) return false;
-  // The primary monitor is the main screen, as SDL has it; without one, the first.
-  int main = 0;
+  std::vector<Monitor> listed;
   for (int i = 0; i < count; ++i) {
-    if (monitors[i].primary) main = i;
+    const XRRMonitorInfo& m = monitors[i];
+    listed.push_back(Monitor{Rect{m.x, m.y, m.width, m.height}, m.primary != 0});
   }
-  const bool found = count > 0;
-  if (found)
-    bounds =
-        SDL_Rect{monitors[main].x, monitors[main].y, monitors[main].width, monitors[main].height};
   release(monitors);
-  return found;
+  const std::optional<Rect> main = MainMonitor(listed);
+  if (main) bounds = SDL_Rect{main->left, main->top, main->width, main->height};
+  return main.has_value();
 }
 
 void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
@@ -165,7 +168,8 @@ void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
 bool MarkFullScreenBeforeShowing(SDL_Window*) { return false; }
 void ExitAtOnceWhenDisplayLost() {}
 ScreenWatch::~ScreenWatch() = default;
-void ScreenWatch::Start(SDL_Window*) {}
+void ScreenWatch::Start() {}
+void ScreenWatch::Listen() const {}
 bool ScreenWatch::IsScreenChange(const SDL_Event&) const { return false; }
 bool ScreenWatch::MainScreen(SDL_Rect&) const { return false; }
 void ScreenWatch::Cover(SDL_Window*, const SDL_Rect&) const {}

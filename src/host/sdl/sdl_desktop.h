@@ -24,16 +24,22 @@ class ScreenWatch {
   ScreenWatch(const ScreenWatch&) = delete;
   ScreenWatch& operator=(const ScreenWatch&) = delete;
 
-  // Starts listening, through `window` (any window of ours). Does nothing off X11.
-  void Start(SDL_Window* window);
+  // Starts listening, once SDL has started. Does nothing off X11.
+  void Start();
+  // Listens again after SDL made a window: SDL then sets the root window's event mask to its
+  // own, and the screen's changes would no longer be heard.
+  void Listen() const;
   // Whether `event` says the screens changed; called from SDL's event filter, so cheap.
   bool IsScreenChange(const SDL_Event& event) const;
-  // The main monitor's bounds as the X server has them now; false when unknown.
+  // The main monitor's bounds as the X server has them now; false when unknown. SDL counts only
+  // the X server's outputs as screens, but a display may be split into monitors that have no
+  // output of their own; the desktop places its panels and full-screen windows on those.
   bool MainScreen(SDL_Rect& bounds) const;
   // Puts `window` exactly over `bounds`, whatever state the window manager keeps it in.
   void Cover(SDL_Window* window, const SDL_Rect& bounds) const;
 
  private:
+  bool started_ = false;
   void* display_ = nullptr;
   void* randr_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/keys.h"
+#include "host/sdl/x_library.h"
 
 namespace host::sdl {
 
@@ -30,11 +31,16 @@ char UsLetter(SDL_Scancode scancode) {
   return 0;
 }
 
-}  // namespace
-
-KeyReader::~KeyReader() {
-  if (library_) SDL_UnloadObject(library_);
+// SDL names a key that types a character by its code point and any other key by its scancode
+// with a flag; X key symbols are Latin-1 code points up to 0xff and Unicode code points above
+// 0x1000000.
+KeySym KeySymOf(SDL_Keycode sym) {
+  if (sym <= 0 || (sym & SDLK_SCANCODE_MASK) != 0) return 0;
+  const auto point = static_cast<KeySym>(sym);
+  return point <= 0xff ? point : 0x1000000 + point;
 }
+
+}  // namespace
 
 void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
 
@@ -70,21 +76,14 @@ void KeyReader::Read(const SDL_KeyboardEvent& key, InputEvent& event) {
   event.other = (mod & kOtherModifiers) != 0;
   event.repeat = key.repeat != 0;
 
-  // SDL's own view: its symbol if that is a Latin letter.
-  std::vector<KeySym> symbols{static_cast<KeySym>(key.keysym.sym)};
+  // SDL's own view: its symbol, as an X key symbol.
+  std::vector<KeySym> symbols{KeySymOf(key.keysym.sym)};
   int active = 0;
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (noted_) {
-    if (!looked_) {
-      looked_ = true;
-      // SDL has the X library loaded already; this only finds it again, so the program needs
-      // no link-time dependency of its own on it.
-      library_ = SDL_LoadObject("libX11.so.6");
-      if (library_) keysymOf_ = SDL_LoadFunction(library_, "XkbKeycodeToKeysym");
-    }
-    if (keysymOf_) {
-      using KeycodeToKeysym = KeySym (*)(Display*, KeyCode, int, int);
-      auto keysymOf = reinterpret_cast<KeycodeToKeysym>(keysymOf_);
+    using KeycodeToKeysym = KeySym (*)(Display*, KeyCode, int, int);
+    static const auto keysymOf = XFunction<KeycodeToKeysym>("XkbKeycodeToKeysym");
+    if (keysymOf) {
       symbols.clear();
       // Level 0 is the key's unshifted symbol; a layout the key lacks gives no symbol.
       for (int layout = 0; layout < kMaxLayouts; ++layout) {

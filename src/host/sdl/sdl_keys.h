@@ -15,16 +15,11 @@ namespace host::sdl {
 // keyboard extension gives the key's symbol in every configured layout and the layout in use at
 // that moment. That uses the connection and the keymap SDL already has, which libxkbcommon
 // would have to fetch again over a second connection and keep up to date by itself. Elsewhere
-// SDL's symbol counts when it is a Latin letter, and the key's US-layout letter otherwise.
+// SDL's symbol is the key's only one.
 //
 // Kept apart from the other files because the X headers define names such as Expose and None.
 class KeyReader {
  public:
-  KeyReader() = default;
-  ~KeyReader();
-  KeyReader(const KeyReader&) = delete;
-  KeyReader& operator=(const KeyReader&) = delete;
-
   // Asks SDL for the raw window-system events; once SDL has started.
   static void Start();
   // Whether a raw window-system event is a key press, which Note wants to see.
@@ -35,9 +30,6 @@ class KeyReader {
   void Read(const SDL_KeyboardEvent& key, InputEvent& event);
 
  private:
-  void* library_ = nullptr;
-  void* keysymOf_ = nullptr;
-  bool looked_ = false;
   bool noted_ = false;
   void* display_ = nullptr;
   unsigned keycode_ = 0;

@@ -6,6 +6,8 @@
 #include <X11/Xproto.h>
 #endif
 
+#include "host/sdl/x_library.h"
+
 namespace host::sdl {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -22,43 +24,29 @@ int TolerateStaleWakeup(Display* display, XErrorEvent* error) {
 }  // namespace
 
 void IgnoreStaleWakeupErrors() {
-  // Kept loaded for the life of the process: SDL unloads its own reference at shutdown, and the
-  // library must outlive the handler installed in it.
-  static void* library = SDL_LoadObject("libX11.so.6");
-  if (!library || previousHandler) return;
+  if (previousHandler) return;
   using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
-  auto set = reinterpret_cast<SetErrorHandler>(SDL_LoadFunction(library, "XSetErrorHandler"));
-  if (set) previousHandler = set(&TolerateStaleWakeup);
+  if (const auto set = XFunction<SetErrorHandler>("XSetErrorHandler"))
+    previousHandler = set(&TolerateStaleWakeup);
 }
 #else
 void IgnoreStaleWakeupErrors() {}
 #endif
 
-ScreenPointer::~ScreenPointer() {
-  if (library_) SDL_UnloadObject(library_);
-}
-
-bool ScreenPointer::Query(SDL_Window* window, int& x, int& y) {
+bool QueryScreenPointer(SDL_Window* window, int& x, int& y) {
 #if defined(SDL_VIDEO_DRIVER_X11)
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
-    if (!looked_) {
-      looked_ = true;
-      // SDL has the X library loaded already; this only finds it again, so the program needs
-      // no link-time dependency of its own on it.
-      library_ = SDL_LoadObject("libX11.so.6");
-      if (library_) query_ = SDL_LoadFunction(library_, "XQueryPointer");
-    }
     using QueryPointer =
         Bool (*)(Display*, Window, Window*, Window*, int*, int*, int*, int*, unsigned int*);
-    if (query_) {
+    static const auto query = XFunction<QueryPointer>("XQueryPointer");
+    if (query) {
       Window root = 0, child = 0;
       int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
       unsigned int buttons = 0;
-      if (reinterpret_cast<QueryPointer>(query_)(info.info.x11.display, info.info.x11.window, &root,
-                                                 &child, &rootX, &rootY, &windowX, &windowY,
-                                                 &buttons)) {
+      if (query(info.info.x11.display, info.info.x11.window, &root, &child, &rootX, &rootY,
+                &windowX, &windowY, &buttons)) {
         x = rootX;
         y = rootY;
         return true;

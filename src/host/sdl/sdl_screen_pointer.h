@@ -11,23 +11,11 @@ namespace host::sdl {
 // the X server is asked directly. Wayland tells no program where the pointer is: there the
 // answer is "unknown". Elsewhere SDL's answer is used.
 //
+// `window` is any live window of ours (nullptr if there is none). False when the position is
+// unknown.
+//
 // Kept apart from the other files because the X headers define names such as Expose and None.
-class ScreenPointer {
- public:
-  ScreenPointer() = default;
-  ~ScreenPointer();
-  ScreenPointer(const ScreenPointer&) = delete;
-  ScreenPointer& operator=(const ScreenPointer&) = delete;
-
-  // `window` is any live window of ours (nullptr if there is none). False when the position
-  // is unknown.
-  bool Query(SDL_Window* window, int& x, int& y);
-
- private:
-  bool looked_ = false;
-  void* library_ = nullptr;
-  void* query_ = nullptr;
-};
+bool QueryScreenPointer(SDL_Window* window, int& x, int& y);
 
 // SDL wakes its own wait for events by sending an X event to one of our windows from another
 // thread, over a second connection of its own. When that window is destroyed just before the
