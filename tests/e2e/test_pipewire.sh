@@ -2,9 +2,10 @@
 # PipeWire: quitting never waits for a sound server that does not answer, a signal ends a playing
 # sound's program, and after PipeWire restarts the next pull is heard again.
 source "$(dirname "$0")/lib.sh"
-# The goal is 200 ms from the key to the end; the check leaves room for a loaded machine, whose
-# figures it prints.
-LIMIT_MS=400
+# The goal is 200 ms from the key to the end, and the figures are printed. The check fails at a
+# second: waiting for the sound server (half a minute, or for ever) always fails it, a machine
+# shared with other jobs does not.
+LIMIT_MS=1000
 
 DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$WORK/dbus.pid")
 export DBUS_SESSION_BUS_ADDRESS && PIDS+=("$(cat "$WORK/dbus.pid")")
@@ -21,8 +22,8 @@ start_pipewire() {
     wireplumber >>"$WORK/pw.log" 2>&1 &
     SERVER_PIDS+=($!)
     pactl load-module module-null-sink sink_name=lumorra_rec >/dev/null
-    sink_up() { pactl list short sinks | grep -q lumorra_rec; }
-    wait_for 100 sink_up || fail "no null sink: $(tail -3 "$WORK/pw.log")"
+    sink_up() { pactl info | grep -q '^Default Sink: lumorra_rec$'; }
+    wait_for 100 sink_up || fail "the null sink is not the default: $(tail -3 "$WORK/pw.log")"
   fi
   PIDS+=("${SERVER_PIDS[@]}")
 }
@@ -32,36 +33,29 @@ pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3
 # status 0 within LIMIT_MS of the command's end, when its key or signal has gone out (the program
 # is killed after 5 s).
 timed_end() {
-  local start dog ms status=0
+  local start dog status=0 MS
   "${@:2}"
   start=$(date +%s%N)
   (sleep 5 && kill -KILL "$APP_PID" 2>/dev/null) &
   dog=$!
   wait "$APP_PID" || status=$?
-  ms=$((($(date +%s%N) - start) / 1000000))
+  MS=$((($(date +%s%N) - start) / 1000000))
   { kill "$dog" && wait "$dog"; } 2>/dev/null || true
-  echo "$1: ended in $ms ms"
-  [ "$status" = 0 ] || fail "$1: status $status after $ms ms: $(said)"
-  [ "$ms" -le "$LIMIT_MS" ] || fail "$1: took $ms ms to end"
+  echo "$1: ended in $MS ms"
+  [ "$status" = 0 ] || fail "$1: status $status after $MS ms: $(said)"
+  [ "$MS" -le "$LIMIT_MS" ] || fail "$1: took $MS ms to end (limit $LIMIT_MS ms)"
 }
 
 start_xvfb 1920x1080
-# No session manager: the sound server accepts the stream but never runs it, and closing it
-# would wait (half a minute through the PulseAudio front, for ever through PipeWire itself).
-start_pipewire
-start_lumorra env -u SDL_AUDIODRIVER
-pull
-timed_end "Ctrl+Q, no session manager" xdotool key ctrl+q
-start_lumorra SDL_AUDIODRIVER=pipewire
-pull
-timed_end "Ctrl+Q, the pipewire driver" xdotool key ctrl+q
-stop_pipewire
-
-# With a session manager: a signal during a playing sound, and a restart of PipeWire mid-show.
 start_pipewire session
 start_lumorra SDL_AUDIODRIVER=pipewire
 pull
+timed_end "Ctrl+Q, the pipewire driver" xdotool key ctrl+q
+start_lumorra SDL_AUDIODRIVER=pipewire
+pull
 timed_end "SIGTERM during a sound" kill -TERM "$APP_PID"
+
+# A restart of PipeWire mid-show: the next pull is heard.
 start_lumorra SDL_AUDIODRIVER=pipewire
 pull
 stop_pipewire
@@ -71,11 +65,21 @@ parec -d lumorra_rec.monitor --raw --format=s16le --rate=44100 --channels=2 >"$W
 RECORDER=$! && PIDS+=("$RECORDER")
 sleep 0.3
 pull
-sleep 1.5
+sleep 3  # the device opens anew first, slowly on a busy machine
 kill "$RECORDER" && wait "$RECORDER" 2>/dev/null || true
 peak=$(sox -t raw -r 44100 -e signed-integer -b 16 -c 2 -L "$WORK/heard.raw" -n stat 2>&1 |
   awk '/Maximum amplitude/ { print $3 }')
 below 0.05 "${peak:-0}" || fail "after PipeWire restarted, a pull was not heard (peak ${peak:-none}): $(said)"
 kill -0 "$APP_PID" || fail "the program ended with PipeWire's restart: $(said)"
 timed_end "Ctrl+Q after the restart" xdotool key ctrl+q
+
+# The session manager stopped: the server takes new streams but never runs them, and closing one
+# would wait (half a minute through the PulseAudio front, for ever through PipeWire itself).
+kill "${SERVER_PIDS[2]}" && wait "${SERVER_PIDS[2]}" 2>/dev/null || true
+start_lumorra env -u SDL_AUDIODRIVER
+pull
+timed_end "Ctrl+Q, no session manager" xdotool key ctrl+q
+start_lumorra SDL_AUDIODRIVER=pipewire
+pull
+timed_end "Ctrl+Q, no session manager, the pipewire driver" xdotool key ctrl+q
 echo ok
