@@ -35,17 +35,17 @@ pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3
 # status 0 within LIMIT_MS of the command's end, when its key or signal has gone out (the program
 # is killed after 5 s).
 timed_end() {
-  local start dog status=0 MS
+  local start dog status=0 ms
   "${@:2}"
   start=$(date +%s%N)
   (sleep 5 && kill -KILL "$APP_PID" 2>/dev/null) &
   dog=$!
   wait "$APP_PID" || status=$?
-  MS=$((($(date +%s%N) - start) / 1000000))
+  ms=$((($(date +%s%N) - start) / 1000000))
   { kill "$dog" && wait "$dog"; } 2>/dev/null || true
-  echo "$1: ended in $MS ms"
-  [ "$status" = 0 ] || fail "$1: status $status after $MS ms: $(said)"
-  [ "$MS" -le "$LIMIT_MS" ] || fail "$1: took $MS ms to end (limit $LIMIT_MS ms)"
+  echo "$1: ended in $ms ms"
+  [ "$status" = 0 ] || fail "$1: status $status after $ms ms: $(said)"
+  [ "$ms" -le "$LIMIT_MS" ] || fail "$1: took $ms ms to end (limit $LIMIT_MS ms)"
 }
 
 start_xvfb 1920x1080
@@ -58,20 +58,32 @@ pull
 timed_end "SIGTERM during a sound" kill -TERM "$APP_PID"
 
 # A restart of PipeWire mid-show: the next pull is heard.
+# heard_pull: a pull, recorded from the null sink for 3 s (the device may first have to open, slowly
+# on a busy machine); true if it was heard. Sets PEAK.
+heard_pull() {
+  parec -d lumorra_rec.monitor --raw --format=s16le --rate=44100 --channels=2 >"$WORK/heard.raw" &
+  local recorder=$!
+  sleep 0.3
+  pull
+  sleep 3
+  { kill "$recorder" && wait "$recorder"; } 2>/dev/null || true
+  PEAK=$(sox -t raw -r 44100 -e signed-integer -b 16 -c 2 -L "$WORK/heard.raw" -n stat 2>&1 |
+    awk '/Maximum amplitude/ { print $3 }')
+  below 0.05 "${PEAK:-0}"
+}
 start_lumorra SDL_AUDIODRIVER=pipewire
-pull
+if ! heard_pull; then
+  # SDL's PipeWire driver sometimes waits for ever for a first link that the session manager never
+  # makes; that is not what this checks, so the program gets a second start.
+  echo "the first pull was not heard (peak ${PEAK:-none}); starting again"
+  kill -TERM "$APP_PID" && wait "$APP_PID" || true
+  start_lumorra SDL_AUDIODRIVER=pipewire
+  heard_pull || fail "a pull was not heard (peak ${PEAK:-none}): $(said)"
+fi
 stop_pipewire
 pull
 start_pipewire session
-parec -d lumorra_rec.monitor --raw --format=s16le --rate=44100 --channels=2 >"$WORK/heard.raw" &
-RECORDER=$! && PIDS+=("$RECORDER")
-sleep 0.3
-pull
-sleep 3  # the device opens anew first, slowly on a busy machine
-kill "$RECORDER" && wait "$RECORDER" 2>/dev/null || true
-peak=$(sox -t raw -r 44100 -e signed-integer -b 16 -c 2 -L "$WORK/heard.raw" -n stat 2>&1 |
-  awk '/Maximum amplitude/ { print $3 }')
-below 0.05 "${peak:-0}" || fail "after PipeWire restarted, a pull was not heard (peak ${peak:-none}): $(said)"
+heard_pull || fail "after PipeWire restarted, a pull was not heard (peak ${PEAK:-none}): $(said)"
 kill -0 "$APP_PID" || fail "the program ended with PipeWire's restart: $(said)"
 timed_end "Ctrl+Q after the restart" xdotool key ctrl+q
 
