@@ -2,9 +2,12 @@
 # PipeWire: quitting never waits for a sound server that does not answer, a signal ends a playing
 # sound's program, and after PipeWire restarts the next pull is heard again.
 source "$(dirname "$0")/lib.sh"
-# The goal is 200 ms from the key to the end; the check leaves room for a loaded machine, whose
-# figures it prints.
-LIMIT_MS=400
+# The goal is 200 ms from the key to the end, and the figures are printed. The check fails at a
+# second: waiting for the sound server (half a minute, or for ever) always fails it, a machine
+# shared with other jobs does not.
+LIMIT_MS=1000
+# A sanitizer build checks for leaks as it ends, which takes seconds: only the hang is checked.
+ldd "$LUMORRA" 2>/dev/null | grep -q libasan && echo "sanitizer build: 4 s limit" && LIMIT_MS=4000
 
 DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$WORK/dbus.pid")
 export DBUS_SESSION_BUS_ADDRESS && PIDS+=("$(cat "$WORK/dbus.pid")")
@@ -21,8 +24,8 @@ start_pipewire() {
     wireplumber >>"$WORK/pw.log" 2>&1 &
     SERVER_PIDS+=($!)
     pactl load-module module-null-sink sink_name=lumorra_rec >/dev/null
-    sink_up() { pactl list short sinks | grep -q lumorra_rec; }
-    wait_for 100 sink_up || fail "no null sink: $(tail -3 "$WORK/pw.log")"
+    sink_up() { pactl info | grep -q '^Default Sink: lumorra_rec$'; }
+    wait_for 100 sink_up || fail "the null sink is not the default: $(tail -3 "$WORK/pw.log")"
   fi
   PIDS+=("${SERVER_PIDS[@]}")
 }
@@ -32,7 +35,7 @@ pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3
 # status 0 within LIMIT_MS of the command's end, when its key or signal has gone out (the program
 # is killed after 5 s).
 timed_end() {
-  local start dog ms status=0
+  local start dog status=0 ms
   "${@:2}"
   start=$(date +%s%N)
   (sleep 5 && kill -KILL "$APP_PID" 2>/dev/null) &
@@ -42,40 +45,55 @@ timed_end() {
   { kill "$dog" && wait "$dog"; } 2>/dev/null || true
   echo "$1: ended in $ms ms"
   [ "$status" = 0 ] || fail "$1: status $status after $ms ms: $(said)"
-  [ "$ms" -le "$LIMIT_MS" ] || fail "$1: took $ms ms to end"
+  [ "$ms" -le "$LIMIT_MS" ] || fail "$1: took $ms ms to end (limit $LIMIT_MS ms)"
 }
 
 start_xvfb 1920x1080
-# No session manager: the sound server accepts the stream but never runs it, and closing it
+start_pipewire session
+start_lumorra SDL_AUDIODRIVER=pipewire
+pull
+timed_end "Ctrl+Q, the pipewire driver" xdotool key ctrl+q
+start_lumorra SDL_AUDIODRIVER=pipewire
+pull
+timed_end "SIGTERM during a sound" kill -TERM "$APP_PID"
+
+# A restart of PipeWire mid-show: the next pull is heard.
+# heard_pull: a pull, recorded from the null sink for 3 s (the device may first have to open, slowly
+# on a busy machine); true if it was heard. Sets PEAK.
+heard_pull() {
+  parec -d lumorra_rec.monitor --raw --format=s16le --rate=44100 --channels=2 >"$WORK/heard.raw" &
+  local recorder=$!
+  sleep 0.3
+  pull
+  sleep 3
+  { kill "$recorder" && wait "$recorder"; } 2>/dev/null || true
+  PEAK=$(sox -t raw -r 44100 -e signed-integer -b 16 -c 2 -L "$WORK/heard.raw" -n stat 2>&1 |
+    awk '/Maximum amplitude/ { print $3 }')
+  below 0.05 "${PEAK:-0}"
+}
+start_lumorra SDL_AUDIODRIVER=pipewire
+if ! heard_pull; then
+  # SDL's PipeWire driver sometimes waits for ever for a first link that the session manager never
+  # makes; that is not what this checks, so the program gets a second start.
+  echo "the first pull was not heard (peak ${PEAK:-none}); starting again"
+  kill -TERM "$APP_PID" && wait "$APP_PID" || true
+  start_lumorra SDL_AUDIODRIVER=pipewire
+  heard_pull || fail "a pull was not heard (peak ${PEAK:-none}): $(said)"
+fi
+stop_pipewire
+pull
+start_pipewire session
+heard_pull || fail "after PipeWire restarted, a pull was not heard (peak ${PEAK:-none}): $(said)"
+kill -0 "$APP_PID" || fail "the program ended with PipeWire's restart: $(said)"
+timed_end "Ctrl+Q after the restart" xdotool key ctrl+q
+
+# The session manager stopped: the server takes new streams but never runs them, and closing one
 # would wait (half a minute through the PulseAudio front, for ever through PipeWire itself).
-start_pipewire
+kill "${SERVER_PIDS[2]}" && wait "${SERVER_PIDS[2]}" 2>/dev/null || true
 start_lumorra env -u SDL_AUDIODRIVER
 pull
 timed_end "Ctrl+Q, no session manager" xdotool key ctrl+q
 start_lumorra SDL_AUDIODRIVER=pipewire
 pull
-timed_end "Ctrl+Q, the pipewire driver" xdotool key ctrl+q
-stop_pipewire
-
-# With a session manager: a signal during a playing sound, and a restart of PipeWire mid-show.
-start_pipewire session
-start_lumorra SDL_AUDIODRIVER=pipewire
-pull
-timed_end "SIGTERM during a sound" kill -TERM "$APP_PID"
-start_lumorra SDL_AUDIODRIVER=pipewire
-pull
-stop_pipewire
-pull
-start_pipewire session
-parec -d lumorra_rec.monitor --raw --format=s16le --rate=44100 --channels=2 >"$WORK/heard.raw" &
-RECORDER=$! && PIDS+=("$RECORDER")
-sleep 0.3
-pull
-sleep 1.5
-kill "$RECORDER" && wait "$RECORDER" 2>/dev/null || true
-peak=$(sox -t raw -r 44100 -e signed-integer -b 16 -c 2 -L "$WORK/heard.raw" -n stat 2>&1 |
-  awk '/Maximum amplitude/ { print $3 }')
-below 0.05 "${peak:-0}" || fail "after PipeWire restarted, a pull was not heard (peak ${peak:-none}): $(said)"
-kill -0 "$APP_PID" || fail "the program ended with PipeWire's restart: $(said)"
-timed_end "Ctrl+Q after the restart" xdotool key ctrl+q
+timed_end "Ctrl+Q, no session manager, the pipewire driver" xdotool key ctrl+q
 echo ok

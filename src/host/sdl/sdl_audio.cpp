@@ -18,8 +18,11 @@ constexpr Micros kIdleBeforeClose = 1500 * kMillis;
 // Closing waits for the mixer thread, which lets two buffers drain first: about 55 ms here.
 // It is put off while the loop has something due sooner than this.
 constexpr Micros kCloseStall = 150 * kMillis;
-// A device that asked for nothing for this long while a sound plays has lost its server.
+// A device that asked for nothing for this long while a sound plays has lost its server. A
+// running device asks every buffer (23 ms); a new Play looks with less patience, since the sound
+// it starts would be lost on a dead device, and opening anew costs only a few milliseconds.
 constexpr Micros kSilentDevice = 1000 * kMillis;
+constexpr Micros kSilentBeforePlay = 300 * kMillis;
 // How long the end of the program waits for the device to open or close. A healthy server takes
 // a few tens of milliseconds; one that has not answered by then may never answer.
 constexpr auto kShutdownWait = std::chrono::milliseconds(100);
@@ -292,9 +295,9 @@ void AudioEngine::NoteMix(void* engine, Uint8*, int) {
 
 // Only a device that has played and then stopped: one that never started may belong to a server
 // that is still setting up, and closing it could wait on that server for a long time.
-bool AudioEngine::Stalled(Micros now) const {
+bool AudioEngine::Stalled(Micros now, Micros silence) const {
   const Micros last = lastMix_.load(std::memory_order_relaxed);
-  return open_ && last >= 0 && now - last >= kSilentDevice && Mixer().Playing(-1) > 0;
+  return open_ && last >= 0 && now - last >= silence;
 }
 
 void AudioEngine::Close() {
@@ -319,6 +322,7 @@ void AudioEngine::ArmIdleClose() {
 
 void AudioEngine::Play(int channel, const SoundData& data) {
   if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
+  if (Stalled(clock_(), kSilentBeforePlay)) OnDeviceLost();  // this sound goes to a new device
   if (!open_) {
     slots_[channel].wanted = &data;
     StartOpening();
@@ -384,7 +388,7 @@ Micros AudioEngine::CloseWakeup(Micros now, Micros next) const {
 }
 
 void AudioEngine::Service(Micros now, Micros next) {
-  if (Stalled(now)) {
+  if (Stalled(now, kSilentDevice) && Mixer().Playing(-1) > 0) {
     OnDeviceLost();  // the next Play opens a new device
     return;
   }

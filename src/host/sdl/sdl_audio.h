@@ -88,7 +88,8 @@ class AudioEngine {
   void EnsureChannels(int count);
 
   static void NoteMix(void* engine, Uint8* stream, int bytes);  // on the mixer's thread
-  bool Stalled(Micros now) const;
+  // Whether the device has asked for no sound for `silence`, after it had asked before.
+  bool Stalled(Micros now, Micros silence) const;
 
   std::function<Micros()> clock_;
   // When the device last asked for sound; negative until it first did. Written by the mixer.
