@@ -49,7 +49,13 @@ void Runtime::Disarm(Timer& timer) {
   timer.armedSeq_ = 0;
 }
 
-Micros Runtime::NextDeadline() const { return timers_.empty() ? -1 : timers_.begin()->deadline; }
+Micros Runtime::NextDeadline() const {
+  Micros next = timers_.empty() ? -1 : timers_.begin()->deadline;
+  for (const auto& w : windows_) {
+    if (w->redrawAt_ >= 0 && w->Visible() && (next < 0 || w->redrawAt_ < next)) next = w->redrawAt_;
+  }
+  return next;
+}
 
 void Runtime::FireDueTimers() {
   // Every timer that is due fires, each at most once a pass, in deadline and arming order. A
@@ -93,11 +99,18 @@ Window* Runtime::WindowWithNativeId(int id) const {
 
 void Runtime::HandleKey(const InputEvent& event) {
   // A shortcut is pressed with exactly its own modifiers: Ctrl+Shift+Q is not Ctrl+Q.
-  if (event.repeat || event.key == 0 || event.other) return;
-  if (!app_ || !app_->MenuBar) return;
-  auto item =
-      app_->MenuBar->FindShortcut(KeyShortcut{event.key, event.command, event.shift, event.option});
-  if (item && item->Enabled() && item->QuitsApplication()) Quit(0);
+  if (!event.repeat && event.key != 0 && !event.other && app_ && app_->MenuBar) {
+    auto item = app_->MenuBar->FindShortcut(
+        KeyShortcut{event.key, event.command, event.shift, event.option});
+    if (item && item->Enabled()) {
+      if (item->QuitsApplication()) Quit(0);
+      return;
+    }
+  }
+  // Otherwise the window with the focus hears it; a platform that names none means the first.
+  Window* w = WindowWithNativeId(event.window);
+  if (!w && !windows_.empty()) w = windows_.front().get();
+  if (w) Invoke([&] { w->Event_KeyDown(event); });
 }
 
 void Runtime::Dispatch(const InputEvent& event) {
@@ -146,10 +159,16 @@ void Runtime::CloseRequested(int nativeId) {
 void Runtime::PresentChanged() {
   for (const auto& w : windows_) {
     w->RefreshHover();
-    if (w->TakeChanged() && w->Visible() && w->Native()) {
-      w->Native()->Present(w->View());
-      if (presentObserver) presentObserver(*w);
+    const bool changed = w->TakeChanged();
+    if (!w->Visible() || !w->Native() || !(changed || w->AdjustsView())) continue;
+    WindowView view = w->ViewToShow(Now());
+    if (w->AdjustsView()) {
+      // Looked at after every pass: only a view that differs goes out.
+      if (!changed && view == w->lastShown_) continue;
+      w->lastShown_ = view;
     }
+    w->Native()->Present(view);
+    if (presentObserver) presentObserver(*w);
   }
 }
 
