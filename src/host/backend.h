@@ -36,9 +36,9 @@ struct InputEvent {
   int x = 0, y = 0;
   char key = 0;
   // The keys that are not letters, as far as the core tells them apart. A modifier pressed on
-  // its own is no key at all: None with `key` 0.
-  enum class Special { None, Space, Return, Escape, Other };
-  Special special = Special::None;
+  // its own is no key at all: Nothing with `key` 0. (Not "None", which X11 defines as a macro.)
+  enum class Special { Nothing, Space, Return, Escape, Other };
+  Special special = Special::Nothing;
   bool command = false;  // the platform's command key: Ctrl, or Cmd on macOS
   bool shift = false;
   bool option = false;  // Alt, or Option on macOS

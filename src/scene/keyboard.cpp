@@ -8,7 +8,8 @@ namespace lumorra {
 void Window1::Event_KeyDown(const host::InputEvent& key) {
   using Special = host::InputEvent::Special;
   if (key.repeat) return;  // each press pulls once, however long the key is held
-  if (key.special == Special::Escape || (enditall && (key.key || key.special != Special::None))) {
+  if (key.special == Special::Escape ||
+      (enditall && (key.key || key.special != Special::Nothing))) {
     host::Quit(0);
     return;
   }

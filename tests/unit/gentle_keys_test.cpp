@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "host/xsettings.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -95,6 +96,70 @@ TEST_F(Gentle, FollowsTheDesktopUnlessTheCommandLineSaysOtherwise) {
   Window1::ChooseGentle(false);
   Start();
   EXPECT_FALSE(window->gentle);
+}
+
+// A settings daemon's property, built as the format describes it, in either byte order.
+class XSettingsBlob {
+ public:
+  explicit XSettingsBlob(bool bigEndian) : big_(bigEndian) {
+    bytes_ = {static_cast<unsigned char>(big_), 0, 0, 0};
+    Card(4, 7);  // serial
+    Card(4, 0);  // count, set as settings are added
+  }
+  XSettingsBlob& Add(int type, const std::string& name, const std::string& value, int number) {
+    bytes_.insert(bytes_.end(), {static_cast<unsigned char>(type), 0});
+    Card(2, name.size());
+    Padded(name);
+    Card(4, 3);  // last change
+    if (type == 0) Card(4, static_cast<std::uint32_t>(number));
+    if (type == 1) Card(4, value.size()), Padded(value);
+    if (type == 2) Card(4, 0xffff), Card(4, 0x8000);
+    ++count_;
+    const std::size_t at = bytes_.size();
+    Card(4, count_);
+    std::copy(bytes_.end() - 4, bytes_.end(), bytes_.begin() + 8);
+    bytes_.resize(at);
+    return *this;
+  }
+  std::optional<std::int32_t> Get(const char* name, std::size_t cut = 0) const {
+    return host::XSettingsInteger(bytes_.data(), bytes_.size() - cut, name);
+  }
+
+ private:
+  void Card(int n, std::uint32_t v) {
+    for (int i = 0; i < n; ++i) {
+      const int shift = 8 * (big_ ? n - 1 - i : i);
+      bytes_.push_back(static_cast<unsigned char>(v >> shift));
+    }
+  }
+  void Padded(const std::string& s) {
+    bytes_.insert(bytes_.end(), s.begin(), s.end());
+    bytes_.resize(bytes_.size() + (4 - s.size() % 4) % 4);
+  }
+  bool big_;
+  std::uint32_t count_ = 0;
+  std::vector<unsigned char> bytes_;
+};
+
+TEST(XSettings, FindsAnIntegerSettingAmongOthersInEitherByteOrder) {
+  for (bool big : {false, true}) {
+    XSettingsBlob blob(big);
+    blob.Add(1, "Net/ThemeName", "Adwaita", 0)
+        .Add(2, "Gtk/Colour", "", 0)
+        .Add(0, "Gtk/EnableAnimations", "", 0)
+        .Add(0, "Xft/DPI", "", -1)
+        .Add(1, "Gtk/FontName", "Sans 10", 0);
+    EXPECT_EQ(blob.Get("Gtk/EnableAnimations"), 0) << big;
+    EXPECT_EQ(blob.Get("Xft/DPI"), -1) << "a negative INT32";
+    EXPECT_EQ(blob.Get("Gtk/Missing"), std::nullopt);
+    EXPECT_EQ(blob.Get("Net/ThemeName"), std::nullopt) << "a string is no integer";
+    XSettingsBlob last(big);
+    last.Add(0, "Gtk/EnableAnimations", "", 1);
+    EXPECT_EQ(last.Get("Gtk/EnableAnimations"), 1);
+    EXPECT_EQ(last.Get("Gtk/EnableAnimations", 2), std::nullopt) << "cut short in its value";
+  }
+  EXPECT_EQ(XSettingsBlob(false).Add(7, "Odd", "", 0).Add(0, "A", "", 1).Get("A"), std::nullopt)
+      << "an unknown type cannot be skipped";
 }
 
 TEST_F(Gentle, SpaceAndReturnPullLikeAClickWithoutTakingThePointersTurn) {
