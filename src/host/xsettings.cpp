@@ -46,6 +46,23 @@ class Reader {
 
 enum SettingType : std::uint32_t { kInteger = 0, kString = 1, kColor = 2 };
 
+// Reads a setting's value: an INT32 into `integer`, a string (its length, then the bytes) or a
+// colour (four CARD16) skipped. False when the data ends first or the type is unknown, whose
+// value has no known size.
+bool ReadValue(Reader& in, std::uint32_t type, std::uint32_t& integer) {
+  std::uint32_t length = 0;
+  switch (type) {
+    case kInteger:
+      return in.Card32(integer);
+    case kString:
+      return in.Card32(length) && in.SkipPadded(length);
+    case kColor:
+      return in.Skip(8);
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 std::optional<std::int32_t> XSettingsInteger(const unsigned char* data, std::size_t size,
@@ -68,21 +85,11 @@ std::optional<std::int32_t> XSettingsInteger(const unsigned char* data, std::siz
       return std::nullopt;
     }
     std::uint32_t value = 0;
-    switch (type) {
-      case kInteger:
-        if (!in.Card32(value)) return std::nullopt;
-        if (settingName == name) return static_cast<std::int32_t>(value);
-        break;
-      case kString:
-        if (!in.Card32(value) || !in.SkipPadded(value)) return std::nullopt;
-        break;
-      case kColor:
-        if (!in.Skip(8)) return std::nullopt;
-        break;
-      default:
-        return std::nullopt;  // the size of an unknown type's value is unknown
+    if (!ReadValue(in, type, value)) return std::nullopt;
+    if (settingName == name) {
+      if (type != kInteger) return std::nullopt;
+      return static_cast<std::int32_t>(value);
     }
-    if (settingName == name) return std::nullopt;  // there, but not an integer
   }
   return std::nullopt;
 }
