@@ -20,5 +20,5 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "lumorra: %s\n", error.c_str());
     return 1;
   }
-  return lumorra::RunProgram(*backend, lumorra::EmbeddedResources());
+  return lumorra::RunProgram(*backend, lumorra::EmbeddedResources(), commandLine.gentle);
 }

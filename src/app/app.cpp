@@ -62,7 +62,9 @@ void PrefetchMedia(host::Runtime& runtime) {
   if (runtime.Resources()) runtime.Resources()->Prefetch(kOrder);
 }
 
-int RunProgram(host::Backend& backend, const host::ResourceTable& resources) {
+int RunProgram(host::Backend& backend, const host::ResourceTable& resources,
+               std::optional<bool> gentle) {
+  Window1::ChooseGentle(gentle);
   host::Runtime runtime(backend, &resources);
   SetUpIcon(runtime);
   PrefetchMedia(runtime);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "host/backend.h"
 #include "host/resources.h"
@@ -34,8 +35,9 @@ void SetUpIcon(host::Runtime& runtime);
 // Starts decoding the media on the worker thread in the order the program will want them.
 void PrefetchMedia(host::Runtime& runtime);
 
-// The whole process on a backend: the host framework, Main, finalisation. Returns the exit
-// status.
-int RunProgram(host::Backend& backend, const host::ResourceTable& resources);
+// The whole process on a backend: the host framework, Main, finalisation. `gentle` is the
+// command line's choice of show, unset to follow the desktop. Returns the exit status.
+int RunProgram(host::Backend& backend, const host::ResourceTable& resources,
+               std::optional<bool> gentle = std::nullopt);
 
 }  // namespace lumorra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace lumorra {
@@ -12,9 +13,12 @@ struct CommandLine {
   Action action = Action::Run;
   std::string text;  // what to print: on stdout for Help and Version, on stderr for Usage
   int exitStatus = 0;
+  // For Run: --gentle or --no-gentle, the last one given; unset follows the desktop.
+  std::optional<bool> gentle;
 };
 
-// Reads argv with getopt_long: -h/--help, -V/--version, no arguments runs the program.
+// Reads argv with getopt_long: -h/--help, -V/--version; -g/--gentle and --no-gentle run the
+// program, as does no argument at all.
 // Anything else is a usage error with exit status 2.
 CommandLine ParseCommandLine(int argc, char* const argv[]);
 

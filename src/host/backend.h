@@ -25,7 +25,7 @@ struct InputEvent {
     MouseDown,     // primary button pressed at (x, y)
     MouseUp,       // primary button released at (x, y), reported to the window that saw the press
     MouseLeave,    // pointer left `window`
-    KeyDown,       // `key` (a lowercase Latin letter or 0) with the modifiers held
+    KeyDown,       // `key` (a lowercase Latin letter or 0) or `special`, with the modifiers held
     CloseRequest,  // the window manager asked `window` to close
     QuitRequest,   // the session or a signal asked the program to end
     Expose,        // `window` lost its pixels and must be drawn again
@@ -35,6 +35,10 @@ struct InputEvent {
   int window = 0;
   int x = 0, y = 0;
   char key = 0;
+  // The keys that are not letters, as far as the core tells them apart. A modifier pressed on
+  // its own is no key at all: Nothing with `key` 0. (Not "None", which X11 defines as a macro.)
+  enum class Special { Nothing, Space, Return, Escape, Other };
+  Special special = Special::Nothing;
   bool command = false;  // the platform's command key: Ctrl, or Cmd on macOS
   bool shift = false;
   bool option = false;  // Alt, or Option on macOS
@@ -61,7 +65,12 @@ struct WindowView {
   bool hasBackColor = false;
   Color backColor;
   std::shared_ptr<Picture> backdrop;
+  // How bright the backdrop is drawn: 255 as it is, down to 0 for black. A fade is a few views
+  // that differ only in this, so the backend draws each from the one picture it already has.
+  int brightness = kFullBrightness;
   std::vector<LabelView> labels;
+  static constexpr int kFullBrightness = 255;
+  friend bool operator==(const WindowView&, const WindowView&) = default;
 };
 
 struct NativeWindowSpec {
@@ -112,6 +121,10 @@ class Backend {
   virtual std::unique_ptr<NativeWindow> CreateNativeWindow(const NativeWindowSpec& spec) = 0;
   virtual std::unique_ptr<NativeSound> CreateSound(std::shared_ptr<const SoundData> data) = 0;
   virtual void OpenURL(const std::string& url) = 0;
+
+  // Whether the desktop asks programs to keep animation to a minimum (a setting for people whom
+  // motion and flashing make unwell). False where the desktop does not say.
+  virtual bool PrefersReducedMotion() { return false; }
 };
 
 }  // namespace host

@@ -37,6 +37,15 @@ void Runtime::RegisterFileType(const FileType& type) {
       RegisteredFileType{type.Name, type.MacCreator, type.MacType, type.Extensions});
 }
 
+Micros Runtime::NextDeadline() const {
+  // A window whose view changes with time (a fade) wants to be looked at again on its own.
+  Micros next = timers_.NextDeadline();
+  for (const auto& w : windows_) {
+    if (w->redrawAt_ >= 0 && w->Visible() && (next < 0 || w->redrawAt_ < next)) next = w->redrawAt_;
+  }
+  return next;
+}
+
 Window* Runtime::WindowWithNativeId(int id) const {
   for (const auto& w : windows_)
     if (w->Native() && w->Native()->Id() == id) return w.get();
@@ -45,11 +54,18 @@ Window* Runtime::WindowWithNativeId(int id) const {
 
 void Runtime::HandleKey(const InputEvent& event) {
   // A shortcut is pressed with exactly its own modifiers: Ctrl+Shift+Q is not Ctrl+Q.
-  if (event.repeat || event.key == 0 || event.other) return;
-  if (!app_ || !app_->MenuBar) return;
-  auto item =
-      app_->MenuBar->FindShortcut(KeyShortcut{event.key, event.command, event.shift, event.option});
-  if (item && item->Enabled() && item->QuitsApplication()) Quit(0);
+  if (!event.repeat && event.key != 0 && !event.other && app_ && app_->MenuBar) {
+    auto item = app_->MenuBar->FindShortcut(
+        KeyShortcut{event.key, event.command, event.shift, event.option});
+    if (item && item->Enabled()) {
+      if (item->QuitsApplication()) Quit(0);
+      return;
+    }
+  }
+  // Otherwise the window with the focus hears it; a platform that names none means the first.
+  Window* w = WindowWithNativeId(event.window);
+  if (!w && !windows_.empty()) w = windows_.front().get();
+  if (w) w->Run(w->ClassName() + ".Event_KeyDown", [&] { w->Event_KeyDown(event); });
 }
 
 void Runtime::Dispatch(const InputEvent& event) {
@@ -98,10 +114,16 @@ void Runtime::CloseRequested(int nativeId) {
 void Runtime::PresentChanged() {
   for (const auto& w : windows_) {
     w->RefreshHover();
-    if (w->TakeChanged() && w->Visible() && w->Native()) {
-      w->Native()->Present(w->View());
-      if (presentObserver) presentObserver(*w);
+    const bool changed = w->TakeChanged();
+    if (!w->Visible() || !w->Native() || !(changed || w->AdjustsView())) continue;
+    WindowView view = w->ViewToShow(Now());
+    if (w->AdjustsView()) {
+      // Looked at after every pass: only a view that differs goes out.
+      if (!changed && view == w->lastShown_) continue;
+      w->lastShown_ = view;
     }
+    w->Native()->Present(view);
+    if (presentObserver) presentObserver(*w);
   }
 }
 

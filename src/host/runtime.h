@@ -74,8 +74,8 @@ class Runtime {
   void RunPass();
   // Handles one input event (used by the loop and by scripted input).
   void Dispatch(const InputEvent& event);
-  // The earliest timer deadline, or a negative value when no timer is armed.
-  Micros NextDeadline() const { return timers_.NextDeadline(); }
+  // The earliest timer deadline or window redraw, or a negative value when there is none.
+  Micros NextDeadline() const;
 
   // Exceptions that escape start-up or the loop: one line on stderr, and the exit status
   // becomes non-zero so that a failure is never reported as success.

@@ -29,6 +29,8 @@ class Timer : public Control {
   void SetPeriod(std::int32_t ms);
   int Mode() const { return mode_; }
   void SetMode(int mode);
+  // When an armed timer fires next; meaningless while Mode is 0.
+  Micros Deadline() const { return deadline_; }
 
   std::function<void(Timer&)> Action;
 

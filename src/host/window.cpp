@@ -259,6 +259,14 @@ void Window::PointerReleased(int x, int y) {
 
 bool Window::Event_MouseDown(int, int) { return false; }
 void Window::Event_MouseUp(int, int) {}
+void Window::Event_KeyDown(const InputEvent&) {}
+Micros Window::AdjustView(WindowView&, Micros) const { return -1; }
+
+WindowView Window::ViewToShow(Micros now) {
+  WindowView view = View();
+  redrawAt_ = AdjustsView() ? AdjustView(view, now) : -1;
+  return view;
+}
 
 bool Window::TakeChanged() {
   const bool changed = changed_;

@@ -83,7 +83,7 @@ class Window {
   void PointerPressed(int x, int y);
   void PointerReleased(int x, int y);
 
-  // What the window shows now.
+  // What the window's properties show now (before AdjustView).
   WindowView View() const;
   NativeWindow* Native() const { return native_.get(); }
 
@@ -104,6 +104,17 @@ class Window {
   // The window's own press and release on its background. Unclaimed by default.
   virtual bool Event_MouseDown(int x, int y);
   virtual void Event_MouseUp(int x, int y);
+  // A key pressed while the window has the keyboard focus, after the menu shortcuts had their
+  // go. Auto-repeated presses come too, marked as such.
+  virtual void Event_KeyDown(const InputEvent& key);
+
+  // For a window whose picture depends on more than its properties (on its timers, on time
+  // passing): adjusts the view about to be shown and returns when it must be made again, for the
+  // next step of an animation, or a negative time when only a handler can change it. Such a
+  // window says so with AdjustsView; the loop then makes its view after every pass and shows it
+  // when it differs from the last one shown.
+  virtual bool AdjustsView() const { return false; }
+  virtual Micros AdjustView(WindowView& view, Micros now) const;
 
  private:
   friend class Runtime;
@@ -125,6 +136,8 @@ class Window {
   // Lets go of a press whose control was hidden or disabled; true if it did.
   bool DropLostPress();
   bool TakeChanged();
+  // The view to show, adjusted; sets redrawAt_.
+  WindowView ViewToShow(Micros now);
 
   WindowContext context_;
   mutable std::string className_;
@@ -137,6 +150,8 @@ class Window {
   bool built_ = false;
   bool changed_ = true;
   bool hoverStale_ = false;
+  Micros redrawAt_ = -1;  // when AdjustView wants to be asked again
+  WindowView lastShown_;
 
   std::vector<std::shared_ptr<Control>> controls_;
   std::unique_ptr<NativeWindow> native_;

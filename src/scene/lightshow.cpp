@@ -53,6 +53,12 @@ void Window1::Timer7_Action(host::Timer& sender) {
       SetHasBackColor(true);
       SetBackColor(host::RGB(0, 0, 0));
       enditall = true;
+      // Black is for good: a pull just before the end may have set a relight or a chain
+      // movement going, and nothing may put a picture back on the black screen.
+      for (const char* name :
+           {"chaintimer1", "Timer1", "Timer2", "Timer3", "Timer4", "Timer5", "Timer6", "Timer8",
+            "Timer9", "TimerFried", "Timershort", "TimerTen"})
+        TimerNamed(name).SetMode(0);
     }
     counter = counter + 1;
   } else {

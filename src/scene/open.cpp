@@ -24,6 +24,7 @@ std::shared_ptr<host::Picture> Reduced(std::shared_ptr<host::Picture>& field,
 }  // namespace
 
 void Window1::Event_Open() {
+  gentle = gentleChoice.value_or(host::Runtime::Current().GetBackend().PrefersReducedMotion());
   host::Deref(quiet()).Play();
 
   auto screen = host::GetScreen(0);

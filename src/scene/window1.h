@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "host/controls.h"
 #include "host/menu.h"
@@ -74,6 +75,17 @@ class Window1 : public host::Window {
 
   void Event_Open() override;
 
+  // The keyboard: Space or Return pulls the chain, Escape quits, and once the screen is black
+  // any key quits.
+  void Event_KeyDown(const host::InputEvent& key) override;
+
+  // Gentle mode: the same show on the same timers, drawn without flashes or quick changes of
+  // the picture. Chosen on the command line, or else as the desktop prefers, when the window
+  // opens.
+  static void ChooseGentle(std::optional<bool> choice) { gentleChoice = choice; }
+  bool AdjustsView() const override { return gentle; }
+  host::Micros AdjustView(host::WindowView& view, host::Micros now) const override;
+
   // State of the scene.
   std::int32_t counter = 0;
   bool lit = false;
@@ -84,12 +96,17 @@ class Window1 : public host::Window {
   std::shared_ptr<host::Picture> darker2;
   std::shared_ptr<host::Picture> lighter2;
   bool enditall = false;
+  bool gentle = false;
 
  private:
   // Look-ups by name; a missing control raises the nil-object error.
   host::Timer& TimerNamed(const char* name);
   host::RectControl& ControlRect(const char* name);
   std::shared_ptr<host::MenuItem> MenuItemNamed(const char* name);
+  // When the show's timers will next make the screen black, or -1 if they are not on the way.
+  host::Micros BlackoutDue() const;
+
+  static inline std::optional<bool> gentleChoice;
 };
 
 }  // namespace lumorra

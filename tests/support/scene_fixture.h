@@ -57,6 +57,7 @@ class SceneTest : public ::testing::Test {
   void Stop() {
     if (!runtime) return;
     window.reset();
+    Window1::ChooseGentle(std::nullopt);
     Finalise();
     driver.reset();
     runtime.reset();

@@ -59,6 +59,17 @@ TEST(CommandLine, EachArgumentListAsksForOneAnswer) {
       for (const char* part : {"Usage: lumorra", "Photosensitivity warning", "40 times a second"})
         EXPECT_EQ(c.text.find(part) != std::string::npos, action == Action::Help) << args << part;
     }
+  // The show's kind: the last choice counts; none follows the desktop.
+  const std::pair<const char*, std::optional<bool>> shows[] = {
+      {"", std::nullopt},        {"-g", true},
+      {"--gentle", true},        {"--no-gentle", false},
+      {"-g --no-gentle", false}, {"--no-gentle --gentle", true}};
+  for (const auto& [args, gentle] : shows) {
+    const CommandLine c = Parse(args);
+    EXPECT_EQ(c.action, Action::Run) << args;
+    EXPECT_EQ(c.gentle, gentle) << args;
+  }
+  EXPECT_EQ(Parse("--gentle=yes").text.find("option '--gentle' takes no value"), 9u);
 }
 
 using StartUp = SceneTest;

@@ -151,6 +151,14 @@ void Driver::Key(char key, bool command) {
   Send(e);
 }
 
+void Driver::Key(InputEvent::Special key, bool repeat) {
+  InputEvent e;
+  e.type = InputEvent::Type::KeyDown;
+  e.special = key;
+  e.repeat = repeat;
+  Send(e);
+}
+
 void Driver::Advance(double ms) {
   const Micros target = backend_.Now() + static_cast<Micros>(ms * kMillis);
   for (;;) {

@@ -75,6 +75,7 @@ class HeadlessBackend final : public Backend {
   std::unique_ptr<NativeWindow> CreateNativeWindow(const NativeWindowSpec& spec) override;
   std::unique_ptr<NativeSound> CreateSound(std::shared_ptr<const SoundData> data) override;
   void OpenURL(const std::string& url) override { urls_.push_back(url); }
+  bool PrefersReducedMotion() override { return reducedMotion_; }
 
   void SetScreen(Size screen) { screen_ = screen; }
   // Where the main screen starts on a desktop of several monitors.
@@ -87,6 +88,7 @@ class HeadlessBackend final : public Backend {
   // How late each wake-up for a deadline comes, drawn afresh every time, as on a busy machine;
   // none when unset.
   std::function<Micros()> wakeLateness;
+  void SetPrefersReducedMotion(bool prefers) { reducedMotion_ = prefers; }
   void Push(const InputEvent& event) { input_.push_back(event); }
 
   const std::vector<HeadlessWindow*>& NativeWindows() const { return windows_; }
@@ -109,6 +111,7 @@ class HeadlessBackend final : public Backend {
   Micros now_ = 0;
   int nextId_ = 1;
   int focused_ = 0;
+  bool reducedMotion_ = false;
   std::deque<InputEvent> input_;
   std::vector<HeadlessWindow*> windows_;
   std::vector<SoundEvent> sounds_;
@@ -129,6 +132,8 @@ class Driver {
   // Moves there, presses and releases.
   void Click(const Window& window, int x, int y);
   void Key(char key, bool command = true);
+  // A key that is no letter (Space, Escape ...), pressed or auto-repeated.
+  void Key(InputEvent::Special key, bool repeat = false);
   void Send(const InputEvent& event);
   void SendPointer(InputEvent::Type type, const Window& window, int x, int y);
   // Lets `ms` milliseconds pass, firing every timer on its due time.

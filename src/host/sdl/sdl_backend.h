@@ -32,6 +32,8 @@ class SdlBackend final : public host::Backend {
   std::unique_ptr<NativeWindow> CreateNativeWindow(const NativeWindowSpec& spec) override;
   std::unique_ptr<NativeSound> CreateSound(std::shared_ptr<const SoundData> data) override;
   void OpenURL(const std::string& url) override;
+  // On X11: the desktop's Gtk/EnableAnimations setting is 0.
+  bool PrefersReducedMotion() override;
 
  private:
   SdlBackend();

@@ -40,6 +40,19 @@ KeySym KeySymOf(SDL_Keycode sym) {
   return point <= 0xff ? point : 0x1000000 + point;
 }
 
+// What a key that is no letter is to the core; a modifier on its own is no key at all.
+InputEvent::Special SpecialKey(SDL_Keycode symbol, SDL_Scancode scancode) {
+  using Special = InputEvent::Special;
+  if (symbol == SDLK_SPACE) return Special::Space;
+  if (symbol == SDLK_RETURN || symbol == SDLK_KP_ENTER) return Special::Return;
+  if (symbol == SDLK_ESCAPE) return Special::Escape;
+  const bool modifier = (scancode >= SDL_SCANCODE_LCTRL && scancode <= SDL_SCANCODE_RGUI) ||
+                        scancode == SDL_SCANCODE_MODE || scancode == SDL_SCANCODE_CAPSLOCK ||
+                        scancode == SDL_SCANCODE_NUMLOCKCLEAR || scancode == SDL_SCANCODE_UNKNOWN;
+  return modifier ? Special::Nothing : Special::Other;
+}
+
+
 }  // namespace
 
 void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
@@ -96,6 +109,7 @@ void KeyReader::Read(const SDL_KeyboardEvent& key, InputEvent& event) {
 #endif
   noted_ = false;
   event.key = ShortcutLetter(symbols, active, UsLetter(key.keysym.scancode));
+  if (!event.key) event.special = SpecialKey(key.keysym.sym, key.keysym.scancode);
 }
 
 }  // namespace host::sdl

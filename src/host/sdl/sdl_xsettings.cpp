@@ -1,0 +1,90 @@
+#include "host/sdl/sdl_xsettings.h"
+
+#include <SDL_syswm.h>
+
+#include <climits>
+#include <string>
+
+#include "host/xsettings.h"
+
+namespace host::sdl {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+// SDL has the X library loaded already; this only finds it again, so the program needs no
+// link-time dependency of its own on it.
+void* XLibrary() {
+  static void* library = SDL_LoadObject("libX11.so.6");
+  return library;
+}
+
+template <class F>
+F XFunction(const char* name) {
+  void* library = XLibrary();
+  return library ? reinterpret_cast<F>(SDL_LoadFunction(library, name)) : nullptr;
+}
+
+// The daemon may quit between finding its window and reading from it, and an X error must not
+// end the program: errors are noted, not reported, while the settings are read.
+bool failed = false;
+int NoteError(Display*, XErrorEvent*) {
+  failed = true;
+  return 0;
+}
+
+}  // namespace
+
+bool DesktopDisablesAnimations(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    return false;
+  using ErrorHandler = int (*)(Display*, XErrorEvent*);
+  using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
+  using InternAtom = Atom (*)(Display*, const char*, Bool);
+  using GetSelectionOwner = ::Window (*)(Display*, Atom);
+  using GetWindowProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*,
+                                    unsigned long*, unsigned long*, unsigned char**);
+  using DefaultScreen = int (*)(Display*);
+  using Sync = int (*)(Display*, Bool);
+  using Free = int (*)(void*);
+  const auto setHandler = XFunction<SetErrorHandler>("XSetErrorHandler");
+  const auto intern = XFunction<InternAtom>("XInternAtom");
+  const auto owner = XFunction<GetSelectionOwner>("XGetSelectionOwner");
+  const auto property = XFunction<GetWindowProperty>("XGetWindowProperty");
+  const auto screen = XFunction<DefaultScreen>("XDefaultScreen");
+  const auto sync = XFunction<Sync>("XSync");
+  const auto release = XFunction<Free>("XFree");
+  if (!setHandler || !intern || !owner || !property || !screen || !sync || !release) return false;
+
+  Display* display = info.info.x11.display;
+  const std::string selection = "_XSETTINGS_S" + std::to_string(screen(display));
+  const ::Window manager = owner(display, intern(display, selection.c_str(), False));
+  if (manager == None) return false;  // no settings daemon runs
+  const Atom settings = intern(display, "_XSETTINGS_SETTINGS", False);
+
+  sync(display, False);
+  failed = false;
+  const ErrorHandler previous = setHandler(&NoteError);
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, left = 0;
+  unsigned char* data = nullptr;
+  const int status = property(display, manager, settings, 0, LONG_MAX / 4, False, settings, &type,
+                              &format, &items, &left, &data);
+  sync(display, False);
+  setHandler(previous);
+
+  bool disabled = false;
+  if (status == Success && !failed && data && format == 8) {
+    disabled = XSettingsInteger(data, items, "Gtk/EnableAnimations") == 0;
+  }
+  if (data) release(data);
+  return disabled;
+}
+#else
+bool DesktopDisablesAnimations(SDL_Window*) { return false; }
+#endif
+
+}  // namespace host::sdl
