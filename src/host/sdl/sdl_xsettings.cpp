@@ -5,25 +5,13 @@
 #include <climits>
 #include <string>
 
+#include "host/sdl/x_library.h"
 #include "host/xsettings.h"
 
 namespace host::sdl {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 namespace {
-
-// SDL has the X library loaded already; this only finds it again, so the program needs no
-// link-time dependency of its own on it.
-void* XLibrary() {
-  static void* library = SDL_LoadObject("libX11.so.6");
-  return library;
-}
-
-template <class F>
-F XFunction(const char* name) {
-  void* library = XLibrary();
-  return library ? reinterpret_cast<F>(SDL_LoadFunction(library, name)) : nullptr;
-}
 
 // The daemon may quit between finding its window and reading from it, and an X error must not
 // end the program: errors are noted, not reported, while the settings are read.
