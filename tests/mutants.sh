@@ -121,6 +121,7 @@ for n in "${chosen[@]}"; do
   else
     result=caught
     caught=$((caught + 1))
+    what+=", by $(grep -m1 -o '^\[  FAILED  \] [^ ,]*' "$scratch/test.log" | cut -c14-)"
   fi
   cp "$scratch/original" "$target" && touch "$target"
   [ "$result" = no-build ] && fail "fault $n, $what, does not compile, see $scratch/build.log"

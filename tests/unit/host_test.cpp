@@ -97,6 +97,7 @@ TEST_F(HostTest, ATimerFiresPeriodAfterItsLastArmingAndTimersDueTogetherInArming
   driver.Advance(80);
   t.SetMode(1);  // armed again: the period starts over
   driver.Advance(300);
+  EXPECT_EQ(t.Mode(), 0) << "a single timer is off once it has fired";
   t.SetMode(2);
   driver.Advance(230);
   t.SetMode(0);  // stopped before it was due again

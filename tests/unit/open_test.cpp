@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 #include "media/media_table.h"
@@ -20,6 +21,16 @@ double Mean(const host::Picture& p, int x0, int y0, int side, int shift) {
   return sum / (side * side);
 }
 
+// How far a reduced copy is from `source` down the chain, where the pull variants differ: 6x6
+// blocks of the copy against the 10x10 blocks of the photograph they come from.
+double ChainError(const host::Picture& copy, const host::Picture& source) {
+  double error = 0;
+  for (int y = 24; y < 306; y += 6)
+    for (int x = 57; x < 87; x += 6)
+      error += std::abs(Mean(copy, x, y, 6, 8) - Mean(source, x * 5 / 3, y * 5 / 3, 10, 8));
+  return error;
+}
+
 class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<ScreenCase> {
  protected:
   OpenOnScreen() : SceneTest({std::get<0>(GetParam()), std::get<1>(GetParam())}) {}
@@ -36,7 +47,15 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
     ASSERT_NE(fields[i], nullptr);
     EXPECT_EQ((host::Size{fields[i]->Width(), fields[i]->Height()}), size);
     EXPECT_EQ(fields[i] == embedded[i], full) << "full size shares, reduced copies";
-    for (int j = 0; j < i; ++j) EXPECT_NE(fields[i], fields[j]);
+    for (int j = 0; j < 5; ++j) {
+      if (j < i) {
+        EXPECT_NE(fields[i], fields[j]);
+      }
+      if (!full && j != i) {
+        EXPECT_LT(ChainError(*fields[i], *embedded[i]), ChainError(*fields[i], *embedded[j]))
+            << "copy " << i << " is closer to photograph " << j;
+      }
+    }
     // Each 48x48 block of a reduced copy averages like the 80x80 block it came from.
     for (int by = 0; !full && by < 16; ++by)
       for (int bx = 0; bx < 24; ++bx)
