@@ -52,7 +52,6 @@ InputEvent::Special SpecialKey(SDL_Keycode symbol, SDL_Scancode scancode) {
   return modifier ? Special::Nothing : Special::Other;
 }
 
-
 }  // namespace
 
 void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
