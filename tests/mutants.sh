@@ -32,7 +32,7 @@ src/scene/lightshow.cpp ::   if (counter < 4) { ::   if (counter < 3) { :: the f
 src/scene/lightshow.cpp ::     fried = true; ::     ; :: the light never dies
 src/scene/lightshow.cpp ::       enditall = true; ::       ; :: the blackout does not end it all
 src/scene/lightshow.cpp ::   host::Deref(showers()).Stop(); ::   ; :: switching off leaves the rain playing
-src/scene/lightshow.cpp :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(2); } :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(1); } :: the flicker ticks once
+src/scene/lightshow.cpp :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(host::TimerMode::Multiple); } :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(host::TimerMode::Single); } :: the flicker ticks once
 src/scene/chain.cpp ::   SetMouseCursor(host::CursorKind::Arrow); ::   ; :: the open hand stays after the pointer leaves the chain
 src/scene/chain.cpp ::   ControlRect("Canvas2").SetEnabled(true); ::   ; :: leaving the chain does not allow the next pull
 src/scene/chain.cpp ::   ControlRect("Canvas2").SetEnabled(false); ::   ; :: one visit of the chain allows many pulls
@@ -41,7 +41,7 @@ src/scene/topstrip.cpp ::   if (enditall) host::Quit(0); ::   host::Quit(0); :: 
 src/scene/topstrip.cpp ::   ControlRect("StaticText1").SetVisible(false); ::   ; :: "Quit" stays after the pointer leaves the strip
 src/scene/window1.cpp :: {{4, 0, 406, 24}, nullptr, true, true} :: {{4, 0, 406, 24}, nullptr, true, false} :: the strip is not widened to the screen
 src/about/aboutwin.cpp :: void AboutWin::Timer1_Action() { Hide(); } :: void AboutWin::Timer1_Action() {} :: the credits box never hides by itself
-src/about/aboutwin.cpp :: Find<host::Timer>("Timer1")).SetMode(1); } :: Find<host::Timer>("Timer1")).SetMode(2); } :: the credits box hides every five seconds
+src/about/aboutwin.cpp :: Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Single); :: Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Multiple); :: the credits box hides every five seconds
 src/about/aboutwin.cpp ::   host::ShowURL(links::kAuthor); ::   host::ShowURL(links::kPhotographer); :: the author's name opens the photographer's site
 src/about/aboutwin.cpp :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(255, 255, 255)); :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(0, 0, 255)); :: the photographer's name stays blue
 src/scene/open.cpp ::   bool fullSize = host::Deref(screen).Height() > kReducedHeight; ::   bool fullSize = host::Deref(screen).Height() >= kReducedHeight; :: a 768-high screen gets the full-size pictures

@@ -75,6 +75,8 @@ void AboutWin::StaticText3_MouseExit() {
 
 void AboutWin::AddMenuHandlers() {}
 
-void AboutWin::Event_Open() { host::Deref(Find<host::Timer>("Timer1")).SetMode(1); }
+void AboutWin::Event_Open() {
+  host::Deref(Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Single);
+}
 
 }  // namespace lumorra

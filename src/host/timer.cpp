@@ -14,11 +14,11 @@ Timer::~Timer() {
 
 void Timer::SetPeriod(std::int32_t ms) { period_ = ms < 0 ? 0 : ms; }
 
-void Timer::SetMode(int mode) {
+void Timer::SetMode(TimerMode mode) {
   TimerQueue& queue = Deref(queue_);
-  mode_ = (mode == 1 || mode == 2) ? mode : 0;
+  mode_ = mode;
   queue.Disarm(*this);
-  if (mode_ == 0) return;
+  if (mode_ == TimerMode::Off) return;
   deadline_ = queue.clock_.Now() + static_cast<Micros>(period_) * kMillis;
   queue.Arm(*this);
 }
@@ -62,7 +62,7 @@ void TimerQueue::FireDue(
     Timer& timer = *key.timer;
     fired.push_back(&timer);
     Disarm(timer);
-    if (timer.mode_ == 2) {
+    if (timer.mode_ == TimerMode::Multiple) {
       // A fixed rate keeps a repeating timer on its schedule; after a stall it starts afresh
       // from now rather than firing a burst of late ticks.
       const Micros period = static_cast<Micros>(timer.period_) * kMillis;
@@ -71,7 +71,7 @@ void TimerQueue::FireDue(
       if (timer.period_ == 0) timer.deadline_ = now + 1;
       Arm(timer);
     } else {
-      timer.mode_ = 0;
+      timer.mode_ = TimerMode::Off;
     }
     const Micros started = clock_.Now();
     if (timer.Action) {

@@ -13,12 +13,14 @@ namespace host {
 class Backend;
 class TimerQueue;
 
-// A timer placed on a window. Mode 0 is off; 1 fires one Action one Period after being set,
-// then turns itself off; 2 fires an Action every Period until set to 0. A Period of 0 fires
-// on the next pass of the event loop.
+// What an armed timer does: Single fires one Action one Period after being set, then turns
+// itself off; Multiple fires an Action every Period until set to Off.
+enum class TimerMode { Off = 0, Single = 1, Multiple = 2 };
+
+// A timer placed on a window. A Period of 0 fires on the next pass of the event loop.
 //
-// Setting Mode 1 or 2 always re-arms the timer from now, also when it is already running:
-// a pull on the chain that arms a timer again means "from this moment". Timers due at the
+// Setting Mode Single or Multiple always re-arms the timer from now, also when it is already
+// running: a pull on the chain that arms a timer again means "from this moment". Timers due at the
 // same moment fire in the order they were armed. A timer runs on the queue of the window it
 // is placed on; one on no made window cannot be started.
 class Timer : public Control {
@@ -27,9 +29,9 @@ class Timer : public Control {
 
   std::int32_t Period() const { return period_; }
   void SetPeriod(std::int32_t ms);
-  int Mode() const { return mode_; }
-  void SetMode(int mode);
-  // When an armed timer fires next; meaningless while Mode is 0.
+  TimerMode Mode() const { return mode_; }
+  void SetMode(TimerMode mode);
+  // When an armed timer fires next; meaningless while Mode is Off.
   Micros Deadline() const { return deadline_; }
 
   std::function<void(Timer&)> Action;
@@ -39,7 +41,7 @@ class Timer : public Control {
   friend class Window;
   TimerQueue* queue_ = nullptr;
   std::int32_t period_ = 1000;
-  int mode_ = 0;
+  TimerMode mode_ = TimerMode::Off;
   Micros deadline_ = 0;
   std::uint64_t armedSeq_ = 0;  // 0 while not queued
 };

@@ -21,19 +21,19 @@ void Window1::Canvas2_MouseUp(int, int) {
   const bool lightIsOut = Backdrop() == darker;
   if (lightIsOut && !fried && !lit) {
     SetBackdrop(lighter2);
-    TimerNamed("chaintimer1").SetMode(1);
+    TimerNamed("chaintimer1").SetMode(host::TimerMode::Single);
     lit = true;
   } else if (lightIsOut && !fried) {
-    TimerNamed("Timer9").SetMode(1);
-    TimerNamed("Timer1").SetMode(1);
+    TimerNamed("Timer9").SetMode(host::TimerMode::Single);
+    TimerNamed("Timer1").SetMode(host::TimerMode::Single);
   } else if (lightIsOut) {
-    TimerNamed("Timer9").SetMode(1);
-    TimerNamed("TimerFried").SetMode(1);
+    TimerNamed("Timer9").SetMode(host::TimerMode::Single);
+    TimerNamed("TimerFried").SetMode(host::TimerMode::Single);
   } else {
-    TimerNamed("Timershort").SetMode(1);
+    TimerNamed("Timershort").SetMode(host::TimerMode::Single);
     for (const char* name :
          {"Timer1", "Timer2", "Timer3", "Timer4", "Timer5", "Timer6", "Timer7", "Timer8"})
-      TimerNamed(name).SetMode(0);
+      TimerNamed(name).SetMode(host::TimerMode::Off);
   }
   host::Deref(chain()).Play();
   ControlRect("Canvas2").SetEnabled(false);
@@ -41,8 +41,8 @@ void Window1::Canvas2_MouseUp(int, int) {
 
 void Window1::chaintimer1_Action() {
   SetBackdrop(lighter);
-  TimerNamed("Timer8").SetMode(1);
-  TimerNamed("Timer2").SetMode(1);
+  TimerNamed("Timer8").SetMode(host::TimerMode::Single);
+  TimerNamed("Timer2").SetMode(host::TimerMode::Single);
 }
 
 }  // namespace lumorra

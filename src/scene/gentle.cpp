@@ -27,8 +27,8 @@ host::Micros Window1::BlackoutDue() const {
   if (!waiting || !finale) return -1;
   const host::Micros tick = static_cast<host::Micros>(finale->Period()) * host::kMillis;
   // The final flash takes one tick, the black step the next.
-  if (waiting->Mode() != 0) return waiting->Deadline() + 2 * tick;
-  if (finale->Mode() != 0) return finale->Deadline() + (counter == 0 ? tick : 0);
+  if (waiting->Mode() != host::TimerMode::Off) return waiting->Deadline() + 2 * tick;
+  if (finale->Mode() != host::TimerMode::Off) return finale->Deadline() + (counter == 0 ? tick : 0);
   return -1;
 }
 

@@ -8,11 +8,11 @@ namespace lumorra {
 
 void Window1::Timer1_Action() {
   SetBackdrop(lighter);
-  TimerNamed("Timer8").SetMode(1);
-  TimerNamed("Timer2").SetMode(1);
+  TimerNamed("Timer8").SetMode(host::TimerMode::Single);
+  TimerNamed("Timer2").SetMode(host::TimerMode::Single);
 }
 
-void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(2); }
+void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(host::TimerMode::Multiple); }
 
 // The flicker: four steps between the lit picture and the flash, then steady light again.
 void Window1::Timer3_Action(host::Timer& sender) {
@@ -20,13 +20,13 @@ void Window1::Timer3_Action(host::Timer& sender) {
     SetBackdrop(Backdrop() == lighter ? flash : lighter);
     counter = counter + 1;
   } else {
-    sender.SetMode(0);
+    sender.SetMode(host::TimerMode::Off);
     counter = 0;
-    TimerNamed("Timer4").SetMode(1);
+    TimerNamed("Timer4").SetMode(host::TimerMode::Single);
   }
 }
 
-void Window1::Timer4_Action() { TimerNamed("Timer5").SetMode(2); }
+void Window1::Timer4_Action() { TimerNamed("Timer5").SetMode(host::TimerMode::Multiple); }
 
 // The dying flicker: three steps between lit and dark; the light is dead afterwards.
 void Window1::Timer5_Action(host::Timer& sender) {
@@ -34,14 +34,14 @@ void Window1::Timer5_Action(host::Timer& sender) {
     SetBackdrop(Backdrop() == lighter ? darker : lighter);
     counter = counter + 1;
   } else {
-    sender.SetMode(0);
+    sender.SetMode(host::TimerMode::Off);
     counter = 0;
     fried = true;
-    TimerNamed("Timer6").SetMode(1);
+    TimerNamed("Timer6").SetMode(host::TimerMode::Single);
   }
 }
 
-void Window1::Timer6_Action() { TimerNamed("Timer7").SetMode(2); }
+void Window1::Timer6_Action() { TimerNamed("Timer7").SetMode(host::TimerMode::Multiple); }
 
 // The last flash, then black for good. The chain can no longer be pulled from the first tick.
 void Window1::Timer7_Action(host::Timer& sender) {
@@ -58,11 +58,11 @@ void Window1::Timer7_Action(host::Timer& sender) {
       for (const char* name :
            {"chaintimer1", "Timer1", "Timer2", "Timer3", "Timer4", "Timer5", "Timer6", "Timer8",
             "Timer9", "TimerFried", "Timershort", "TimerTen"})
-        TimerNamed(name).SetMode(0);
+        TimerNamed(name).SetMode(host::TimerMode::Off);
     }
     counter = counter + 1;
   } else {
-    sender.SetMode(0);
+    sender.SetMode(host::TimerMode::Off);
     counter = 0;
   }
   ControlRect("Canvas2").SetVisible(false);
@@ -72,7 +72,7 @@ void Window1::Timer8_Action() { host::Deref(showers()).Play(); }
 
 void Window1::Timershort_Action() {
   SetBackdrop(lighter2);
-  TimerNamed("TimerTen").SetMode(1);
+  TimerNamed("TimerTen").SetMode(host::TimerMode::Single);
 }
 
 void Window1::TimerTen_Action() {

@@ -70,7 +70,7 @@ TEST_F(Construction, MainWindowBuildsItsSeventeenControlsInOrder) {
     ASSERT_EQ(KindOf(c), kind);
     if (auto* timer = dynamic_cast<const host::Timer*>(&c)) {
       EXPECT_EQ(timer->Period(), period);
-      EXPECT_EQ(timer->Mode(), 0) << "no timer runs until a handler starts it";
+      EXPECT_EQ(timer->Mode(), host::TimerMode::Off) << "no timer runs until a handler starts it";
       continue;
     }
     const auto& r = dynamic_cast<const host::RectControl&>(c);

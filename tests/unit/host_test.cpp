@@ -93,26 +93,26 @@ class HostTest : public ::testing::Test {
 TEST_F(HostTest, ATimerFiresPeriodAfterItsLastArmingAndTimersDueTogetherInArmingOrder) {
   auto& t = AddTimer("t", 100);
   driver.Advance(10);
-  t.SetMode(1);
+  t.SetMode(host::TimerMode::Single);
   driver.Advance(80);
-  t.SetMode(1);  // armed again: the period starts over
+  t.SetMode(host::TimerMode::Single);  // armed again: the period starts over
   driver.Advance(300);
-  EXPECT_EQ(t.Mode(), 0) << "a single timer is off once it has fired";
-  t.SetMode(2);
+  EXPECT_EQ(t.Mode(), host::TimerMode::Off) << "a single timer is off once it has fired";
+  t.SetMode(host::TimerMode::Multiple);
   driver.Advance(230);
-  t.SetMode(0);  // stopped before it was due again
+  t.SetMode(host::TimerMode::Off);  // stopped before it was due again
   driver.Advance(1000);
   EXPECT_EQ(Do(""), (Log{"t@190", "t@490", "t@590"}));
   // Timers due together fire in the order they were armed.
   auto& a = AddTimer("a", 200);
   auto& b = AddTimer("b", 100);
   auto& c = AddTimer("c", 300);
-  c.SetMode(1);
+  c.SetMode(host::TimerMode::Single);
   driver.Advance(100);
-  b.SetMode(1);  // due at 200, armed after c but before a
-  a.SetMode(1);  // due at 300
+  b.SetMode(host::TimerMode::Single);  // due at 200, armed after c but before a
+  a.SetMode(host::TimerMode::Single);  // due at 300
   driver.Advance(100);
-  c.SetMode(1);  // re-armed: now due at 500, after a
+  c.SetMode(host::TimerMode::Single);  // re-armed: now due at 500, after a
   driver.Advance(400);
   EXPECT_EQ(window->log, (Log{"b@1820", "a@1920", "c@2120"}));
 }
@@ -123,17 +123,17 @@ TEST_F(HostTest, PeriodZeroFiresInTheSamePassBeforeThePresentAndRepeatsOncePerPa
   runtime.presentObserver = [&](const host::Window&) { window->log.push_back("present"); };
   arming.Action = [&](host::Timer&) {
     window->SetBackColor(host::RGB(1, 2, 3));
-    zero.SetMode(1);
+    zero.SetMode(host::TimerMode::Single);
   };
-  arming.SetMode(1);
+  arming.SetMode(host::TimerMode::Single);
   driver.Advance(10);
   EXPECT_EQ(window->log, (Log{"zero@10", "present"})) << "no time passes before a period-0 timer";
 
   int ticks = 0;
   zero.Action = [&](host::Timer& self) {
-    if (++ticks == 3) self.SetMode(0);
+    if (++ticks == 3) self.SetMode(host::TimerMode::Off);
   };
-  zero.SetMode(2);
+  zero.SetMode(host::TimerMode::Multiple);
   runtime.RunPass();
   EXPECT_EQ(ticks, 1) << "the loop gets its turn between ticks";
   driver.Advance(1);
@@ -146,13 +146,15 @@ TEST_F(HostTest, NilObjectErrorEndsOnlyThatHandlerAndIsReportedOncePerPlace) {
   auto& t = AddTimer("t", 10);
   t.Action = [&](host::Timer&) {
     window->log.push_back("before");
-    host::Deref(window->Find<host::Timer>("Tmer1")).SetMode(1);
+    host::Deref(window->Find<host::Timer>("Tmer1")).SetMode(host::TimerMode::Single);
     window->log.push_back("after");
   };
   auto area = window->Area("area", {0, 0, 50, 50});
-  area->MouseEnter = [] { host::Deref(std::shared_ptr<host::Timer>()).SetMode(1); };
+  area->MouseEnter = [] {
+    host::Deref(std::shared_ptr<host::Timer>()).SetMode(host::TimerMode::Single);
+  };
   ::testing::internal::CaptureStderr();
-  t.SetMode(2);
+  t.SetMode(host::TimerMode::Multiple);
   driver.Advance(30);
   const Log heard = Do("move 10,10 move 100,100 move 10,10");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
@@ -164,7 +166,7 @@ TEST_F(HostTest, NilObjectErrorEndsOnlyThatHandlerAndIsReportedOncePerPlace) {
 // A repeating timer keeps to its rate when a pass runs late, and after a stall it starts again
 // from then instead of firing the ticks it missed in a burst.
 TEST_F(HostTest, ARepeatingTimerKeepsItsRateAndRestartsAfterAStall) {
-  AddTimer("t", 100).SetMode(2);
+  AddTimer("t", 100).SetMode(host::TimerMode::Multiple);
   backend.SetNow(103 * host::kMillis);  // the loop woke 3 ms late
   runtime.RunPass();
   driver.Advance(197);
