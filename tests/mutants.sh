@@ -17,7 +17,7 @@ faults=$(
 src/host/timer.cpp :: timer.deadline_ = key.deadline + period; :: timer.deadline_ = now + period; :: a repeating timer reloads from now, not from its due time
 src/host/timer.cpp :: if (timer.deadline_ <= now) timer.deadline_ = now + period; :: ; :: no fresh start after a stall: a burst of late ticks
 src/host/timer.cpp :: deadline != o.deadline ? deadline < o.deadline : seq < o.seq :: deadline != o.deadline ? deadline < o.deadline : seq > o.seq :: timers due together fire in reverse arming order
-src/host/timer.cpp ::       timer.mode_ = 0; ::       ; :: a single timer still reads as running after it fired
+src/host/timer.cpp ::       timer.mode_ = TimerMode::Off; ::       ; :: a single timer still reads as running after it fired
 src/host/window.cpp ::   HoverTo(nullptr); ::   ; :: no MouseExit for the control under the pointer when its window hides
 src/host/window.cpp ::     if (!c->Enabled()) return; ::     ; :: a disabled control takes presses
 src/host/window.cpp ::   if (pressed_) return; ::   ; :: crossings are raised while a press is held
@@ -26,7 +26,7 @@ src/host/window.cpp ::   ReportUnknownName(Errors(), ClassName(), name); ::   ; 
 src/host/guard.cpp :: if (!frame.reported) log.Report(place, "used a nil object"); :: ; :: a nil object error leaves no trace
 src/host/guard.cpp ::   if (!said_.insert(place + '\n' + what).second) return; ::   said_.insert(place); :: the same failure is reported again and again
 src/host/pointer_router.cpp ::     out.push_back(Make(InputEvent::Type::MouseLeave, owner)); ::     ; :: no leave after a release outside the pressed window
-src/host/runtime.cpp ::   if (event.repeat || event.key == 0 || event.other) return; ::   if (event.repeat || event.key == 0) return; :: Ctrl+Super+Q quits
+src/host/runtime.cpp :: if (!event.repeat && event.key != 0 && !event.other && app_ :: if (!event.repeat && event.key != 0 && app_ :: Ctrl+Super+Q quits
 src/host/runtime.cpp ::   w->Hide(); ::   Quit(0); :: closing the credits box quits the program
 src/scene/lightshow.cpp ::   if (counter < 4) { ::   if (counter < 3) { :: the flicker has three steps, not four
 src/scene/lightshow.cpp ::     fried = true; ::     ; :: the light never dies
