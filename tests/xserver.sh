@@ -27,7 +27,7 @@ start_xserver() {
     XVFB_PID=$! && PIDS+=("$XVFB_PID") && export DISPLAY=":$n"
     # Another server may hold the display number without a lock file (its abstract socket):
     # then ours fails to start while that one answers. The lock file names the server that won.
-    ours() { [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ] && xdpyinfo >/dev/null 2>&1; }
+    ours() { [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$XVFB_PID" ] && xdpyinfo >/dev/null 2>&1; }
     up_or_gone() { ours || ! kill -0 "$XVFB_PID" 2>/dev/null; }
     wait_for 100 up_or_gone && ours && return 0
     { kill "$XVFB_PID"; wait "$XVFB_PID"; } 2>/dev/null || true
