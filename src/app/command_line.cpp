@@ -35,6 +35,18 @@ CommandLine UsageError(const std::string& problem) {
   return {CommandLine::Action::Usage, "lumorra: " + problem + "\n" + kHint, 2, std::nullopt};
 }
 
+// What getopt refused. For a long option the offending word is the argument getopt just
+// stepped over; for a short one it is the letter in optopt.
+CommandLine BadOption(const char* word) {
+  const bool isLong = word[0] == '-' && word[1] == '-';
+  std::string name = isLong ? std::string(word) : std::string("-") + char(optopt);
+  if (isLong && name.find('=') != std::string::npos) {
+    name.resize(name.find('='));
+    return UsageError("option '" + name + "' takes no value");
+  }
+  return UsageError("unknown option '" + name + "'");
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char* const argv[]) {
@@ -70,18 +82,8 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kNoGentle:
         gentle = c == 'g';
         break;
-      default: {
-        // For a long option the offending word is the argument getopt just stepped over; for
-        // a short one it is the letter in optopt.
-        const char* word = argv[previous < argc ? previous : argc - 1];
-        const bool isLong = word[0] == '-' && word[1] == '-';
-        std::string name = isLong ? std::string(word) : std::string("-") + char(optopt);
-        if (isLong && name.find('=') != std::string::npos) {
-          name.resize(name.find('='));
-          return UsageError("option '" + name + "' takes no value");
-        }
-        return UsageError("unknown option '" + name + "'");
-      }
+      default:
+        return BadOption(argv[previous < argc ? previous : argc - 1]);
     }
   }
   if (optind < argc) return UsageError(std::string("unexpected argument '") + argv[optind] + "'");

@@ -441,6 +441,13 @@ class SdlSound final : public NativeSound {
   int channel_;
 };
 
+// The first window the platform made, or the first full-screen one; null when there is none.
+SdlWindow* MadeWindow(const Context& context, bool fullScreen) {
+  for (SdlWindow* window : context.windows)
+    if (window->Native() && (!fullScreen || window->FullScreen())) return window;
+  return nullptr;
+}
+
 // The one place where SDL's events become the core's: appends what the core should hear to
 // the pending queue, which may be nothing.
 void Translate(Context& context, const SDL_Event& sdl) {
@@ -497,12 +504,8 @@ void Translate(Context& context, const SDL_Event& sdl) {
       }
       break;
     case SDL_QUIT:
-      for (const SdlWindow* window : context.windows) {
-        if (window->Native()) {
-          ExitIfDisplayLost(window->Native());
-          break;
-        }
-      }
+      // SDL turns a compositor's death into a plain quit request: look at the connection.
+      if (const SdlWindow* window = MadeWindow(context, false)) ExitIfDisplayLost(window->Native());
       event.type = Type::QuitRequest;
       break;
     case SDL_SYSWMEVENT:  // only the screens' changes and key presses pass the event filter
@@ -863,14 +866,12 @@ bool SdlBackend::PollEvent(InputEvent& event) {
 }
 
 std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowSpec& spec) {
-  if (spec.keepAbove && SDL_strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
+  SdlWindow* scene = MadeWindow(*context_, true);
+  if (spec.keepAbove && scene && SDL_strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
     // A Wayland client can neither place a window nor keep it above another (see
     // OverlayWindow): the box is drawn inside the full-screen window instead.
-    for (const SdlWindow* host : context_->windows) {
-      if (host->FullScreen() && host->Native())
-        return std::make_unique<OverlayWindow>(context_, host->Id(),
-                                               Size{spec.rect.width, spec.rect.height});
-    }
+    return std::make_unique<OverlayWindow>(context_, scene->Id(),
+                                           Size{spec.rect.width, spec.rect.height});
   }
   SDL_Rect rect{spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height};
   Uint32 flags = SDL_WINDOW_HIDDEN;
@@ -897,13 +898,8 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     if (!MarkFullScreenBeforeShowing(window.get())) {
       SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
-  } else if (spec.keepAbove) {
-    for (SdlWindow* other : context_->windows) {
-      if (other->FullScreen() && other->Native()) {
-        SDL_SetWindowModalFor(window.get(), other->Native());
-        break;
-      }
-    }
+  } else if (spec.keepAbove && scene) {
+    SDL_SetWindowModalFor(window.get(), scene->Native());
   }
   if (window && spec.icon) SetWindowIcon(window.get(), *spec.icon);
   // A window the platform refused still exists for the core; it just shows nothing.
