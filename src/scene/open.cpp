@@ -47,14 +47,18 @@ void Window1::Event_Open() {
   if (!fullSize) fullSize = width > kReducedWidth;
 
   if (width > kSourceWidth || height > kSourceHeight) {
-    // The copies are made on the worker, the dark one first, so the window opens meanwhile
-    // and only the first frame waits for a picture.
+    // The dark copy is made here: the first frame waits for it anyway, and the worker would
+    // reach it only after decoding all the media. The others are made on the worker after that,
+    // while the dark room is shown.
     const Cover cover = CoverFor(width, height);
     const int scaledWidth = cover.Ceil(kSourceWidth), scaledHeight = cover.Ceil(kSourceHeight);
     const auto covering = [&](const std::shared_ptr<host::Picture>& source) {
       return host::NewScaledPicture(source, width, height, scaledWidth, scaledHeight);
     };
-    darker = covering(lowlight1());
+    darker = host::NewPicture(width, height, 32);
+    host::Deref(host::Deref(darker).Graphics())
+        .DrawPicture(lowlight1(), 0, 0, scaledWidth, scaledHeight, 0, 0, kSourceWidth,
+                     kSourceHeight);
     darker2 = covering(lowlight2());
     lighter = covering(chain1());
     lighter2 = covering(chain2());
