@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Usage: bench/startup.sh path/to/build. Spawn to dark scene against feh, no sound card, peak RSS.
+# Usage: [SCREEN=WxH] bench/startup.sh path/to/build. Spawn to dark scene against feh, no sound
+# card, peak RSS. SCREEN is 1920x1080 unless given.
 source "$(dirname "$0")/lib.sh"
 RUNS=${RUNS:-7}
+SCREEN=${SCREEN:-1920x1080}
 PICTURE=$BUILD/media/lowlight1.jpg
 for p in feh openbox pulseaudio; do command -v $p >/dev/null || fail "$p is not installed"; done
-start_xvfb 1920x1080
+start_xvfb "$SCREEN"
 start_wm openbox
 export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -18,6 +20,16 @@ unset SDL_AUDIODRIVER # the sound server, as on a desktop
 # The program shows the picture at 0,0; feh 1:1 (zoom 100) centred, 100 rows up on 1080.
 FEH=(feh --fullscreen --zoom 100 --image-bg black --hide-pointer "$PICTURE")
 declare -A AT=([lumorra]=0,0 [feh]=0,-100)
+RSS_GOAL=90
+W=${SCREEN%x*} H=${SCREEN#*x}
+if [ "$W" -gt 1920 ] || [ "$H" -gt 1280 ]; then
+  # A larger screen shows the photograph scaled to cover it; feh gets exactly what the screen
+  # shows, so that it does not scale, and centres it at 0,0.
+  convert "$PICTURE" -resize "$SCREEN^" -crop "$SCREEN+0+0" +repage -quality 90 "$WORK/screen.jpg"
+  PICTURE=$WORK/screen.jpg
+  FEH=(feh --fullscreen --zoom 100 --image-bg black --hide-pointer "$PICTURE")
+  AT[feh]=0,0 RSS_GOAL=300
+fi
 probe() { # probe lumorra|feh [SETTLE_MS]: one start; prints its ms (and peak RSS in kB)
   local cmd=("$LUMORRA")
   [ "$1" = feh ] && cmd=("${FEH[@]}")
@@ -38,10 +50,11 @@ read -r _ L _ _ <<<"$(stats "$WORK/lumorra.ms")"
 read -r _ F _ _ <<<"$(stats "$WORK/feh.ms")"
 read -r _ N _ W <<<"$(stats "$WORK/nocard.ms")"
 H=$(probe lumorra 6000) # peak memory: every picture and sound decoded, the opening sound over
-awk -v l="$L" -v f="$F" -v n="$N" -v w="$W" -v r="$RUNS" -v h="${H#* }" 'BEGIN {
+echo "screen $SCREEN"
+awk -v g="$RSS_GOAL" -v l="$L" -v f="$F" -v n="$N" -v w="$W" -v r="$RUNS" -v h="${H#* }" 'BEGIN {
   printf "first picture, openbox + PulseAudio, median of %d alternating: lumorra %s ms, feh %s ms\n", r, l, f
   printf "ratio lumorra/feh: %.2f (goal <= 1.0: %s)\n", l / f, l / f <= 1.0 ? "met" : "MISSED"
   printf "no sound card (ALSA): median %s ms, worst %s ms, worst/median %.2f (goal <= 1.5: %s)\n",
     n, w, w / n, w / n <= 1.5 ? "met" : "MISSED"
-  printf "peak RSS (VmHWM) 6 s after the scene: %.1f MB (goal <= 90 MB: %s)\n", h * 1.024 / 1000,
-    h * 1.024 / 1000 <= 90 ? "met" : "MISSED" }'
+  printf "peak RSS (VmHWM) 6 s after the scene: %.1f MB (goal <= %d MB: %s)\n", h * 1.024 / 1000,
+    g, h * 1.024 / 1000 <= g ? "met" : "MISSED" }'

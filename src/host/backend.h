@@ -29,6 +29,7 @@ struct InputEvent {
     CloseRequest,  // the window manager asked `window` to close
     QuitRequest,   // the session or a signal asked the program to end
     Expose,        // `window` lost its pixels and must be drawn again
+    Resized,       // `window` is now x wide and y high (the window system resized it)
     Wake,          // nothing to do; the backend needed the loop to run a pass
   };
   Type type = Type::Wake;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "host/worker.h"
 
@@ -55,49 +54,55 @@ const std::uint32_t* Picture::Pixels() const {
   return pixels_.get();
 }
 
+namespace {
+
+// Draws the source rectangle of `source`, scaled to width x height at x, y, into `dst` (a
+// picture's pixels, targetWidth x targetHeight). Only the part that lands inside the target is
+// computed, so a picture scaled up past the screen's edge costs no more than the screen.
+void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Picture& source, int x,
+                int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                int sourceHeight) {
+  if (width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return;
+  // Clip the source rectangle to the source picture; a rectangle outside it draws nothing.
+  const int sx0 = std::max(sourceX, 0), sy0 = std::max(sourceY, 0);
+  const int sx1 = std::min(sourceX + sourceWidth, source.Width());
+  const int sy1 = std::min(sourceY + sourceHeight, source.Height());
+  if (sx1 <= sx0 || sy1 <= sy0) return;
+  const int tx0 = std::max(x, 0), tx1 = std::min(x + width, targetWidth);
+  const int ty0 = std::max(y, 0), ty1 = std::min(y + height, targetHeight);
+  if (tx1 <= tx0 || ty1 <= ty0) return;
+
+  const std::uint32_t* src = source.Pixels() + static_cast<std::size_t>(sy0) * source.Width() + sx0;
+  std::uint32_t* out = dst + static_cast<std::size_t>(ty0) * targetWidth + tx0;
+  if (width == sourceWidth && height == sourceHeight && sx0 == sourceX && sy0 == sourceY &&
+      sx1 - sx0 == width && sy1 - sy0 == height) {
+    for (int row = ty0; row < ty1; ++row)
+      std::memcpy(out + static_cast<std::size_t>(row - ty0) * targetWidth,
+                  src + static_cast<std::size_t>(row - y) * source.Width() + (tx0 - x),
+                  static_cast<std::size_t>(tx1 - tx0) * 4);
+    return;
+  }
+  // The visible part of the target rectangle, as a share of the (clipped) source. The filter
+  // still reads the source pixels around that share, so the cut leaves no seam.
+  const auto share = [](int v, int origin, int extent) {
+    return static_cast<float>(v - origin) / static_cast<float>(extent);
+  };
+  // The fourth byte carries no colour; it is filtered like the others and ignored.
+  stbir_resize_region(src, sx1 - sx0, sy1 - sy0, source.Width() * 4, out, tx1 - tx0, ty1 - ty0,
+                      targetWidth * 4, STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0,
+                      STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT,
+                      STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_SRGB, nullptr, share(tx0, x, width),
+                      share(ty0, y, height), share(tx1, x, width), share(ty1, y, height));
+}
+
+}  // namespace
+
 void Graphics::DrawPicture(const std::shared_ptr<Picture>& source, int x, int y, int width,
                            int height, int sourceX, int sourceY, int sourceWidth,
                            int sourceHeight) {
-  if (!source || width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return;
-  // Clip the source rectangle to the source picture; a rectangle outside it draws nothing.
-  const int sx0 = std::max(sourceX, 0), sy0 = std::max(sourceY, 0);
-  const int sx1 = std::min(sourceX + sourceWidth, source->Width());
-  const int sy1 = std::min(sourceY + sourceHeight, source->Height());
-  if (sx1 <= sx0 || sy1 <= sy0) return;
-
-  const std::uint32_t* src =
-      source->Pixels() + static_cast<std::size_t>(sy0) * source->Width() + sx0;
-  const int srcStride = source->Width() * 4;
-
-  // Scale into a scratch image of the whole target rectangle, then copy the part that lies
-  // inside this picture.
-  std::vector<std::uint32_t> scaled;
-  const std::uint32_t* from = nullptr;
-  int fromStride = 0;
-  if (width == sourceWidth && height == sourceHeight && sx0 == sourceX && sy0 == sourceY &&
-      sx1 - sx0 == width && sy1 - sy0 == height) {
-    from = src;
-    fromStride = source->Width();
-  } else {
-    scaled.resize(static_cast<std::size_t>(width) * height);
-    // The fourth byte carries no colour; it is filtered like the others and ignored.
-    stbir_resize_uint8_srgb(reinterpret_cast<const unsigned char*>(src), sx1 - sx0, sy1 - sy0,
-                            srcStride, reinterpret_cast<unsigned char*>(scaled.data()), width,
-                            height, width * 4, 4, STBIR_ALPHA_CHANNEL_NONE, 0);
-    from = scaled.data();
-    fromStride = width;
-  }
-
-  std::uint32_t* dst = target_.Pixels();
-  for (int row = 0; row < height; ++row) {
-    const int ty = y + row;
-    if (ty < 0 || ty >= target_.Height()) continue;
-    const int tx0 = std::max(x, 0), tx1 = std::min(x + width, target_.Width());
-    if (tx1 <= tx0) continue;
-    std::memcpy(dst + static_cast<std::size_t>(ty) * target_.Width() + tx0,
-                from + static_cast<std::size_t>(row) * fromStride + (tx0 - x),
-                static_cast<std::size_t>(tx1 - tx0) * 4);
-  }
+  if (!source) return;
+  DrawScaled(target_.Pixels(), target_.Width(), target_.Height(), *source, x, y, width, height,
+             sourceX, sourceY, sourceWidth, sourceHeight);
 }
 
 std::shared_ptr<Picture> NewPicture(int width, int height, int depth) {
@@ -105,6 +110,23 @@ std::shared_ptr<Picture> NewPicture(int width, int height, int depth) {
   if (depth != 32 && depth != 24) return nullptr;
   try {
     return std::make_shared<Picture>(width, height);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+std::shared_ptr<Picture> NewScaledPicture(const std::shared_ptr<Picture>& source, int width,
+                                          int height, int scaledWidth, int scaledHeight) {
+  if (!source || scaledWidth < width || scaledHeight < height) return NewPicture(width, height, 32);
+  if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return nullptr;
+  try {
+    // The source's own decode was queued on the worker before this job, so it is done by the
+    // time the job runs.
+    return std::make_shared<Picture>(
+        width, height, [source, width, height, scaledWidth, scaledHeight](std::uint32_t* pixels) {
+          DrawScaled(pixels, width, height, *source, 0, 0, scaledWidth, scaledHeight, 0, 0,
+                     source->Width(), source->Height());
+        });
   } catch (const std::bad_alloc&) {
     return nullptr;
   }

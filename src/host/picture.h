@@ -64,4 +64,11 @@ class Picture {
 // A blank (black) picture, or nil when the size or depth cannot be made.
 std::shared_ptr<Picture> NewPicture(int width, int height, int depth);
 
+// A width x height picture showing all of `source` scaled to scaledWidth x scaledHeight from
+// its top-left corner, cut off at the picture's edges. The scaling runs on the worker thread,
+// so the caller goes on while it is made and the first use of the pixels waits for it. A
+// scaled size smaller than the picture, or a nil source, gives a blank picture.
+std::shared_ptr<Picture> NewScaledPicture(const std::shared_ptr<Picture>& source, int width,
+                                          int height, int scaledWidth, int scaledHeight);
+
 }  // namespace host

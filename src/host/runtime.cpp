@@ -95,6 +95,9 @@ void Runtime::Dispatch(const InputEvent& event) {
     case Type::Expose:
       if (Window* w = WindowWithNativeId(event.window)) w->MarkChanged();
       break;
+    case Type::Resized:
+      if (Window* w = WindowWithNativeId(event.window)) w->Resized(Size{event.x, event.y});
+      break;
     case Type::Wake:
       break;
   }

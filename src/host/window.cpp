@@ -291,6 +291,14 @@ void Window::ApplyLocks(int dx, int dy) {
   }
 }
 
+void Window::Resized(Size size) {
+  MarkChanged();  // a new size brings new pixels to fill
+  if (size == size_ || size.width <= 0 || size.height <= 0) return;
+  ApplyLocks(size.width - size_.width, size.height - size_.height);
+  size_ = size;
+  hoverStale_ = true;  // what is under a still pointer may have moved
+}
+
 void Window::Realise() {
   Backend& backend = Deref(context_.backend);
   const Rect screen = backend.MainScreenBounds();

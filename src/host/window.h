@@ -129,6 +129,9 @@ class Window {
   std::string Place(const Control& control, const char* event) const;
   ErrorLog& Errors() const;
   void ApplyLocks(int dx, int dy);
+  // The window system gave the window a new size (the screen under a full-screen window
+  // changed): the controls locked to its edges follow them.
+  void Resized(Size size);
   void MarkChanged() { changed_ = true; }
   void HoverTo(RectControl* target);
   // After anything moved, appeared or vanished under a still pointer.

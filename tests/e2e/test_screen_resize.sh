@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # When the screen grows under the running program the scene keeps covering it (the picture chosen
-# at the start, black beyond) and the chain still pulls: with no window manager (after the credits
-# box was shown), and under icewm with its taskbar along the top, where the scene is full screen
-# and covers the taskbar.
+# at the start, black beyond), the chain still pulls and the top strip spans the new width: with
+# no window manager (after the credits box was shown), under icewm with its taskbar along the
+# top, where the scene is full screen and covers the taskbar, and under openbox, which keeps a
+# window to the size limits it was given.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1600x900  # Xvfb can grow the screen only up to the size it started with
 xrandr --newmode 1024x768 60 1024 1100 1200 1300 768 800 820 840 >/dev/null 2>&1
@@ -10,7 +11,8 @@ xrandr --addmode screen 1024x768
 xrandr --output screen --mode 1024x768 --fb 1024x768
 reduced_scene  # a screen this small shows the reduced pictures' top-left part
 
-# grow_and_check WHAT: 1024x768 to 1600x900 under the running program, a pull, then Ctrl+Q.
+# grow_and_check WHAT: 1024x768 to 1600x900 under the running program, a pull, then "Quit" far
+# right on the strip, where it reaches only if it followed the window.
 grow_and_check() {
   local geometry error level
   xrandr --fb 1600x900 --output screen --mode 1600x900
@@ -24,8 +26,8 @@ grow_and_check() {
   below "$error" 0.03 || fail "$1: the picture is gone after the screen grew (error $error)"
   xdotool mousemove 72 160 click 1  # the reduced scene's chain
   expect_picture "$WORK/reduced_lit.png" 360x300+0+0 5 "$1: a pull did not light the room"
-  xdotool key ctrl+q
-  expect_exit "$APP_PID" 3 "$1: Ctrl+Q"
+  xdotool mousemove 1300 2 sleep 0.3 mousemove 1300 12 sleep 0.2 click 1
+  expect_exit "$APP_PID" 3 "$1: a click at x 1300 on the grown strip's \"Quit\""
   xrandr --output screen --mode 1024x768 --fb 1024x768
 }
 
@@ -38,10 +40,16 @@ grow_and_check "no window manager"
 mkdir -p "$WORK/home/.icewm"
 printf 'TaskBarAtTop=1\nShowTaskBar=1\n' >"$WORK/home/.icewm/preferences"
 start_wm env HOME="$WORK/home" icewm
+ICEWM_PID=${PIDS[-1]}
 sleep 0.5  # the taskbar maps after the check is set
 start_lumorra
 full_screen() { xprop -id "$APP_WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
 wait_for 40 full_screen || fail "not full screen to icewm: $(xprop -id "$APP_WIN" _NET_WM_STATE)"
 expect_picture "$WORK/reduced.png" 1024x40+0+0 5 "something covers the top of the scene"
 grow_and_check icewm
+kill "$ICEWM_PID" && wait "$ICEWM_PID" 2>/dev/null || true
+xprop -root -remove _NET_SUPPORTING_WM_CHECK  # so that openbox is waited for
+start_wm openbox
+start_lumorra
+grow_and_check openbox
 echo ok

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <tuple>
 
 #include "media/media_table.h"
@@ -11,8 +12,10 @@
 namespace lumorra::testing {
 namespace {
 
-// Screen width and height; whether the photographs are shown as they are or as 1152x768 copies.
-using ScreenCase = std::tuple<int, int, bool>;
+// How the photographs are shown on a screen: as 1152x768 copies, as they are, or scaled to cover.
+enum class Fit { Reduced, Full, Cover };
+// Screen width and height, the fit, and where the chain is grabbed.
+using ScreenCase = std::tuple<int, int, Fit, host::Rect>;
 
 double Mean(const host::Picture& p, int x0, int y0, int side, int shift) {
   double sum = 0;
@@ -37,33 +40,44 @@ class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<Scre
 };
 
 TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
-  const auto [sw, sh, full] = GetParam();
-  const host::Size size = full ? host::Size{1920, 1280} : host::Size{1152, 768};
+  const auto [sw, sh, fit, chain] = GetParam();
+  const host::Size size = fit == Fit::Reduced ? host::Size{1152, 768}
+                          : fit == Fit::Full  ? host::Size{1920, 1280}
+                                              : host::Size{sw, sh};
   const std::shared_ptr<host::Picture> fields[] = {window->darker, window->darker2, window->lighter,
                                                    window->lighter2, window->flash};
   const std::shared_ptr<host::Picture> embedded[] = {lowlight1(), lowlight2(), chain1(), chain2(),
                                                      highlight()};
+  // A copy's blocks average like the photograph's blocks they were scaled from: 80x80 blocks
+  // into 48x48 reduced ones, 48x48 blocks into covering ones anchored at the top-left (the
+  // covering screens here scale 48 to a whole number of pixels).
+  const int from = fit == Fit::Reduced ? 80 : 48;
+  const int to =
+      fit == Fit::Reduced ? 48 : (sw * 1280 >= sh * 1920 ? 48 * sw / 1920 : 48 * sh / 1280);
   for (int i = 0; i < 5; ++i) {
     ASSERT_NE(fields[i], nullptr);
     EXPECT_EQ((host::Size{fields[i]->Width(), fields[i]->Height()}), size);
-    EXPECT_EQ(fields[i] == embedded[i], full) << "full size shares, reduced copies";
+    EXPECT_EQ(fields[i] == embedded[i], fit == Fit::Full) << "full size shares, others copy";
     for (int j = 0; j < 5; ++j) {
       if (j < i) {
         EXPECT_NE(fields[i], fields[j]);
       }
-      if (!full && j != i) {
+      if (fit == Fit::Reduced && j != i) {
         EXPECT_LT(ChainError(*fields[i], *embedded[i]), ChainError(*fields[i], *embedded[j]))
             << "copy " << i << " is closer to photograph " << j;
       }
     }
-    // Each 48x48 block of a reduced copy averages like the 80x80 block it came from.
-    for (int by = 0; !full && by < 16; ++by)
-      for (int bx = 0; bx < 24; ++bx)
+    int bad = 0;
+    std::string first;
+    for (int by = 0; fit != Fit::Full && (by + 1) * to <= size.height; ++by)
+      for (int bx = 0; (bx + 1) * to <= size.width; ++bx)
         for (int shift : {0, 8, 16})
-          EXPECT_NEAR(Mean(*fields[i], bx * 48, by * 48, 48, shift),
-                      Mean(*embedded[i], bx * 80, by * 80, 80, shift), 4.0);
+          if (std::abs(Mean(*fields[i], bx * to, by * to, to, shift) -
+                       Mean(*embedded[i], bx * from, by * from, from, shift)) > 4.0 &&
+              !bad++)
+            first = std::to_string(bx) + "," + std::to_string(by);
+    EXPECT_EQ(bad, 0) << "blocks off by more than 4 levels, first " << first;
   }
-  const host::Rect chain = full ? host::Rect{98, 26, 40, 490} : host::Rect{59, 26, 26, 279};
   EXPECT_EQ(window->Find<host::Canvas>("Canvas2")->Bounds(), chain);
   EXPECT_EQ(window->Find<host::RectControl>("StaticText1")->Bounds(),
             (host::Rect{24, 4, 168 + sw - 415, 20}));
@@ -75,9 +89,21 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
     EXPECT_EQ(Native().Frames()[i].view.size, (host::Size{sw, sh}));
 }
 
-const ScreenCase kScreens[] = {{1152, 768, false}, {1024, 768, false}, {640, 480, false},
-                               {1152, 769, true},  {1153, 768, true},  {2560, 1440, true},
-                               {7680, 4320, true}};
+// The chain box in the reduced copies, in the photographs, and scaled with them: from the
+// largest whole pixel at or before its scaled left and top to the smallest at or after its
+// scaled right and bottom.
+constexpr host::Rect kReducedChain{59, 26, 26, 279}, kChain{98, 26, 40, 490};
+const ScreenCase kScreens[] = {{1152, 768, Fit::Reduced, kReducedChain},
+                               {1024, 768, Fit::Reduced, kReducedChain},
+                               {640, 480, Fit::Reduced, kReducedChain},
+                               {1152, 769, Fit::Full, kChain},
+                               {1153, 768, Fit::Full, kChain},
+                               {1920, 1280, Fit::Full, kChain},
+                               {1960, 1280, Fit::Cover, {100, 26, 41, 501}},   // by width, 49/48
+                               {1920, 1360, Fit::Cover, {104, 27, 43, 522}},   // by height, 17/16
+                               {2560, 1440, Fit::Cover, {130, 34, 54, 654}},   // 4/3
+                               {3440, 1440, Fit::Cover, {175, 46, 73, 879}},   // 43/24
+                               {3840, 2160, Fit::Cover, {196, 52, 80, 980}}};  // 2
 INSTANTIATE_TEST_SUITE_P(Screens, OpenOnScreen, ::testing::ValuesIn(kScreens),
                          [](const auto& info) {
                            return std::to_string(std::get<0>(info.param)) + "x" +

@@ -493,8 +493,12 @@ void Translate(Context& context, const SDL_Event& sdl) {
           break;
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
           event.type = Type::Expose;
+          break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          event.type = Type::Resized;
+          event.x = sdl.window.data1;
+          event.y = sdl.window.data2;
           break;
         case SDL_WINDOWEVENT_CLOSE:
           event.type = Type::CloseRequest;

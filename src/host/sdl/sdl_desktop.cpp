@@ -3,6 +3,7 @@
 #include <SDL_syswm.h>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 #endif
 
@@ -136,17 +137,28 @@ void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
   // SDL keeps a full-screen window's size to itself, so the X server is asked directly. That
   // is all it takes without a window manager; a window manager that keeps the window's full-
   // screen state but not its size is asked to take the state away and give it back, which
-  // fits the window to the screen as it is now.
+  // fits the window to the screen as it is now. SDL pinned the smallest and largest size to
+  // the first size (the window is not resizable), and a window manager that honours that
+  // (openbox) would keep the old size, so the pins move to the new size first.
+  using SetHints = void (*)(Display*, ::Window, XSizeHints*);
   using MoveResize = int (*)(Display*, ::Window, int, int, unsigned, unsigned);
   using InternAtom = Atom (*)(Display*, const char*, Bool);
   using SendEvent = int (*)(Display*, ::Window, Bool, long, XEvent*);
   using Flush = int (*)(Display*);
+  const auto hints = XFunction<SetHints>("XSetWMNormalHints");
   const auto move = XFunction<MoveResize>("XMoveResizeWindow");
   const auto intern = XFunction<InternAtom>("XInternAtom");
   const auto send = XFunction<SendEvent>("XSendEvent");
   const auto flush = XFunction<Flush>("XFlush");
-  if (!move || !intern || !send || !flush) return;
+  if (!hints || !move || !intern || !send || !flush) return;
   Display* display = info.info.x11.display;
+  XSizeHints size{};
+  size.flags = PPosition | PSize | PMinSize | PMaxSize;
+  size.x = bounds.x;
+  size.y = bounds.y;
+  size.width = size.min_width = size.max_width = bounds.w;
+  size.height = size.min_height = size.max_height = bounds.h;
+  hints(display, info.info.x11.window, &size);
   move(display, info.info.x11.window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
        static_cast<unsigned>(bounds.h));
   for (long add : {0L, 1L}) {

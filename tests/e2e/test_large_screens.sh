@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Screens larger than the photographs: the scene covers them (no black beside or below it) and
+# the chain pulls where it is drawn, scaled with the pictures.
+source "$(dirname "$0")/lib.sh"
+# expect_corners REFERENCE SECONDS WHY: the screen's far corners, where a picture drawn at its own
+# size leaves black, match REFERENCE. Small crops keep each try quick on a 4K screen.
+expect_corners() {
+  local corner geometries=("320x320+$((W - 320))+0" "320x320+$((W - 320))+$((H - 320))"
+    "320x160+0+$((H - 160))") start=$SECONDS
+  for corner in "${geometries[@]}"; do convert "$1" -crop "$corner" +repage "$WORK/ref_$corner.png"; done
+  for corner in "${geometries[@]}"; do
+    until import -window root -depth 8 -crop "$corner" +repage "$WORK/corner.png" &&
+      below "$({ compare -metric MAE "$WORK/corner.png" "$WORK/ref_$corner.png" null: 2>&1 || true; } |
+        sed -E 's/.*\((.*)\).*/\1/')" 0.03; do
+      [ $((SECONDS - start)) -lt "$2" ] || fail "${W}x$H: $3 at $corner: $(said)"
+      sleep 0.2
+    done
+  done
+}
+# covers WIDTH HEIGHT PULL_X PULL_Y: PULL is the middle of the scaled chain, right of where the
+# chain hangs in the unscaled photographs, so a pull there counts only on the scaled chain.
+covers() {
+  W=$1 H=$2
+  convert "$MEDIA_DIR/lowlight1.jpg" -resize "${W}x$H^" -crop "${W}x$H+0+0" +repage "$WORK/dark.ppm"
+  convert "$MEDIA_DIR/chain1.jpg" -resize "${W}x$H^" -crop "${W}x$H+0+0" +repage "$WORK/lit.ppm"
+  start_xvfb "${W}x$H"
+  start_lumorra
+  expect_corners "$WORK/dark.ppm" 10 "the dark scene does not cover the screen"
+  xdotool mousemove "$3" "$4" click 1 mousemove 10 $((H - 10))
+  expect_corners "$WORK/lit.ppm" 5 "no light after a pull on the drawn chain"
+  xdotool key ctrl+q
+  expect_exit "$APP_PID" 3 "${W}x$H: Ctrl+Q"
+  kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null || true
+}
+covers 2560 1440 157 361
+covers 3840 2160 236 542
+echo ok
