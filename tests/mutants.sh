@@ -44,10 +44,15 @@ src/about/aboutwin.cpp :: void AboutWin::Timer1_Action() { Hide(); } :: void Abo
 src/about/aboutwin.cpp :: Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Single); :: Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Multiple); :: the credits box hides every five seconds
 src/about/aboutwin.cpp ::   host::ShowURL(links::kAuthor); ::   host::ShowURL(links::kPhotographer); :: the author's name opens the photographer's site
 src/about/aboutwin.cpp :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(255, 255, 255)); :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(0, 0, 255)); :: the photographer's name stays blue
-src/scene/open.cpp ::   bool fullSize = host::Deref(screen).Height() > kReducedHeight; ::   bool fullSize = host::Deref(screen).Height() >= kReducedHeight; :: a 768-high screen gets the full-size pictures
-src/scene/open.cpp ::   if (!fullSize) fullSize = host::Deref(screen).Width() > kReducedWidth; ::   ; :: a wide but low screen gets the reduced pictures
+src/scene/open.cpp ::   bool fullSize = height > kReducedHeight; ::   bool fullSize = height >= kReducedHeight; :: a 768-high screen gets the full-size pictures
+src/scene/open.cpp ::   if (!fullSize) fullSize = width > kReducedWidth; ::   ; :: a wide but low screen gets the reduced pictures
 src/scene/open.cpp ::     Reduced(darker2, lowlight2()); ::     Reduced(darker2, lowlight1()); :: the reduced dark pull picture is the plain dark one
 src/scene/open.cpp ::     ControlRect("Canvas2").SetLeft(kChainBox.left); ::     ; :: the chain is not moved over the full-size photograph
+src/scene/lightshow.cpp ::         TimerNamed(name).SetMode(host::TimerMode::Off); ::         ; :: a pull just before the blackout brings the light back after it
+src/scene/gentle.cpp ::   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter; ::   ; :: the gentle show shows the flash
+src/scene/keyboard.cpp ::   if (key.repeat) return; ::   ; :: a held key pulls the chain again and again
+src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   ; :: a key pull leaves the chain disabled for the pointer
+src/scene/open.cpp ::   return {height, kSourceHeight}; ::   return {width, kSourceWidth}; :: a tall large screen keeps a black band at the bottom
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
 EOF

@@ -28,6 +28,10 @@ std::shared_ptr<Application> CurrentApplication() {
 
 void ShowURL(const std::string& url) { Runtime::Current().GetBackend().OpenURL(url); }
 
+bool DesktopPrefersReducedMotion() {
+  return Runtime::Current().GetBackend().PrefersReducedMotion();
+}
+
 std::shared_ptr<Screen> GetScreen(int index) {
   if (index != 0) return nullptr;
   return std::make_shared<Screen>(Runtime::Current().GetBackend().MainScreenSize());

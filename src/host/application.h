@@ -45,6 +45,8 @@ void Quit(int status = 0);
 // The registered application object, or nil.
 std::shared_ptr<Application> CurrentApplication();
 void ShowURL(const std::string& url);
+// Whether the desktop asks programs for less animation (false where it cannot say).
+bool DesktopPrefersReducedMotion();
 
 class Screen {
  public:

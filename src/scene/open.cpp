@@ -39,7 +39,7 @@ Cover CoverFor(int width, int height) {
 }  // namespace
 
 void Window1::Event_Open() {
-  gentle = gentleChoice.value_or(host::Runtime::Current().GetBackend().PrefersReducedMotion());
+  gentle = gentleChoice.value_or(host::DesktopPrefersReducedMotion());
   host::Deref(quiet()).Play();
 
   auto screen = host::GetScreen(0);
