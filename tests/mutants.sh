@@ -48,7 +48,7 @@ src/scene/open.cpp ::   bool fullSize = height > kReducedHeight; ::   bool fullS
 src/scene/open.cpp ::   if (!fullSize) fullSize = width > kReducedWidth; ::   ; :: a wide but low screen gets the reduced pictures
 src/scene/open.cpp ::     Reduced(darker2, lowlight2()); ::     Reduced(darker2, lowlight1()); :: the reduced dark pull picture is the plain dark one
 src/scene/open.cpp ::     ControlRect("Canvas2").SetLeft(kChainBox.left); ::     ; :: the chain is not moved over the full-size photograph
-src/scene/lightshow.cpp ::         TimerNamed(name).SetMode(host::TimerMode::Off); ::         ; :: a pull just before the blackout brings the light back after it
+src/scene/lightshow.cpp ::         TimerNamed(name).SetMode(host::TimerMode::Off); ::         TimerNamed(name); :: a pull just before the blackout brings the light back after it
 src/scene/gentle.cpp ::   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter; ::   ; :: the gentle show shows the flash
 src/scene/keyboard.cpp ::   if (key.repeat) return; ::   ; :: a held key pulls the chain again and again
 src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   ; :: a key pull leaves the chain disabled for the pointer
