@@ -51,7 +51,7 @@ src/scene/open.cpp ::     ControlRect("Canvas2").SetLeft(kChainBox.left); ::    
 src/scene/lightshow.cpp ::         TimerNamed(name).SetMode(host::TimerMode::Off); ::         TimerNamed(name); :: a pull just before the blackout brings the light back after it
 src/scene/gentle.cpp ::   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter; ::   ; :: the gentle show shows the flash
 src/scene/keyboard.cpp ::   if (key.repeat) return; ::   ; :: a held key pulls the chain again and again
-src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   ; :: a key pull leaves the chain disabled for the pointer
+src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   chain.SetEnabled(enabled && false); :: a key pull leaves the chain disabled for the pointer
 src/scene/open.cpp ::   return {height, kSourceHeight}; ::   return {width, kSourceWidth}; :: a tall large screen keeps a black band at the bottom
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
