@@ -2,8 +2,8 @@
 # When the screen grows under the running program the scene keeps covering it (the picture chosen
 # at the start, black beyond), the chain still pulls and the top strip spans the new width: with
 # no window manager (after the credits box was shown), under icewm with its taskbar along the
-# top, where the scene is full screen and covers the taskbar, and under openbox, which keeps a
-# window to the size limits it was given.
+# top, where the scene is full screen and covers the taskbar, and under openbox on a real
+# driver's mode changes.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1600x900  # Xvfb can grow the screen only up to the size it started with
 xrandr --newmode 1024x768 60 1024 1100 1200 1300 768 800 820 840 >/dev/null 2>&1
@@ -48,8 +48,34 @@ wait_for 40 full_screen || fail "not full screen to icewm: $(xprop -id "$APP_WIN
 expect_picture "$WORK/reduced.png" 1024x40+0+0 5 "something covers the top of the scene"
 grow_and_check icewm
 kill "$ICEWM_PID" && wait "$ICEWM_PID" 2>/dev/null || true
-xprop -root -remove _NET_SUPPORTING_WM_CHECK  # so that openbox is waited for
+kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null || true
+
+# openbox keeps a window within the size limits it was given, so they must follow the screen. On
+# Xorg's dummy driver, as a real monitor changes mode: 1920x1080 shrunk to 1600x900, then grown
+# to 2048x1536, where "Quit", widened with the window, must quit right of where it ended before.
+cat >"$WORK/xorg.conf" <<'CONF'
+Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
+Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
+Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24
+  SubSection "Display" Depth 24 Virtual 2048 1536 EndSubSection EndSection
+CONF
+start_xserver Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
+for mode in 1920x1080 1600x900 2048x1536; do
+  xrandr --newmode "$mode" 60 "${mode%x*}" 1 2 "$((${mode%x*} + 3))" "${mode#*x}" 1 2 "$((${mode#*x} + 3))" 2>/dev/null || true
+  xrandr --addmode DUMMY0 "$mode"
+done
+xrandr --fb 1920x1080 --output DUMMY0 --mode 1920x1080
 start_wm openbox
 start_lumorra
-grow_and_check openbox
+# resize_to SIZE: the screen changes mode; the window must take the new size.
+resize_to() {
+  xrandr --fb "$1" --output DUMMY0 --mode "$1"
+  sized() { geometry=$(xdotool getwindowgeometry "$APP_WIN" | sed -n 's/.*Geometry: //p'); [ "$geometry" = "$1" ]; }
+  wait_for 60 sized "$1" || fail "openbox: the window is $geometry on a $1 screen"
+}
+resize_to 1600x900
+resize_to 2048x1536
+sleep 0.3
+xdotool mousemove 1800 2 sleep 0.3 mousemove 1800 12 sleep 0.2 click 1  # "Quit" ends at 1697 on 1920
+expect_exit "$APP_PID" 3 "openbox: a click at x 1800 on the grown strip's \"Quit\""
 echo ok
