@@ -54,7 +54,7 @@ src/scene/keyboard.cpp ::   if (key.repeat) return; ::   ; :: a held key pulls t
 src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   chain.SetEnabled(enabled && false); :: a key pull leaves the chain disabled for the pointer
 src/scene/open.cpp ::   return {height, kSourceHeight}; ::   return {width, kSourceWidth}; :: a tall large screen keeps a black band at the bottom
 src/scene/open.cpp :: const int width = host::Deref(screen).PixelWidth(), height = host::Deref(screen).PixelHeight(); :: const int width = host::Deref(screen).Width(), height = host::Deref(screen).Height(); :: a scaled screen gets pictures for its points, enlarged and blurred
-src/scene/open.cpp ::   ControlRect("Canvas2").SetBounds(screen->FromPixels(chain)); ::   ControlRect("Canvas2").SetBounds(chain); :: on a scaled screen the chain is grabbed where the pixels, not the points, put it
+src/scene/open.cpp ::   ControlRect("Canvas2").SetBounds(host::Deref(screen).FromPixels(chain)); ::   ControlRect("Canvas2").SetBounds(chain); :: on a scaled screen the chain is grabbed where the pixels, not the points, put it
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
 EOF

@@ -87,7 +87,7 @@ void Window1::Event_Open() {
     Reduced(flash, highlight());
   }
   // The pointer is in window coordinates.
-  ControlRect("Canvas2").SetBounds(screen->FromPixels(chain));
+  ControlRect("Canvas2").SetBounds(host::Deref(screen).FromPixels(chain));
 
   SetBackdrop(darker);
 }
