@@ -47,12 +47,14 @@ src/about/aboutwin.cpp :: Find<host::StaticText>("StaticText3")).SetTextColor(ho
 src/scene/open.cpp ::   bool fullSize = height > kReducedHeight; ::   bool fullSize = height >= kReducedHeight; :: a 768-high screen gets the full-size pictures
 src/scene/open.cpp ::   if (!fullSize) fullSize = width > kReducedWidth; ::   ; :: a wide but low screen gets the reduced pictures
 src/scene/open.cpp ::     Reduced(darker2, lowlight2()); ::     Reduced(darker2, lowlight1()); :: the reduced dark pull picture is the plain dark one
-src/scene/open.cpp ::     ControlRect("Canvas2").SetLeft(kChainBox.left); ::     ; :: the chain is not moved over the full-size photograph
+src/scene/open.cpp ::     chain = host::Rect{kChainBox.left, kChainBox.top, kChainBox.width, kChainBox.height}; ::     ; :: the chain is not moved over the full-size photograph
 src/scene/lightshow.cpp ::         TimerNamed(name).SetMode(host::TimerMode::Off); ::         TimerNamed(name); :: a pull just before the blackout brings the light back after it
 src/scene/gentle.cpp ::   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter; ::   ; :: the gentle show shows the flash
 src/scene/keyboard.cpp ::   if (key.repeat) return; ::   ; :: a held key pulls the chain again and again
 src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   chain.SetEnabled(enabled && false); :: a key pull leaves the chain disabled for the pointer
 src/scene/open.cpp ::   return {height, kSourceHeight}; ::   return {width, kSourceWidth}; :: a tall large screen keeps a black band at the bottom
+src/scene/open.cpp :: const int width = host::Deref(screen).PixelWidth(), height = host::Deref(screen).PixelHeight(); :: const int width = host::Deref(screen).Width(), height = host::Deref(screen).Height(); :: a scaled screen gets pictures for its points, enlarged and blurred
+src/scene/open.cpp ::   ControlRect("Canvas2").SetBounds(host::Deref(screen).FromPixels(chain)); ::   ControlRect("Canvas2").SetBounds(chain); :: on a scaled screen the chain is grabbed where the pixels, not the points, put it
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
 EOF

@@ -34,7 +34,20 @@ bool DesktopPrefersReducedMotion() {
 
 std::shared_ptr<Screen> GetScreen(int index) {
   if (index != 0) return nullptr;
-  return std::make_shared<Screen>(Runtime::Current().GetBackend().MainScreenSize());
+  Backend& backend = Runtime::Current().GetBackend();
+  return std::make_shared<Screen>(backend.MainScreenSize(), backend.MainScreenPixels());
+}
+
+Rect Screen::FromPixels(const Rect& pixels) const {
+  if (pixels_ == size_ || pixels_.width <= 0 || pixels_.height <= 0) return pixels;
+  const auto down = [](long v, long points, long of) { return static_cast<int>(v * points / of); };
+  const auto up = [](long v, long points, long of) {
+    return static_cast<int>((v * points + of - 1) / of);
+  };
+  const int left = down(pixels.left, size_.width, pixels_.width);
+  const int top = down(pixels.top, size_.height, pixels_.height);
+  return Rect{left, top, up(pixels.left + pixels.width, size_.width, pixels_.width) - left,
+              up(pixels.top + pixels.height, size_.height, pixels_.height) - top};
 }
 
 }  // namespace host

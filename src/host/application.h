@@ -48,14 +48,26 @@ void ShowURL(const std::string& url);
 // Whether the desktop asks programs for less animation (false where it cannot say).
 bool DesktopPrefersReducedMotion();
 
+// A screen's size in window coordinates, and in its own pixels, which a desktop that scales its
+// screens has more of. Pictures meant to be sharp are made for the pixels; the pointer and the
+// controls are in window coordinates.
 class Screen {
  public:
   int Width() const { return size_.width; }
   int Height() const { return size_.height; }
-  explicit Screen(Size size) : size_(size) {}
+  int PixelWidth() const { return pixels_.width; }
+  int PixelHeight() const { return pixels_.height; }
+  explicit Screen(Size size) : size_(size), pixels_(size) {}
+  Screen(Size size, Size pixels) : size_(size), pixels_(pixels) {}
+
+  // The rectangle in window coordinates that covers `pixels`, a rectangle of the screen's own
+  // pixels: from the last point at or before its left and top to the first at or after its right
+  // and bottom, so that whatever is drawn there can be hit.
+  Rect FromPixels(const Rect& pixels) const;
 
  private:
   Size size_;
+  Size pixels_;
 };
 // Screen 0 is the main screen; any other number gives nil.
 std::shared_ptr<host::Screen> GetScreen(int index);

@@ -112,6 +112,11 @@ class Backend {
     const Size size = MainScreenSize();
     return Rect{0, 0, size.width, size.height};
   }
+  // The main screen's size in its own pixels. Window coordinates (the sizes above, and where the
+  // pointer is) are the screen's pixels on most desktops, but a desktop that scales its screens
+  // (Wayland's output scale: 2 on most HiDPI laptops, or 1.5) gives programs a smaller size in
+  // points and has more pixels behind each. Known for sure once a full-screen window is on it.
+  virtual Size MainScreenPixels() { return MainScreenSize(); }
   virtual Micros Now() = 0;
 
   // Blocks until input arrives or the clock reaches `deadline` (no deadline when negative).

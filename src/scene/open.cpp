@@ -42,8 +42,12 @@ void Window1::Event_Open() {
   gentle = gentleChoice.value_or(host::DesktopPrefersReducedMotion());
   host::Deref(quiet()).Play();
 
+  // The pictures are made for the screen's own pixels, which a desktop that scales its screens
+  // has more of than window coordinates; they are drawn pixel for pixel, sharp.
   auto screen = host::GetScreen(0);
-  const int width = host::Deref(screen).Width(), height = host::Deref(screen).Height();
+  const int width = host::Deref(screen).PixelWidth(), height = host::Deref(screen).PixelHeight();
+  // Where the pictures draw the chain, in their pixels.
+  host::Rect chain = ControlRect("Canvas2").Bounds();
   bool fullSize = height > kReducedHeight;
   if (!fullSize) fullSize = width > kReducedWidth;
 
@@ -65,21 +69,16 @@ void Window1::Event_Open() {
     lighter2 = covering(chain2());
     flash = covering(highlight());
     // The chain is grabbed where the scaled photographs draw it.
-    ControlRect("Canvas2").SetLeft(cover.Floor(kChainBox.left));
-    ControlRect("Canvas2").SetTop(cover.Floor(kChainBox.top));
-    ControlRect("Canvas2").SetWidth(cover.Ceil(kChainBox.left + kChainBox.width) -
-                                    cover.Floor(kChainBox.left));
-    ControlRect("Canvas2").SetHeight(cover.Ceil(kChainBox.top + kChainBox.height) -
-                                     cover.Floor(kChainBox.top));
+    chain = host::Rect{cover.Floor(kChainBox.left), cover.Floor(kChainBox.top),
+                       cover.Ceil(kChainBox.left + kChainBox.width) - cover.Floor(kChainBox.left),
+                       cover.Ceil(kChainBox.top + kChainBox.height) - cover.Floor(kChainBox.top)};
   } else if (fullSize) {
     darker = lowlight1();
     darker2 = lowlight2();
     lighter = chain1();
     lighter2 = chain2();
     flash = highlight();
-    ControlRect("Canvas2").SetLeft(kChainBox.left);
-    ControlRect("Canvas2").SetWidth(kChainBox.width);
-    ControlRect("Canvas2").SetHeight(kChainBox.height);
+    chain = host::Rect{kChainBox.left, kChainBox.top, kChainBox.width, kChainBox.height};
   } else {
     Reduced(darker, lowlight1());
     Reduced(darker2, lowlight2());
@@ -87,6 +86,8 @@ void Window1::Event_Open() {
     Reduced(lighter2, chain2());
     Reduced(flash, highlight());
   }
+  // The pointer is in window coordinates.
+  ControlRect("Canvas2").SetBounds(host::Deref(screen).FromPixels(chain));
 
   SetBackdrop(darker);
 }

@@ -110,5 +110,50 @@ INSTANTIATE_TEST_SUITE_P(Screens, OpenOnScreen, ::testing::ValuesIn(kScreens),
                                   std::to_string(std::get<1>(info.param));
                          });
 
+// Desktops that scale their screens (Wayland's output scale): the size in points, the pixels
+// behind it, the pictures' size, where the chain is grabbed in points, and the middle of the chain
+// as the pictures draw it, in pixels.
+struct ScaledCase {
+  host::Size points, pixels, pictures;
+  host::Rect chain;
+  int drawnX, drawnY;
+};
+
+class OpenOnScaledScreen : public SceneTest, public ::testing::WithParamInterface<ScaledCase> {
+ protected:
+  OpenOnScaledScreen() : SceneTest(GetParam().points) {
+    backend.SetScreenPixels(GetParam().pixels);
+  }
+};
+
+TEST_P(OpenOnScaledScreen, PicturesAreMadeForThePixelsAndThePullLandsOnTheDrawnChain) {
+  const ScaledCase& c = GetParam();
+  for (const auto& field :
+       {window->darker, window->darker2, window->lighter, window->lighter2, window->flash}) {
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ((host::Size{field->Width(), field->Height()}), c.pictures);
+  }
+  EXPECT_EQ(window->Find<host::Canvas>("Canvas2")->Bounds(), c.chain);
+  Mark();
+  // The pointer is in points: where the chain is drawn, the pixels over the points.
+  driver->Click(*window, c.drawnX * c.points.width / c.pixels.width,
+                c.drawnY * c.points.height / c.pixels.height);
+  driver->Advance(kPastTheShow);
+  EXPECT_EQ(Timeline(), kWholeShow);
+  EXPECT_EQ(Native().Frames().back().view.size, c.points);
+}
+
+const ScaledCase kScaledScreens[] = {
+    {{960, 540}, {1920, 1080}, {1920, 1280}, {49, 13, 20, 245}, 118, 271},      // 2
+    {{1280, 720}, {1920, 1080}, {1920, 1280}, {65, 17, 27, 327}, 118, 271},     // 1.5
+    {{2048, 1280}, {2560, 1600}, {2560, 1600}, {104, 27, 44, 524}, 157, 361}};  // 1.25, covered
+INSTANTIATE_TEST_SUITE_P(Scales, OpenOnScaledScreen, ::testing::ValuesIn(kScaledScreens),
+                         [](const auto& info) {
+                           const ScaledCase& c = info.param;
+                           return std::to_string(c.pixels.width) + "x" +
+                                  std::to_string(c.pixels.height) + "at" +
+                                  std::to_string(c.points.width);
+                         });
+
 }  // namespace
 }  // namespace lumorra::testing

@@ -67,6 +67,7 @@ class HeadlessBackend final : public Backend {
   Rect MainScreenBounds() override {
     return Rect{screenOrigin_.left, screenOrigin_.top, screen_.width, screen_.height};
   }
+  Size MainScreenPixels() override { return pixels_.width > 0 ? pixels_ : screen_; }
   Micros Now() override { return now_; }
   // With input queued, returns it; otherwise the clock jumps to the deadline. With neither,
   // the script has ended and the program is asked to quit, so a headless run never hangs.
@@ -78,6 +79,8 @@ class HeadlessBackend final : public Backend {
   bool PrefersReducedMotion() override { return reducedMotion_; }
 
   void SetScreen(Size screen) { screen_ = screen; }
+  // A desktop that scales its screens: `pixels` behind the screen's size in points.
+  void SetScreenPixels(Size pixels) { pixels_ = pixels; }
   // Where the main screen starts on a desktop of several monitors.
   void SetScreenOrigin(int left, int top) { screenOrigin_ = Rect{left, top, 0, 0}; }
   void SetNow(Micros now) { now_ = now; }
@@ -107,6 +110,7 @@ class HeadlessBackend final : public Backend {
   void Forget(HeadlessWindow* window);
 
   Size screen_;
+  Size pixels_;  // none: the screen's size
   Rect screenOrigin_;
   Micros now_ = 0;
   int nextId_ = 1;

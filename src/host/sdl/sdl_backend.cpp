@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -80,13 +81,38 @@ struct Context final : PointerRouter::Geometry {
 
 namespace {
 
+// On a desktop that scales its screens (Wayland's output scale), SDL makes a window's surface at
+// its size in points and stretches it onto the screen: the pictures come out enlarged and
+// blurred. There a window is drawn through a renderer instead, into a texture of the window's own
+// pixels that goes on screen pixel for pixel. Where pixels and points are the same (X11, unscaled
+// outputs) the window surface serves, and none of this is made.
+class PixelFrame {
+ public:
+  // Null unless the window has more pixels than points and a renderer can draw on it.
+  static std::unique_ptr<PixelFrame> For(SDL_Window* window);
+  // A surface over the texture's pixels, which the frame then fills whole; null when the texture
+  // cannot be had.
+  SDL_Surface* Begin();
+  // Puts the frame on screen.
+  void End();
+  // Pixels a point, across.
+  double Scale(SDL_Window* window) const;
+
+ private:
+  RendererPtr renderer_;
+  TexturePtr texture_;
+  SurfacePtr surface_;
+  int width_ = 0, height_ = 0;
+};
+
 class SdlWindow final : public NativeWindow {
  public:
   SdlWindow(const std::shared_ptr<Context>& context, WindowPtr window, bool fullScreen)
       : context_(context),
         window_(std::move(window)),
         id_(window_ ? static_cast<int>(SDL_GetWindowID(window_.get())) : 0),
-        fullScreen_(fullScreen) {
+        fullScreen_(fullScreen),
+        pixels_(window_ ? PixelFrame::For(window_.get()) : nullptr) {
     if (window_) context->windows.push_back(this);
     if (window_ && fullScreen_) StartFirstTouch();
   }
@@ -154,6 +180,7 @@ class SdlWindow final : public NativeWindow {
 
   // The backend is going away: the native window must go before SDL does.
   void Detach() {
+    pixels_.reset();
     window_.reset();
     shown_ = false;
   }
@@ -169,6 +196,7 @@ class SdlWindow final : public NativeWindow {
   WindowPtr window_;
   int id_;
   bool fullScreen_;
+  std::unique_ptr<PixelFrame> pixels_;  // goes before the window it draws on
   bool shown_ = false;
   bool hasView_ = false;
   bool drawPending_ = false;
@@ -243,8 +271,8 @@ class OverlayWindow final : public NativeWindow {
 
   // Its place in the host window: centred on the host as the host is now.
   Rect Bounds(const Context& context) const;
-  // Draws it over the host's frame in `surface`.
-  void DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text) const;
+  // Draws it over the host's frame in `surface`, which has `scale` pixels a point.
+  void DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text, double scale) const;
 
  private:
   void RequestHostDraw(const Context& context) const;
@@ -343,10 +371,36 @@ Rect OverlayWindow::Bounds(const Context& context) const {
   return Rect{(width - size_.width) / 2, (height - size_.height) / 2, size_.width, size_.height};
 }
 
-void OverlayWindow::DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text) const {
+// A rectangle in points, in the pixels of a surface with `scale` pixels a point.
+static Rect AtScale(const Rect& r, double scale) {
+  const auto pixel = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
+  return Rect{pixel(r.left), pixel(r.top), pixel(r.left + r.width) - pixel(r.left),
+              pixel(r.top + r.height) - pixel(r.top)};
+}
+
+// A label laid out in points, as drawn on `scale` pixels a point: its text at the pixel size is
+// sharp and looks as large as on an unscaled screen.
+static LabelView AtScale(LabelView label, double scale) {
+  label.rect = AtScale(label.rect, scale);
+  label.size = std::max(1, static_cast<int>(std::lround(label.size * scale)));
+  return label;
+}
+
+static void DrawLabel(TextRenderer& text, SDL_Surface* surface, const LabelView& label,
+                      double scale) {
+  if (scale == 1.0) {
+    text.Draw(surface, label);
+  } else {
+    text.Draw(surface, AtScale(label, scale));
+  }
+}
+
+void OverlayWindow::DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text,
+                           double scale) const {
   if (!hasView_) return;
   const Rect bounds = Bounds(context);
-  const SDL_Rect area{bounds.left, bounds.top, bounds.width, bounds.height};
+  const Rect pixels = AtScale(bounds, scale);
+  const SDL_Rect area{pixels.left, pixels.top, pixels.width, pixels.height};
   SDL_SetClipRect(surface, &area);
   const Color back = view_.hasBackColor ? view_.backColor : Color{};
   SDL_FillRect(surface, &area, SDL_MapRGB(surface->format, back.red, back.green, back.blue));
@@ -362,8 +416,53 @@ void OverlayWindow::DrawOn(SDL_Surface* surface, const Context& context, TextRen
   for (LabelView label : view_.labels) {
     label.rect.left += bounds.left;
     label.rect.top += bounds.top;
-    text.Draw(surface, label);
+    DrawLabel(text, surface, label, scale);
   }
+}
+
+std::unique_ptr<PixelFrame> PixelFrame::For(SDL_Window* window) {
+  int width = 0, height = 0, points = 0, unused = 0;
+  SDL_GetWindowSizeInPixels(window, &width, &height);
+  SDL_GetWindowSize(window, &points, &unused);
+  if (width <= points) return nullptr;
+  auto frame = std::make_unique<PixelFrame>();
+  frame->renderer_.reset(SDL_CreateRenderer(window, -1, 0));
+  if (!frame->renderer_) return nullptr;  // the window surface still draws, if blurred
+  return frame;
+}
+
+SDL_Surface* PixelFrame::Begin() {
+  int width = 0, height = 0;
+  if (SDL_GetRendererOutputSize(renderer_.get(), &width, &height) != 0) return nullptr;
+  if (!texture_ || width != width_ || height != height_) {
+    surface_.reset();
+    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height));
+    if (!texture_) return nullptr;
+    width_ = width;
+    height_ = height;
+  }
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) != 0) return nullptr;
+  // The texture hands out the same memory each time in practice, but need not.
+  if (!surface_ || surface_->pixels != pixels || surface_->pitch != pitch)
+    surface_.reset(SDL_CreateRGBSurfaceWithFormatFrom(pixels, width_, height_, 32, pitch,
+                                                      SDL_PIXELFORMAT_RGB888));
+  if (!surface_) SDL_UnlockTexture(texture_.get());
+  return surface_.get();
+}
+
+void PixelFrame::End() {
+  SDL_UnlockTexture(texture_.get());
+  SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
+  SDL_RenderPresent(renderer_.get());
+}
+
+double PixelFrame::Scale(SDL_Window* window) const {
+  int points = 0, unused = 0;
+  SDL_GetWindowSize(window, &points, &unused);
+  return points > 0 && width_ > 0 ? static_cast<double>(width_) / points : 1.0;
 }
 
 void OverlayWindow::RequestHostDraw(const Context& context) const {
@@ -393,7 +492,11 @@ void SdlWindow::Draw() {
   if (!window_ || !hasView_) return;
   auto context = context_.lock();
   if (!context) return;
-  SDL_Surface* surface = DrawableSurface(window_.get());
+  SDL_Surface* surface = pixels_ ? pixels_->Begin() : DrawableSurface(window_.get());
+  if (!surface) {
+    ExitWithError(std::string("cannot draw on this screen: ") + SDL_GetError());
+  }
+  const double scale = pixels_ ? pixels_->Scale(window_.get()) : 1.0;
   const bool mustLock = SDL_MUSTLOCK(surface);
   if (mustLock && SDL_LockSurface(surface) != 0) return;
 
@@ -406,15 +509,19 @@ void SdlWindow::Draw() {
   if (mustLock) SDL_UnlockSurface(surface);
 
   FillUncovered(surface, covered, view_.hasBackColor ? view_.backColor : Color{});
-  for (const LabelView& label : view_.labels) context->text.Draw(surface, label);
+  for (const LabelView& label : view_.labels) DrawLabel(context->text, surface, label, scale);
   for (const OverlayWindow* overlay : context->overlays) {
     if (overlay->Host() == id_ && overlay->Shown())
-      overlay->DrawOn(surface, *context, context->text);
+      overlay->DrawOn(surface, *context, context->text, scale);
   }
   drawPending_ = false;
   context->text.EndFrame();
 
-  SDL_UpdateWindowSurface(window_.get());
+  if (pixels_) {
+    pixels_->End();
+  } else {
+    SDL_UpdateWindowSurface(window_.get());
+  }
 }
 
 class SdlSound final : public NativeSound {
@@ -813,6 +920,19 @@ Rect SdlBackend::MainScreenBounds() {
   return {bounds.x, bounds.y, bounds.w, bounds.h};
 }
 
+Size SdlBackend::MainScreenPixels() {
+  const Size size = MainScreenSize();
+  // SDL gives a scaled screen's size in points, and its pixels only through a window on it.
+  const SdlWindow* window = MadeWindow(*context_, true);
+  if (!window) return size;
+  int width = 0, height = 0, pixelWidth = 0, pixelHeight = 0;
+  SDL_GetWindowSize(window->Native(), &width, &height);
+  SDL_GetWindowSizeInPixels(window->Native(), &pixelWidth, &pixelHeight);
+  if (width <= 0 || height <= 0 || (pixelWidth == width && pixelHeight == height)) return size;
+  return {static_cast<int>(std::lround(static_cast<double>(size.width) * pixelWidth / width)),
+          static_cast<int>(std::lround(static_cast<double>(size.height) * pixelHeight / height))};
+}
+
 Micros SdlBackend::Now() { return Clock(); }
 
 bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
@@ -878,7 +998,8 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
                                            Size{spec.rect.width, spec.rect.height});
   }
   SDL_Rect rect{spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height};
-  Uint32 flags = SDL_WINDOW_HIDDEN;
+  // The window's pixels, where a desktop scales its screens, rather than its points enlarged.
+  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (spec.fullScreen) {
     // Made borderless at the main screen's bounds, which covers the screen by itself where no
     // window manager runs; the desktop's full-screen state is asked for below.

@@ -25,6 +25,8 @@ class SdlBackend final : public host::Backend {
 
   Size MainScreenSize() override;
   Rect MainScreenBounds() override;
+  // Larger than the size where the desktop scales the screen, once the full-screen window is made.
+  Size MainScreenPixels() override;
   Micros Now() override;
   bool WaitEvent(Micros deadline, InputEvent& event) override;
   bool PollEvent(InputEvent& event) override;

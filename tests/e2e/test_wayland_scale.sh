@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# On a Wayland output scaled 2x (a 960x540 desktop in points on 1920x1080 pixels, Weston's X11
+# backend on Xvfb) the scene is drawn at the output's pixels: the whole room at full resolution,
+# the chain pulled where it is drawn, and the credits box's name taking the click where it shows.
+source "$(dirname "$0")/lib.sh"
+start_xvfb 1920x1080
+start_weston 960x540 --scale=2
+convert "$MEDIA_DIR/lowlight1.jpg" -crop 1920x1080+0+0 +repage "$WORK/dark.ppm"
+convert "$MEDIA_DIR/chain1.jpg" -crop 1920x1080+0+0 +repage "$WORK/lit.ppm"
+# expect_room REFERENCE SECONDS WHY: the whole output matches REFERENCE pixel for pixel; pictures
+# made for the points and enlarged show other parts of the room at the far corners.
+expect_room() {
+  local error start=$SECONDS
+  until shot "$WORK/now.ppm" && error=$({ compare -metric MAE "$WORK/now.ppm" "$1" null: 2>&1 || true; } |
+    sed -E 's/.*\((.*)\).*/\1/') && below "$error" 0.03; do
+    [ $((SECONDS - start)) -lt "$2" ] || fail "$3 (error $error): $(said)"
+    sleep 0.1
+  done
+}
+env -u DISPLAY WAYLAND_DISPLAY=lumorra SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy \
+  "$NO_LEAK_CHECK" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+APP_PID=$! && PIDS+=("$APP_PID")
+expect_room "$WORK/dark.ppm" 10 "the room is not shown whole at the output's pixels"
+# Weston moves its pointer by the X pointer's relative motion, sometimes from its output's corner:
+# the two corners clamp both pointers to one place first. The chain is drawn at 98..138 x 26..516
+# pixels; 104,200 is on it, left of where a chain laid out in points would be grabbed.
+xdotool mousemove 0 0 sleep 0.1 mousemove 1919 1079 sleep 0.1 mousemove 104 200 sleep 0.2 \
+  mousedown 1 sleep 0.1 mouseup 1
+expect_room "$WORK/lit.ppm" 5 "no light after a pull where the chain is drawn"
+# "About" on the strip at the top (97..147 x 4..24 points), then the author's name in the box
+# centred on the scene (its link at 58..143 x 27..39 of 200x120 points).
+xdotool mousemove 300 2 sleep 0.3 mousemove 240 24 sleep 0.3 click 1 sleep 0.5 \
+  mousemove 960 486 sleep 0.3 click 1
+wait_for 40 test -s "$WORK/urls.txt" || fail "the author's name in the credits box took no click"
+grep -q "corvane" "$WORK/urls.txt" || fail "the click opened $(cat "$WORK/urls.txt")"
+kill -TERM "$APP_PID"
+expect_exit "$APP_PID" 3 "SIGTERM"
+echo ok
