@@ -3,6 +3,7 @@
 #include "about/aboutwin.h"
 #include "app/menubar1.h"
 #include "media/media.h"
+#include "media/media_table.h"
 #include "scene/window1.h"
 
 namespace lumorra {
@@ -53,13 +54,18 @@ void Finalise() {
 }
 
 void PrefetchMedia(host::Runtime& runtime) {
-  // In the media table's order: what is heard and seen first, first.
-  static constexpr std::pair<host::ResourceKind, int> kOrder[] = {
+  // In the media table's order: what is heard and seen first, first. A screen that shows the
+  // photographs scaled from their masters gets the masters in their place.
+  std::pair<host::ResourceKind, int> order[] = {
 #define LUMORRA_MEDIUM(kind, number, name, type) {host::ResourceKind::kind, number},
 #include "media/media_table.def"
 #undef LUMORRA_MEDIUM
   };
-  if (runtime.Resources()) runtime.Resources()->Prefetch(kOrder);
+  const host::Size screen = runtime.GetBackend().MainScreenSize();
+  if (UsesMasters(screen.width, screen.height))
+    for (auto& [kind, number] : order)
+      if (kind == host::ResourceKind::Picture) number += kMasterNumbers;
+  if (runtime.Resources()) runtime.Resources()->Prefetch(order);
 }
 
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources,
