@@ -23,9 +23,9 @@ declare -A AT=([lumorra]=0,0 [feh]=0,-100)
 RSS_GOAL=90
 W=${SCREEN%x*} H=${SCREEN#*x}
 if [ "$W" -gt 1920 ] || [ "$H" -gt 1280 ]; then
-  # A larger screen shows the photograph scaled to cover it; feh gets exactly what the screen
+  # A larger screen shows the master scaled to cover it; feh gets exactly what the screen
   # shows, so that it does not scale, and centres it at 0,0.
-  convert "$PICTURE" -resize "$SCREEN^" -crop "$SCREEN+0+0" +repage -quality 90 "$WORK/screen.jpg"
+  convert "$BUILD/media/lowlight1_2x.jpg" -resize "$SCREEN^" -crop "$SCREEN+0+0" +repage -quality 90 "$WORK/screen.jpg"
   PICTURE=$WORK/screen.jpg
   FEH=(feh --fullscreen --zoom 100 --image-bg black --hide-pointer "$PICTURE")
   AT[feh]=0,0 RSS_GOAL=300

@@ -1,6 +1,7 @@
 #include "media/media.h"
 
 #include "host/application.h"
+#include "media/media_table.h"
 
 namespace lumorra {
 
@@ -8,8 +9,7 @@ namespace cache {
 std::shared_ptr<host::Sound> chain_snd, quiet_snd, showers_snd;
 std::shared_ptr<host::Picture> chain1_permapic, chain2_permapic, highlight_permapic,
     lowlight1_permapic, lowlight2_permapic;
-std::shared_ptr<host::Picture> chain1_2x_permapic, chain2_2x_permapic, highlight_2x_permapic,
-    lowlight1_2x_permapic, lowlight2_2x_permapic;
+std::map<int, std::shared_ptr<host::Picture>> masters;
 }  // namespace cache
 
 namespace {
@@ -38,22 +38,18 @@ std::shared_ptr<host::Picture> CachedPicture(std::shared_ptr<host::Picture>& cac
 #define LUMORRA_CACHE_Picture(name) cache::name##_permapic
 #define LUMORRA_MEDIUM(kind, number, name, type) \
   std::shared_ptr<host::kind> name() { return Cached##kind(LUMORRA_CACHE_##kind(name), number); }
-#define LUMORRA_MASTER(number, name, type) LUMORRA_MEDIUM(Picture, number, name, type)
 #include "media/media_table.def"
-#undef LUMORRA_MASTER
 #undef LUMORRA_MEDIUM
 #undef LUMORRA_CACHE_Picture
 #undef LUMORRA_CACHE_Sound
 
 bool UsesMasters(int width, int height) { return width > 1920 || height > 1280; }
 
-void ReleaseMasters() {
-  cache::chain1_2x_permapic.reset();
-  cache::chain2_2x_permapic.reset();
-  cache::highlight_2x_permapic.reset();
-  cache::lowlight1_2x_permapic.reset();
-  cache::lowlight2_2x_permapic.reset();
+std::shared_ptr<host::Picture> Master(int photograph) {
+  return CachedPicture(cache::masters[photograph], photograph + kMasterNumbers);
 }
+
+void ReleaseMasters() { cache::masters.clear(); }
 
 void ReleaseMedia() {
   cache::chain_snd.reset();

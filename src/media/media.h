@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "host/picture.h"
@@ -19,12 +20,9 @@ std::shared_ptr<host::Picture> chain2();     // lit, chain pulled
 std::shared_ptr<host::Picture> highlight();  // the flash
 std::shared_ptr<host::Picture> lowlight1();  // dark
 std::shared_ptr<host::Picture> lowlight2();  // dark, chain pulled
-// The same five at twice the size (3840x2560), for screens larger than 1920x1280 only.
-std::shared_ptr<host::Picture> chain1_2x();
-std::shared_ptr<host::Picture> chain2_2x();
-std::shared_ptr<host::Picture> highlight_2x();
-std::shared_ptr<host::Picture> lowlight1_2x();
-std::shared_ptr<host::Picture> lowlight2_2x();
+// The master of a photograph (by its number): the same picture at twice the size, 3840x2560,
+// for screens larger than 1920x1280 only. Cached like the others until ReleaseMasters.
+std::shared_ptr<host::Picture> Master(int photograph);
 
 // Whether a screen this size shows the photographs scaled from the masters: one larger than
 // the photographs (1920x1280) in either direction. Smaller screens never touch the masters.

@@ -1,5 +1,6 @@
 #include "media/chain_box.h"
 #include "media/media.h"
+#include "media/media_table.h"
 #include "scene/window1.h"
 
 namespace lumorra {
@@ -56,11 +57,11 @@ void Window1::Event_Open() {
     const Cover cover = CoverFor(width, height);
     const int scaledWidth = cover.Ceil(kSourceWidth), scaledHeight = cover.Ceil(kSourceHeight);
     if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) {
-      darker = lowlight1_2x();
-      darker2 = lowlight2_2x();
-      lighter = chain1_2x();
-      lighter2 = chain2_2x();
-      flash = highlight_2x();
+      darker = Master(medium::lowlight1);
+      darker2 = Master(medium::lowlight2);
+      lighter = Master(medium::chain1);
+      lighter2 = Master(medium::chain2);
+      flash = Master(medium::highlight);
     } else {
       // The dark copy is made here: the first frame waits for it anyway, and the worker would
       // reach it only after decoding all the media. The others are made on the worker after
@@ -70,12 +71,12 @@ void Window1::Event_Open() {
       };
       darker = host::NewPicture(width, height, 32);
       host::Deref(host::Deref(darker).Graphics())
-          .DrawPicture(lowlight1_2x(), 0, 0, scaledWidth, scaledHeight, 0, 0, kMasterWidth,
-                       kMasterHeight);
-      darker2 = covering(lowlight2_2x());
-      lighter = covering(chain1_2x());
-      lighter2 = covering(chain2_2x());
-      flash = covering(highlight_2x());
+          .DrawPicture(Master(medium::lowlight1), 0, 0, scaledWidth, scaledHeight, 0, 0,
+                       kMasterWidth, kMasterHeight);
+      darker2 = covering(Master(medium::lowlight2));
+      lighter = covering(Master(medium::chain1));
+      lighter2 = covering(Master(medium::chain2));
+      flash = covering(Master(medium::highlight));
       ReleaseMasters();
     }
     // The chain is grabbed where the scaled photographs draw it.

@@ -66,7 +66,8 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
   const std::shared_ptr<host::Picture> fields[] = {window->darker, window->darker2, window->lighter,
                                                    window->lighter2, window->flash};
   const std::array<std::shared_ptr<host::Picture>, 5> embedded =
-      large ? std::array{lowlight1_2x(), lowlight2_2x(), chain1_2x(), chain2_2x(), highlight_2x()}
+      large ? std::array{Master(medium::lowlight1), Master(medium::lowlight2),
+                         Master(medium::chain1), Master(medium::chain2), Master(medium::highlight)}
             : std::array{lowlight1(), lowlight2(), chain1(), chain2(), highlight()};
   // A copy's blocks average like the blocks of the picture they were scaled from: 80x80 blocks
   // of a photograph into 48x48 reduced ones, 96x96 blocks of a master into covering ones
