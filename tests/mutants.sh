@@ -55,7 +55,7 @@ src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   chain.SetEnabled(ena
 src/scene/open.cpp ::   return {height, kSourceHeight}; ::   return {width, kSourceWidth}; :: a tall large screen keeps a black band at the bottom
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
-src/app/app.cpp ::   if (UsesMasters(screen.width, screen.height)) ::   if (true) :: every screen decodes the masters at start-up
+src/app/app.cpp ::   if (!UsesMasters(screen.width, screen.height)) { ::   if (!UsesMasters(screen.width + 1, screen.height)) { :: a full HD screen decodes the dark master at start-up
 EOF
 )
 

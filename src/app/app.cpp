@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include <vector>
+
 #include "about/aboutwin.h"
 #include "app/menubar1.h"
 #include "media/media.h"
@@ -54,18 +56,28 @@ void Finalise() {
 }
 
 void PrefetchMedia(host::Runtime& runtime) {
-  // In the media table's order: what is heard and seen first, first. A screen that shows the
-  // photographs scaled from their masters gets the masters in their place.
-  std::pair<host::ResourceKind, int> order[] = {
+  // In the media table's order: what is heard and seen first, first.
+  static constexpr std::pair<host::ResourceKind, int> kOrder[] = {
 #define LUMORRA_MEDIUM(kind, number, name, type) {host::ResourceKind::kind, number},
 #include "media/media_table.def"
 #undef LUMORRA_MEDIUM
   };
+  if (!runtime.Resources()) return;
   const host::Size screen = runtime.GetBackend().MainScreenSize();
-  if (UsesMasters(screen.width, screen.height))
-    for (auto& [kind, number] : order)
-      if (kind == host::ResourceKind::Picture) number += kMasterNumbers;
-  if (runtime.Resources()) runtime.Resources()->Prefetch(order);
+  if (!UsesMasters(screen.width, screen.height)) {
+    runtime.Resources()->Prefetch(kOrder);
+    return;
+  }
+  // A screen that shows the masters gets the dark one, which the first frame waits for, and the
+  // sounds. The other masters are decoded when the scene asks for them, each just before its
+  // copy at the screen's size is made from it, so that they are not all held at once.
+  std::vector<std::pair<host::ResourceKind, int>> order;
+  for (const auto& [kind, number] : kOrder)
+    if (kind == host::ResourceKind::Sound)
+      order.emplace_back(kind, number);
+    else if (number == medium::lowlight1)
+      order.emplace_back(kind, number + kMasterNumbers);
+  runtime.Resources()->Prefetch(order);
 }
 
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources,
