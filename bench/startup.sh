@@ -23,9 +23,13 @@ declare -A AT=([lumorra]=0,0 [feh]=0,-100)
 RSS_GOAL=90
 W=${SCREEN%x*} H=${SCREEN#*x}
 if [ "$W" -gt 1920 ] || [ "$H" -gt 1280 ]; then
-  # A larger screen shows the photograph scaled to cover it; feh gets exactly what the screen
-  # shows, so that it does not scale, and centres it at 0,0.
-  convert "$PICTURE" -resize "$SCREEN^" -crop "$SCREEN+0+0" +repage -quality 90 "$WORK/screen.jpg"
+  # A larger screen shows the master scaled to cover it; feh gets exactly what the screen
+  # shows, so that it does not scale, and centres it at 0,0. Scaled as the program scales it (in
+  # linear light, Mitchell down, Catmull-Rom up): the master's fine noise, filtered otherwise,
+  # would differ by more than the probe allows.
+  filter=Mitchell && [ "$W" -le 3840 ] || filter=Catrom
+  convert "$BUILD/media/lowlight1_2x.jpg" -colorspace RGB -filter $filter -resize "$SCREEN^" \
+    -crop "$SCREEN+0+0" +repage -colorspace sRGB -quality 90 "$WORK/screen.jpg"
   PICTURE=$WORK/screen.jpg
   FEH=(feh --fullscreen --zoom 100 --image-bg black --hide-pointer "$PICTURE")
   AT[feh]=0,0 RSS_GOAL=300

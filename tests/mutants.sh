@@ -57,6 +57,7 @@ src/scene/open.cpp :: const int width = host::Deref(screen).PixelWidth(), height
 src/scene/open.cpp ::   ControlRect("Canvas2").SetBounds(host::Deref(screen).FromPixels(chain)); ::   ControlRect("Canvas2").SetBounds(chain); :: on a scaled screen the chain is grabbed where the pixels, not the points, put it
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
+src/app/app.cpp ::   if (!UsesMasters(screen.width, screen.height)) { ::   if (!UsesMasters(screen.width + 1, screen.height)) { :: a full HD screen decodes the dark master at start-up
 EOF
 )
 

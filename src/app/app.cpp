@@ -1,8 +1,11 @@
 #include "app/app.h"
 
+#include <vector>
+
 #include "about/aboutwin.h"
 #include "app/menubar1.h"
 #include "media/media.h"
+#include "media/media_table.h"
 #include "scene/window1.h"
 
 namespace lumorra {
@@ -59,7 +62,22 @@ void PrefetchMedia(host::Runtime& runtime) {
 #include "media/media_table.def"
 #undef LUMORRA_MEDIUM
   };
-  if (runtime.Resources()) runtime.Resources()->Prefetch(kOrder);
+  if (!runtime.Resources()) return;
+  const host::Size screen = runtime.GetBackend().MainScreenSize();
+  if (!UsesMasters(screen.width, screen.height)) {
+    runtime.Resources()->Prefetch(kOrder);
+    return;
+  }
+  // A screen that shows the masters gets the dark one, which the first frame waits for, and the
+  // sounds. The other masters are decoded when the scene asks for them, each just before its
+  // copy at the screen's size is made from it, so that they are not all held at once.
+  std::vector<std::pair<host::ResourceKind, int>> order;
+  for (const auto& [kind, number] : kOrder)
+    if (kind == host::ResourceKind::Sound)
+      order.emplace_back(kind, number);
+    else if (number == medium::lowlight1)
+      order.emplace_back(kind, number + kMasterNumbers);
+  runtime.Resources()->Prefetch(order);
 }
 
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources,

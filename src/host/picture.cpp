@@ -122,10 +122,14 @@ std::shared_ptr<Picture> NewScaledPicture(const std::shared_ptr<Picture>& source
   try {
     // The source's own decode was queued on the worker before this job, so it is done by the
     // time the job runs.
+    // The job lets go of the source once it is drawn: the finished job is kept until the
+    // picture is first used, and a large source would be held that long for nothing.
     return std::make_shared<Picture>(
-        width, height, [source, width, height, scaledWidth, scaledHeight](std::uint32_t* pixels) {
-          DrawScaled(pixels, width, height, *source, 0, 0, scaledWidth, scaledHeight, 0, 0,
-                     source->Width(), source->Height());
+        width, height,
+        [held = source, width, height, scaledWidth, scaledHeight](std::uint32_t* pixels) mutable {
+          DrawScaled(pixels, width, height, *held, 0, 0, scaledWidth, scaledHeight, 0, 0,
+                     held->Width(), held->Height());
+          held.reset();
         });
   } catch (const std::bad_alloc&) {
     return nullptr;

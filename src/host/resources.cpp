@@ -20,11 +20,13 @@ void ResourceStore::Prefetch(std::span<const std::pair<ResourceKind, int>> order
 
 std::shared_ptr<const SoundData> ResourceStore::LoadSoundData(int number) {
   auto bytes = table_.Find(ResourceKind::Sound, number);
+  if (!bytes.empty()) ++decodes_[{ResourceKind::Sound, number}];
   return bytes.empty() ? nullptr : DecodeSound(number, bytes);
 }
 
 std::shared_ptr<Picture> ResourceStore::LoadPicture(int number) {
   auto bytes = table_.Find(ResourceKind::Picture, number);
+  if (!bytes.empty()) ++decodes_[{ResourceKind::Picture, number}];
   return bytes.empty() ? nullptr : DecodePicture(bytes);
 }
 

@@ -47,6 +47,13 @@ class ResourceStore {
   std::shared_ptr<Sound> GetSound(int number);
   std::shared_ptr<Picture> GetPicture(int number);
 
+  // How many times a resource's decode has been started: what a run needed, and what it
+  // never touched.
+  int Decodes(ResourceKind kind, int number) const {
+    auto it = decodes_.find({kind, number});
+    return it == decodes_.end() ? 0 : it->second;
+  }
+
  private:
   std::shared_ptr<const SoundData> LoadSoundData(int number);
   std::shared_ptr<Picture> LoadPicture(int number);
@@ -55,6 +62,7 @@ class ResourceStore {
   Backend& backend_;
   std::map<int, std::shared_ptr<const SoundData>> sounds_;
   std::map<int, std::shared_ptr<Picture>> pictures_;
+  std::map<std::pair<ResourceKind, int>, int> decodes_;
 };
 
 // The application's resources as the program sees them.

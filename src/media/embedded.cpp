@@ -7,7 +7,9 @@
 #define LUMORRA_MEDIUM(kind, number, name, type)                 \
   extern "C" const std::uint8_t lumorra_media_##name##_##type[]; \
   extern "C" const std::uint8_t lumorra_media_##name##_##type##_end[];
+#define LUMORRA_MASTER(number, name, type) LUMORRA_MEDIUM(Picture, number, name, type)
 #include "media/media_table.def"
+#undef LUMORRA_MASTER
 #undef LUMORRA_MEDIUM
 
 namespace lumorra {
@@ -25,7 +27,9 @@ const host::ResourceTable& EmbeddedResources() {
 #define LUMORRA_MEDIUM(kind, number, name, type) \
   t.Add(ResourceKind::kind, number,              \
         Bytes(lumorra_media_##name##_##type, lumorra_media_##name##_##type##_end));
+#define LUMORRA_MASTER(number, name, type) LUMORRA_MEDIUM(Picture, number, name, type)
 #include "media/media_table.def"
+#undef LUMORRA_MASTER
 #undef LUMORRA_MEDIUM
     return t;
   }();

@@ -1,6 +1,7 @@
 #include "media/media.h"
 
 #include "host/application.h"
+#include "media/media_table.h"
 
 namespace lumorra {
 
@@ -8,6 +9,7 @@ namespace cache {
 std::shared_ptr<host::Sound> chain_snd, quiet_snd, showers_snd;
 std::shared_ptr<host::Picture> chain1_permapic, chain2_permapic, highlight_permapic,
     lowlight1_permapic, lowlight2_permapic;
+std::map<int, std::shared_ptr<host::Picture>> masters;
 }  // namespace cache
 
 namespace {
@@ -41,6 +43,14 @@ std::shared_ptr<host::Picture> CachedPicture(std::shared_ptr<host::Picture>& cac
 #undef LUMORRA_CACHE_Picture
 #undef LUMORRA_CACHE_Sound
 
+bool UsesMasters(int width, int height) { return width > 1920 || height > 1280; }
+
+std::shared_ptr<host::Picture> Master(int photograph) {
+  return CachedPicture(cache::masters[photograph], photograph + kMasterNumbers);
+}
+
+void ReleaseMasters() { cache::masters.clear(); }
+
 void ReleaseMedia() {
   cache::chain_snd.reset();
   cache::quiet_snd.reset();
@@ -50,6 +60,7 @@ void ReleaseMedia() {
   cache::highlight_permapic.reset();
   cache::lowlight1_permapic.reset();
   cache::lowlight2_permapic.reset();
+  ReleaseMasters();
 }
 
 }  // namespace lumorra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "host/picture.h"
@@ -19,13 +20,26 @@ std::shared_ptr<host::Picture> chain2();     // lit, chain pulled
 std::shared_ptr<host::Picture> highlight();  // the flash
 std::shared_ptr<host::Picture> lowlight1();  // dark
 std::shared_ptr<host::Picture> lowlight2();  // dark, chain pulled
+// The master of a photograph (by its number): the same picture at twice the size, 3840x2560,
+// for screens larger than 1920x1280 only. Cached like the others until ReleaseMasters.
+std::shared_ptr<host::Picture> Master(int photograph);
+
+// Whether a screen this size shows the photographs scaled from the masters: one larger than
+// the photographs (1920x1280) in either direction. Smaller screens never touch the masters.
+bool UsesMasters(int width, int height);
 
 // The caches, nil until loaded.
 namespace cache {
 extern std::shared_ptr<host::Sound> chain_snd, quiet_snd, showers_snd;
 extern std::shared_ptr<host::Picture> chain1_permapic, chain2_permapic, highlight_permapic,
     lowlight1_permapic, lowlight2_permapic;
+extern std::shared_ptr<host::Picture> chain1_2x_permapic, chain2_2x_permapic, highlight_2x_permapic,
+    lowlight1_2x_permapic, lowlight2_2x_permapic;
 }  // namespace cache
+
+// Drops the masters' caches: once copies at the screen's size are made from them, the masters
+// are not needed again (a copy being made keeps its master until it is done).
+void ReleaseMasters();
 
 // Drops the caches at the end of the run, in a fixed order. A picture that a window still
 // holds stays valid for it.

@@ -19,10 +19,16 @@ inline constexpr Medium kMedia[] = {
 #undef LUMORRA_MEDIUM
 };
 
-// Each medium's number by its name (a picture and a sound may share a number).
+// A master's number is its photograph's plus this.
+inline constexpr int kMasterNumbers = 1000;
+
+// Each medium's number by its name (a picture and a sound may share a number), the masters'
+// too.
 namespace medium {
 #define LUMORRA_MEDIUM(kind, number, name, type) inline constexpr int name = number;
+#define LUMORRA_MASTER(number, name, type) inline constexpr int name = number;
 #include "media/media_table.def"
+#undef LUMORRA_MASTER
 #undef LUMORRA_MEDIUM
 }  // namespace medium
 

@@ -1,5 +1,6 @@
 #include "media/chain_box.h"
 #include "media/media.h"
+#include "media/media_table.h"
 #include "scene/window1.h"
 
 namespace lumorra {
@@ -13,6 +14,8 @@ constexpr int kReducedWidth = 1152;
 constexpr int kReducedHeight = 768;
 constexpr int kSourceWidth = 1920;
 constexpr int kSourceHeight = 1280;
+constexpr int kMasterWidth = 2 * kSourceWidth;
+constexpr int kMasterHeight = 2 * kSourceHeight;
 
 std::shared_ptr<host::Picture> Reduced(std::shared_ptr<host::Picture>& field,
                                        const std::shared_ptr<host::Picture>& source) {
@@ -51,23 +54,35 @@ void Window1::Event_Open() {
   bool fullSize = height > kReducedHeight;
   if (!fullSize) fullSize = width > kReducedWidth;
 
-  if (width > kSourceWidth || height > kSourceHeight) {
-    // The dark copy is made here: the first frame waits for it anyway, and the worker would
-    // reach it only after decoding all the media. The others are made on the worker after that,
-    // while the dark room is shown.
+  if (UsesMasters(width, height)) {
+    // The pictures come from the masters (twice the photographs' size). At exactly twice the
+    // photographs' size they are shown as they are, cut off at the screen's edge like the
+    // photographs on a full HD screen; at any other size they are scaled to cover the screen.
     const Cover cover = CoverFor(width, height);
     const int scaledWidth = cover.Ceil(kSourceWidth), scaledHeight = cover.Ceil(kSourceHeight);
-    const auto covering = [&](const std::shared_ptr<host::Picture>& source) {
-      return host::NewScaledPicture(source, width, height, scaledWidth, scaledHeight);
-    };
-    darker = host::NewPicture(width, height, 32);
-    host::Deref(host::Deref(darker).Graphics())
-        .DrawPicture(lowlight1(), 0, 0, scaledWidth, scaledHeight, 0, 0, kSourceWidth,
-                     kSourceHeight);
-    darker2 = covering(lowlight2());
-    lighter = covering(chain1());
-    lighter2 = covering(chain2());
-    flash = covering(highlight());
+    if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) {
+      darker = Master(medium::lowlight1);
+      darker2 = Master(medium::lowlight2);
+      lighter = Master(medium::chain1);
+      lighter2 = Master(medium::chain2);
+      flash = Master(medium::highlight);
+    } else {
+      // The dark copy is made here: the first frame waits for it anyway, and the worker would
+      // reach it only after decoding all the media. The others are made on the worker after
+      // that, while the dark room is shown.
+      const auto covering = [&](const std::shared_ptr<host::Picture>& source) {
+        return host::NewScaledPicture(source, width, height, scaledWidth, scaledHeight);
+      };
+      darker = host::NewPicture(width, height, 32);
+      host::Deref(host::Deref(darker).Graphics())
+          .DrawPicture(Master(medium::lowlight1), 0, 0, scaledWidth, scaledHeight, 0, 0,
+                       kMasterWidth, kMasterHeight);
+      darker2 = covering(Master(medium::lowlight2));
+      lighter = covering(Master(medium::chain1));
+      lighter2 = covering(Master(medium::chain2));
+      flash = covering(Master(medium::highlight));
+      ReleaseMasters();
+    }
     // The chain is grabbed where the scaled photographs draw it.
     chain = host::Rect{cover.Floor(kChainBox.left), cover.Floor(kChainBox.top),
                        cover.Ceil(kChainBox.left + kChainBox.width) - cover.Floor(kChainBox.left),

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screens larger than the photographs: the scene covers them (no black beside or below it) and
-# the chain pulls where it is drawn, scaled with the pictures.
+# the chain pulls where it is drawn, scaled with the pictures. Their pictures come from the
+# masters (3840x2560): scaled down at 2560x1440, as they are at 3840x2160.
 source "$(dirname "$0")/lib.sh"
 # expect_corners REFERENCE SECONDS WHY: the screen's far corners, where a picture drawn at its own
 # size leaves black, match REFERENCE. Small crops keep each try quick on a 4K screen.
@@ -21,8 +22,8 @@ expect_corners() {
 # chain hangs in the unscaled photographs, so a pull there counts only on the scaled chain.
 covers() {
   W=$1 H=$2
-  convert "$MEDIA_DIR/lowlight1.jpg" -resize "${W}x$H^" -crop "${W}x$H+0+0" +repage "$WORK/dark.ppm"
-  convert "$MEDIA_DIR/chain1.jpg" -resize "${W}x$H^" -crop "${W}x$H+0+0" +repage "$WORK/lit.ppm"
+  convert "$MEDIA_DIR/lowlight1_2x.jpg" -resize "${W}x$H^" -crop "${W}x$H+0+0" +repage "$WORK/dark.ppm"
+  convert "$MEDIA_DIR/chain1_2x.jpg" -resize "${W}x$H^" -crop "${W}x$H+0+0" +repage "$WORK/lit.ppm"
   start_xvfb "${W}x$H"
   start_lumorra
   expect_corners "$WORK/dark.ppm" 10 "the dark scene does not cover the screen"

@@ -45,6 +45,7 @@ class SceneTest : public ::testing::Test {
 
   void Start() {
     runtime = std::make_unique<host::Runtime>(backend, &resources());
+    PrefetchMedia(*runtime);
     InitFileTypes();
     NewAppInstance();
     ApplicationAddMenuHandlers();

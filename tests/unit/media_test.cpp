@@ -40,6 +40,22 @@ double MeanLuma(const host::Picture& p) {
   return std::accumulate(v.begin(), v.end(), 0.0) / v.size();
 }
 
+// The mean light of a picture: its mean luminance in linear light, which reducing a picture by
+// averaging in linear light keeps.
+double MeanLight(const host::Picture& p) {
+  const auto linear = [](std::uint32_t v) {
+    const double c = (v & 255) / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  double sum = 0;
+  for (int y = 0; y < p.Height(); y += 2)
+    for (int x = 0; x < p.Width(); ++x) {
+      const std::uint32_t v = p.Pixel(x, y);
+      sum += 0.2126 * linear(v >> 16) + 0.7152 * linear(v >> 8) + 0.0722 * linear(v);
+    }
+  return sum / (p.Width() * ((p.Height() + 1) / 2));
+}
+
 double Percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());
   return v[static_cast<std::size_t>(p * (v.size() - 1))];
@@ -54,38 +70,55 @@ double DifferenceInside(const host::Picture& a, const host::Picture& b, host::Re
   return inside / (inside + outside);
 }
 
-// Brightness, the flash's shadows, where the pulled chain differs, its contrast, the floor line.
+// Brightness, the flash's shadows, where the pulled chain differs, its contrast, the floor line:
+// in the photographs and in their masters (k = 2: every length twice as long), which must also
+// be the same pictures.
 TEST(MediaPhotographs, FiveShowTheRoomAsComposed) {
-  std::map<int, std::shared_ptr<host::Picture>> p;
-  for (int n : {kLit, kLitPulled, kFlash, kDark, kDarkPulled}) {
-    p[n] = host::DecodePicture(EmbeddedResources().Find(host::ResourceKind::Picture, n));
-    ASSERT_NE(p[n], nullptr) << n;
-    p[n]->Pixels();  // waits for the body
-  }
-  const double dark = MeanLuma(*p[kDark]), lit = MeanLuma(*p[kLit]), flash = MeanLuma(*p[kFlash]);
-  EXPECT_GT(lit, dark * 2);
-  EXPECT_GT(flash, lit * 1.3);
-  EXPECT_LE(Percentile(Lumas(*p[kFlash], {0, 0, 1920, 1280}, 2), 0.01), 40) << "flash shadows";
-  // JPEG blocks may carry a difference a few pixels out of the chain's box.
-  const host::Rect chainArea{kChainBox.left - 8, kChainBox.top - 8, kChainBox.width + 16,
-                             kChainBox.height + 16};
-  EXPECT_GT(DifferenceInside(*p[kDark], *p[kDarkPulled], chainArea), 0.9);
-  EXPECT_GT(DifferenceInside(*p[kLit], *p[kLitPulled], chainArea), 0.9);
-  // Along every 24-row stretch of the chain (x 98..138) in the dark, its brightest beads are 30
-  // levels above the wall just beside it.
-  for (int n : {kDark, kDarkPulled})
-    for (int y0 = 140; y0 + 24 <= 440; y0 += 24)
-      EXPECT_GE(Percentile(Lumas(*p[n], {98, y0, 40, 24}), 0.99) -
-                    Percentile(Lumas(*p[n], {60, y0, 30, 24}), 0.5),
-                30)
-          << "picture " << n << ", rows " << y0 << "..";
-  // Down the back wall, the floor begins where the wall turns to the darker skirting; that line
-  // and the chair standing on it lie well inside the top 1080 rows a full HD screen shows.
-  for (int x : {500, 650, 800}) {
-    const double wall = Luma(p[kLit]->Pixel(x, 700));
-    int floorLine = 700;
-    while (floorLine < 1280 && Luma(p[kLit]->Pixel(x, floorLine)) >= wall * 0.6) ++floorLine;
-    EXPECT_LT(floorLine, 1000) << "column " << x;
+  std::map<int, double> photographLight;
+  for (int k : {1, 2}) {
+    std::map<int, std::shared_ptr<host::Picture>> p;
+    for (int n : {kLit, kLitPulled, kFlash, kDark, kDarkPulled}) {
+      p[n] = host::DecodePicture(
+          EmbeddedResources().Find(host::ResourceKind::Picture, k == 1 ? n : n + kMasterNumbers));
+      ASSERT_NE(p[n], nullptr) << n;
+      EXPECT_EQ(p[n]->Width(), 1920 * k);
+      EXPECT_EQ(p[n]->Height(), 1280 * k);
+      p[n]->Pixels();  // waits for the body
+      if (k == 1)
+        photographLight[n] = MeanLight(*p[n]);
+      else
+        EXPECT_NEAR(MeanLight(*p[n]) / photographLight[n], 1.0, 0.02) << "master of " << n;
+    }
+    const auto at = [k](host::Rect r) {
+      return host::Rect{r.left * k, r.top * k, r.width * k, r.height * k};
+    };
+    const double dark = MeanLuma(*p[kDark]), lit = MeanLuma(*p[kLit]), flash = MeanLuma(*p[kFlash]);
+    EXPECT_GT(lit, dark * 2);
+    EXPECT_GT(flash, lit * 1.3);
+    EXPECT_LE(Percentile(Lumas(*p[kFlash], at({0, 0, 1920, 1280}), 2 * k), 0.01), 40)
+        << "flash shadows";
+    // JPEG blocks may carry a difference a few pixels out of the chain's box.
+    const host::Rect chainArea =
+        at({kChainBox.left - 8, kChainBox.top - 8, kChainBox.width + 16, kChainBox.height + 16});
+    EXPECT_GT(DifferenceInside(*p[kDark], *p[kDarkPulled], chainArea), 0.9);
+    EXPECT_GT(DifferenceInside(*p[kLit], *p[kLitPulled], chainArea), 0.9);
+    // Along every 24-row stretch of the chain (x 98..138) in the dark, its brightest beads are
+    // 30 levels above the wall just beside it.
+    for (int n : {kDark, kDarkPulled})
+      for (int y0 = 140; y0 + 24 <= 440; y0 += 24)
+        EXPECT_GE(Percentile(Lumas(*p[n], at({98, y0, 40, 24})), 0.99) -
+                      Percentile(Lumas(*p[n], at({60, y0, 30, 24})), 0.5),
+                  30)
+            << "picture " << n << " at " << k << "x, rows " << y0 << "..";
+    // Down the back wall, the floor begins where the wall turns to the darker skirting; that
+    // line and the chair standing on it lie well inside the top 1080 rows a full HD screen shows.
+    for (int x : {500, 650, 800}) {
+      const double wall = Luma(p[kLit]->Pixel(x * k, 700 * k));
+      int floorLine = 700 * k;
+      while (floorLine < 1280 * k && Luma(p[kLit]->Pixel(x * k, floorLine)) >= wall * 0.6)
+        ++floorLine;
+      EXPECT_LT(floorLine, 1000 * k) << "column " << x << " at " << k << "x";
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <tuple>
@@ -12,10 +13,14 @@
 namespace lumorra::testing {
 namespace {
 
-// How the photographs are shown on a screen: as 1152x768 copies, as they are, or scaled to cover.
-enum class Fit { Reduced, Full, Cover };
+// How the photographs are shown on a screen: as 1152x768 copies, as they are, scaled from the
+// masters to cover it, or the masters as they are.
+enum class Fit { Reduced, Full, Cover, Master };
 // Screen width and height, the fit, and where the chain is grabbed.
 using ScreenCase = std::tuple<int, int, Fit, host::Rect>;
+
+constexpr int kPhotographs[] = {medium::lowlight1, medium::lowlight2, medium::chain1,
+                                medium::chain2, medium::highlight};
 
 double Mean(const host::Picture& p, int x0, int y0, int side, int shift) {
   double sum = 0;
@@ -41,23 +46,40 @@ class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<Scre
 
 TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
   const auto [sw, sh, fit, chain] = GetParam();
+  const bool large = fit == Fit::Cover || fit == Fit::Master;
+  // Screens up to 1920x1280 never decode a master (nor does the test for them, below); larger
+  // ones decode the masters and never the photographs.
+  const auto decodes = [this](int n) {
+    return runtime->Resources()->Decodes(host::ResourceKind::Picture, n);
+  };
+  const auto checkDecodes = [&] {
+    for (int n : kPhotographs) {
+      EXPECT_EQ(decodes(n + kMasterNumbers), large ? 1 : 0) << "master of " << n;
+      EXPECT_EQ(decodes(n), large ? 0 : 1) << "photograph " << n;
+    }
+  };
+  checkDecodes();
   const host::Size size = fit == Fit::Reduced ? host::Size{1152, 768}
                           : fit == Fit::Full  ? host::Size{1920, 1280}
-                                              : host::Size{sw, sh};
+                          : fit == Fit::Cover ? host::Size{sw, sh}
+                                              : host::Size{3840, 2560};
   const std::shared_ptr<host::Picture> fields[] = {window->darker, window->darker2, window->lighter,
                                                    window->lighter2, window->flash};
-  const std::shared_ptr<host::Picture> embedded[] = {lowlight1(), lowlight2(), chain1(), chain2(),
-                                                     highlight()};
-  // A copy's blocks average like the photograph's blocks they were scaled from: 80x80 blocks
-  // into 48x48 reduced ones, 48x48 blocks into covering ones anchored at the top-left (the
-  // covering screens here scale 48 to a whole number of pixels).
-  const int from = fit == Fit::Reduced ? 80 : 48;
+  const std::array<std::shared_ptr<host::Picture>, 5> embedded =
+      large ? std::array{Master(medium::lowlight1), Master(medium::lowlight2),
+                         Master(medium::chain1), Master(medium::chain2), Master(medium::highlight)}
+            : std::array{lowlight1(), lowlight2(), chain1(), chain2(), highlight()};
+  // A copy's blocks average like the blocks of the picture they were scaled from: 80x80 blocks
+  // of a photograph into 48x48 reduced ones, 96x96 blocks of a master into covering ones
+  // anchored at the top-left (the covering screens here scale 96 to a whole number of pixels).
+  const int from = fit == Fit::Reduced ? 80 : 96;
   const int to =
       fit == Fit::Reduced ? 48 : (sw * 1280 >= sh * 1920 ? 48 * sw / 1920 : 48 * sh / 1280);
+  const bool shared = fit == Fit::Full || fit == Fit::Master;
   for (int i = 0; i < 5; ++i) {
     ASSERT_NE(fields[i], nullptr);
     EXPECT_EQ((host::Size{fields[i]->Width(), fields[i]->Height()}), size);
-    EXPECT_EQ(fields[i] == embedded[i], fit == Fit::Full) << "full size shares, others copy";
+    EXPECT_EQ(fields[i] == embedded[i], shared) << "full and master size share, others copy";
     for (int j = 0; j < 5; ++j) {
       if (j < i) {
         EXPECT_NE(fields[i], fields[j]);
@@ -69,7 +91,7 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
     }
     int bad = 0;
     std::string first;
-    for (int by = 0; fit != Fit::Full && (by + 1) * to <= size.height; ++by)
+    for (int by = 0; !shared && (by + 1) * to <= size.height; ++by)
       for (int bx = 0; (bx + 1) * to <= size.width; ++bx)
         for (int shift : {0, 8, 16})
           if (std::abs(Mean(*fields[i], bx * to, by * to, to, shift) -
@@ -87,6 +109,7 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
   EXPECT_EQ(Timeline(), kWholeShow) << "every picture shown is one of the checked five";
   for (std::size_t i = markFrame_; i < Native().Frames().size(); ++i)
     EXPECT_EQ(Native().Frames()[i].view.size, (host::Size{sw, sh}));
+  if (!large) checkDecodes();
 }
 
 // The chain box in the reduced copies, in the photographs, and scaled with them: from the
@@ -98,12 +121,13 @@ const ScreenCase kScreens[] = {{1152, 768, Fit::Reduced, kReducedChain},
                                {640, 480, Fit::Reduced, kReducedChain},
                                {1152, 769, Fit::Full, kChain},
                                {1153, 768, Fit::Full, kChain},
+                               {1920, 1080, Fit::Full, kChain},
                                {1920, 1280, Fit::Full, kChain},
-                               {1960, 1280, Fit::Cover, {100, 26, 41, 501}},   // by width, 49/48
-                               {1920, 1360, Fit::Cover, {104, 27, 43, 522}},   // by height, 17/16
-                               {2560, 1440, Fit::Cover, {130, 34, 54, 654}},   // 4/3
-                               {3440, 1440, Fit::Cover, {175, 46, 73, 879}},   // 43/24
-                               {3840, 2160, Fit::Cover, {196, 52, 80, 980}}};  // 2
+                               {1960, 1280, Fit::Cover, {100, 26, 41, 501}},    // by width, 49/48
+                               {1920, 1360, Fit::Cover, {104, 27, 43, 522}},    // by height, 17/16
+                               {2560, 1440, Fit::Cover, {130, 34, 54, 654}},    // 4/3
+                               {3440, 1440, Fit::Cover, {175, 46, 73, 879}},    // 43/24
+                               {3840, 2160, Fit::Master, {196, 52, 80, 980}}};  // 2
 INSTANTIATE_TEST_SUITE_P(Screens, OpenOnScreen, ::testing::ValuesIn(kScreens),
                          [](const auto& info) {
                            return std::to_string(std::get<0>(info.param)) + "x" +

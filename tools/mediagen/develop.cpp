@@ -93,14 +93,14 @@ std::vector<float> Downsample2(const std::vector<float>& img, int w, int h, int&
 }
 
 // dst += weight * (src upsampled bilinearly from 1/scale resolution).
-void AddUpsampled(std::vector<float>& dst, const std::vector<float>& src, int sw, int sh, int scale,
-                  float weight) {
-  ParallelRows(kHeight, [&](int y) {
+void AddUpsampled(std::vector<float>& dst, int w, int h, const std::vector<float>& src, int sw,
+                  int sh, int scale, float weight) {
+  ParallelRows(h, [&](int y) {
     double fy = (y + 0.5) / scale - 0.5;
     int y0 = std::clamp(static_cast<int>(std::floor(fy)), 0, sh - 1);
     int y1 = std::min(y0 + 1, sh - 1);
     float ty = static_cast<float>(std::clamp(fy - y0, 0.0, 1.0));
-    for (int x = 0; x < kWidth; ++x) {
+    for (int x = 0; x < w; ++x) {
       double fx = (x + 0.5) / scale - 0.5;
       int x0 = std::clamp(static_cast<int>(std::floor(fx)), 0, sw - 1);
       int x1 = std::min(x0 + 1, sw - 1);
@@ -109,18 +109,18 @@ void AddUpsampled(std::vector<float>& dst, const std::vector<float>& src, int sw
         auto at = [&](int xx, int yy) { return src[(static_cast<size_t>(yy) * sw + xx) * 3 + c]; };
         float v = (at(x0, y0) * (1 - tx) + at(x1, y0) * tx) * (1 - ty) +
                   (at(x0, y1) * (1 - tx) + at(x1, y1) * tx) * ty;
-        dst[(static_cast<size_t>(y) * kWidth + x) * 3 + c] += weight * v;
+        dst[(static_cast<size_t>(y) * w + x) * 3 + c] += weight * v;
       }
     }
   });
 }
 
-double SampleBilinear(const std::vector<float>& img, double x, double y, int ch) {
-  x = std::clamp(x, 0.0, kWidth - 1.001);
-  y = std::clamp(y, 0.0, kHeight - 1.001);
+double SampleBilinear(const std::vector<float>& img, int w, int h, double x, double y, int ch) {
+  x = std::clamp(x, 0.0, w - 1.001);
+  y = std::clamp(y, 0.0, h - 1.001);
   int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
   double tx = x - x0, ty = y - y0;
-  auto at = [&](int xx, int yy) { return img[(static_cast<size_t>(yy) * kWidth + xx) * 3 + ch]; };
+  auto at = [&](int xx, int yy) { return img[(static_cast<size_t>(yy) * w + xx) * 3 + ch]; };
   return (at(x0, y0) * (1 - tx) + at(x0 + 1, y0) * tx) * (1 - ty) +
          (at(x0, y0 + 1) * (1 - tx) + at(x0 + 1, y0 + 1) * tx) * ty;
 }
@@ -154,28 +154,45 @@ double SrgbFast(double v) {
   return t[i] * (1 - a) + t[i + 1] * a;
 }
 
+// The size of the renders, and how many of their pixels make one pixel of a 1920x1280
+// photograph: every length below is given in photograph pixels and scaled by `s`.
+struct Frame {
+  int w, h;
+  double s;
+  int boxX0, boxY0, boxX1, boxY1;  // the chain's box in render pixels, [x0, x1) x [y0, y1)
+
+  explicit Frame(const SceneBuffers& sb)
+      : w(sb.moon[0].w),
+        h(sb.moon[0].h),
+        s(static_cast<double>(sb.moon[0].w) / kPhotoWidth),
+        boxX0(static_cast<int>(std::floor(kChainBoxX * s))),
+        boxY0(static_cast<int>(std::floor(kChainBoxY * s))),
+        boxX1(static_cast<int>(std::ceil((kChainBoxX + kChainBoxW) * s))),
+        boxY1(static_cast<int>(std::ceil((kChainBoxY + kChainBoxH) * s))) {}
+};
+
 // The frame with the chain at rest everywhere, except inside the chain's box for the pulled
 // variant, where the pulled render is blended in over a few pixels at the box's edge. Outside
 // the box both variants are the very same numbers, so a swap changes nothing there.
-constexpr int kFeather = 5;
-double PulledWeight(int x, int y) {
-  const int d = std::min({x - kChainBoxX, kChainBoxX + kChainBoxW - 1 - x, y - kChainBoxY,
-                          kChainBoxY + kChainBoxH - 1 - y});
+constexpr double kFeather = 5;
+double PulledWeight(const Frame& f, int x, int y) {
+  const int d = std::min({x - f.boxX0, f.boxX1 - 1 - x, y - f.boxY0, f.boxY1 - 1 - y});
   if (d < 0) return 0.0;
-  return std::min(1.0, (d + 1.0) / (kFeather + 1.0));
+  return std::min(1.0, (d + 1.0) / (kFeather * f.s + 1.0));
 }
 
 // Glow of light too bright for the sensor, spread by the lens at several scales.
-std::vector<float> ComputeGlow(const std::vector<float>& img, const Shot& shot) {
-  const size_t n = static_cast<size_t>(kWidth) * kHeight;
+std::vector<float> ComputeGlow(const Frame& f, const std::vector<float>& img, const Shot& shot) {
+  const int w = f.w, h = f.h;
+  const size_t n = static_cast<size_t>(w) * h;
   std::vector<float> glow(n * 3, 0.0f);
   std::vector<float> src(n * 3);
   const float cap = static_cast<float>(shot.bloomClamp);
-  int bx0 = kWidth, by0 = kHeight, bx1 = 0, by1 = 0;
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x)
+  int bx0 = w, by0 = h, bx1 = 0, by1 = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
       for (int c = 0; c < 3; ++c) {
-        size_t i = (static_cast<size_t>(y) * kWidth + x) * 3 + c;
+        size_t i = (static_cast<size_t>(y) * w + x) * 3 + c;
         float v = std::min(cap, std::max(0.0f, img[i] - 0.9f));
         src[i] = v;
         if (v > 0) {
@@ -187,36 +204,38 @@ std::vector<float> ComputeGlow(const std::vector<float>& img, const Shot& shot) 
       }
   if (bx1 <= bx0) return glow;
   struct Level {
-    double sigma;  // in full-resolution pixels
+    double sigma;  // in photograph pixels
     float weight;
   };
   const Level levels[] = {
       {2.0, 0.035f}, {7.0, 0.015f}, {26.0, 0.02f}, {90.0, 0.05f}, {260.0, 0.05f}};
   // The finest level works at full resolution, only around the bright area.
   {
-    int m = static_cast<int>(std::ceil(levels[0].sigma * 4));
+    const double sigma = levels[0].sigma * f.s;
+    int m = static_cast<int>(std::ceil(sigma * 4));
     int x0 = std::max(0, bx0 - m), y0 = std::max(0, by0 - m);
-    int x1 = std::min(kWidth, bx1 + m), y1 = std::min(kHeight, by1 + m);
+    int x1 = std::min(w, bx1 + m), y1 = std::min(h, by1 + m);
     // blur a copy of just the rows involved (plus the kernel's reach)
-    int r0 = std::max(0, y0 - m), r1 = std::min(kHeight, y1 + m);
-    std::vector<float> b(src.begin() + static_cast<std::ptrdiff_t>(r0) * kWidth * 3,
-                         src.begin() + static_cast<std::ptrdiff_t>(r1) * kWidth * 3);
-    Blur3(b, kWidth, r1 - r0, levels[0].sigma, x0, y0 - r0, x1, y1 - r0);
-    float w = levels[0].weight * static_cast<float>(shot.bloom);
+    int r0 = std::max(0, y0 - m), r1 = std::min(h, y1 + m);
+    std::vector<float> b(src.begin() + static_cast<std::ptrdiff_t>(r0) * w * 3,
+                         src.begin() + static_cast<std::ptrdiff_t>(r1) * w * 3);
+    Blur3(b, w, r1 - r0, sigma, x0, y0 - r0, x1, y1 - r0);
+    float wt = levels[0].weight * static_cast<float>(shot.bloom);
     ParallelRows(y1 - y0, [&](int row) {
       for (int x = x0; x < x1; ++x)
         for (int c = 0; c < 3; ++c) {
-          size_t i = (static_cast<size_t>(y0 + row) * kWidth + x) * 3 + c;
-          size_t j = (static_cast<size_t>(y0 - r0 + row) * kWidth + x) * 3 + c;
-          glow[i] += w * b[j];
+          size_t i = (static_cast<size_t>(y0 + row) * w + x) * 3 + c;
+          size_t j = (static_cast<size_t>(y0 - r0 + row) * w + x) * 3 + c;
+          glow[i] += wt * b[j];
         }
     });
   }
   std::vector<float> cur = std::move(src);
-  int cw = kWidth, ch = kHeight, scale = 1;
+  int cw = w, ch = h, scale = 1;
   for (size_t li = 1; li < std::size(levels); ++li) {
     const Level& lv = levels[li];
-    while (lv.sigma / scale > 6.0) {
+    const double sigma = lv.sigma * f.s;
+    while (sigma / scale > 6.0) {
       int nw, nh;
       cur = Downsample2(cur, cw, ch, nw, nh);
       cw = nw;
@@ -224,50 +243,60 @@ std::vector<float> ComputeGlow(const std::vector<float>& img, const Shot& shot) 
       scale *= 2;
     }
     std::vector<float> b = cur;
-    Blur3(b, cw, ch, lv.sigma / scale, 0, 0, cw, ch);
-    AddUpsampled(glow, b, cw, ch, scale, lv.weight * static_cast<float>(shot.bloom));
+    Blur3(b, cw, ch, sigma / scale, 0, 0, cw, ch);
+    AddUpsampled(glow, w, h, b, cw, ch, scale, lv.weight * static_cast<float>(shot.bloom));
   }
   return glow;
 }
 
-// The scene lit as the shot says, before the lens and the sensor: moon and bulb light mixed,
-// the glow added and, for the pulled frame, the chain moved.
-std::vector<float> LinearImage(const SceneBuffers& sb, const Shot& shot,
+// The scene lit as the shot says, before the lens and the sensor: moon and bulb light mixed
+// and white-balanced, the glow added and, for the pulled frame, the chain moved.
+std::vector<float> LinearImage(const Frame& f, const SceneBuffers& sb, const Shot& shot,
                                std::vector<float>* glowCache) {
-  const size_t n = static_cast<size_t>(kWidth) * kHeight;
+  const size_t n = static_cast<size_t>(f.w) * f.h;
   std::vector<float> img(n * 3);
-  const float gm = static_cast<float>(shot.moonGain), gb = static_cast<float>(shot.bulbGain);
-  for (size_t i = 0; i < n * 3; ++i) img[i] = sb.moon[0].px[i] * gm + sb.bulb[0].px[i] * gb;
+  float gm[3], gb[3];
+  for (int c = 0; c < 3; ++c) {
+    gm[c] = static_cast<float>(shot.moonGain * shot.white[c]);
+    gb[c] = static_cast<float>(shot.bulbGain * shot.white[c]);
+  }
+  for (size_t i = 0; i < n * 3; ++i)
+    img[i] = sb.moon[0].px[i] * gm[i % 3] + sb.bulb[0].px[i] * gb[i % 3];
 
   // The glow is taken from the frame with the chain at rest, so moving the chain never changes
   // pixels away from it.
   if (shot.bloom > 0) {
     std::vector<float> local;
     std::vector<float>& glow = glowCache ? *glowCache : local;
-    if (glow.empty()) glow = ComputeGlow(img, shot);
+    if (glow.empty()) glow = ComputeGlow(f, img, shot);
     for (size_t i = 0; i < n * 3; ++i) img[i] += glow[i];
   }
   if (shot.chain == 1) {
-    for (int y = kChainBoxY; y < kChainBoxY + kChainBoxH; ++y)
-      for (int x = kChainBoxX; x < kChainBoxX + kChainBoxW; ++x) {
-        const double w = PulledWeight(x, y);
-        const size_t i = (static_cast<size_t>(y) * kWidth + x) * 3;
+    for (int y = f.boxY0; y < f.boxY1; ++y)
+      for (int x = f.boxX0; x < f.boxX1; ++x) {
+        const double wt = PulledWeight(f, x, y);
+        const size_t i = (static_cast<size_t>(y) * f.w + x) * 3;
         for (int c = 0; c < 3; ++c) {
-          const double rest = sb.moon[0].px[i + c] * gm + sb.bulb[0].px[i + c] * gb;
-          const double pulled = sb.moon[1].px[i + c] * gm + sb.bulb[1].px[i + c] * gb;
-          img[i + c] += static_cast<float>(w * (pulled - rest));
+          const double rest = sb.moon[0].px[i + c] * gm[c] + sb.bulb[0].px[i + c] * gb[c];
+          const double pulled = sb.moon[1].px[i + c] * gm[c] + sb.bulb[1].px[i + c] * gb[c];
+          img[i + c] += static_cast<float>(wt * (pulled - rest));
         }
       }
   }
   return img;
 }
 
-// Low-frequency colour blotches of the noise, made at a third of the resolution.
+// Low-frequency colour blotches of the noise, three photograph pixels apart.
 struct Blotches {
-  int width = kWidth / 3 + 2, height = kHeight / 3 + 2;
+  double step;
+  int width, height;
   std::vector<float> values;
 
-  explicit Blotches(uint32_t seed) : values(static_cast<size_t>(width) * height * 3) {
+  Blotches(const Frame& f, uint32_t seed)
+      : step(3.0 * f.s),
+        width(static_cast<int>(f.w / step) + 2),
+        height(static_cast<int>(f.h / step) + 2),
+        values(static_cast<size_t>(width) * height * 3) {
     ParallelRows(height, [&](int y) {
       for (int x = 0; x < width; ++x)
         for (int ch = 0; ch < 3; ++ch)
@@ -276,9 +305,9 @@ struct Blotches {
     });
   }
 
-  // Bilinear between the blotches around full-resolution pixel (x, y).
+  // Bilinear between the blotches around render pixel (x, y).
   double At(int x, int y, int ch) const {
-    double fx = x / 3.0, fy = y / 3.0;
+    double fx = x / step, fy = y / step;
     int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
     double tx = fx - ix, ty = fy - iy;
     auto at = [&](int xx, int yy) {
@@ -290,7 +319,7 @@ struct Blotches {
 };
 
 // Diffraction spikes from a six-bladed aperture: the strength they add at offset (dx, dy),
-// distance r, from the bulb.
+// distance r, from the bulb, in photograph pixels.
 struct Spikes {
   double cosines[6], sines[6];
 
@@ -316,18 +345,18 @@ struct Spikes {
 };
 
 // The light reaching pixel (x, y) through the lens: chromatic aberration, spikes and fall-off.
-void LensPixel(const std::vector<float>& img, const Shot& shot, const Spikes& spikes, double bx,
-               double by, int x, int y, double c[3]) {
-  const size_t i = static_cast<size_t>(y) * kWidth + x;
+void LensPixel(const Frame& f, const std::vector<float>& img, const Shot& shot,
+               const Spikes& spikes, double bx, double by, int x, int y, double c[3]) {
+  const size_t i = static_cast<size_t>(y) * f.w + x;
   // Lateral chromatic aberration: red is imaged a touch larger than green, blue smaller.
   c[1] = img[i * 3 + 1];
   for (int ch = 0; ch < 3; ch += 2) {
     double k = ch == 0 ? 1.0 + kLateralCa : 1.0 - kLateralCa;
-    double sx = kWidth * 0.5 + (x + 0.5 - kWidth * 0.5) * k - 0.5;
-    double sy = kHeight * 0.5 + (y + 0.5 - kHeight * 0.5) * k - 0.5;
-    c[ch] = SampleBilinear(img, sx, sy, ch);
+    double sx = f.w * 0.5 + (x + 0.5 - f.w * 0.5) * k - 0.5;
+    double sy = f.h * 0.5 + (y + 0.5 - f.h * 0.5) * k - 0.5;
+    c[ch] = SampleBilinear(img, f.w, f.h, sx, sy, ch);
   }
-  double dx = x + 0.5 - bx, dy = y + 0.5 - by;
+  double dx = (x + 0.5 - bx) / f.s, dy = (y + 0.5 - by) / f.s;
   double r = std::hypot(dx, dy);
   if (shot.starburst > 0 && r > 2.0 && r < 900.0) {
     const double s = spikes.At(dx, dy, r, shot.starburst);
@@ -336,38 +365,51 @@ void LensPixel(const std::vector<float>& img, const Shot& shot, const Spikes& sp
     c[2] += s * 0.6;
   }
   // Natural lens fall-off toward the corners.
-  double rx = (x + 0.5 - kWidth * 0.5) / 1700.0, ry = (y + 0.5 - kHeight * 0.5) / 1700.0;
+  double rx = (x + 0.5 - f.w * 0.5) / (1700.0 * f.s), ry = (y + 0.5 - f.h * 0.5) / (1700.0 * f.s);
   double cos2 = 1.0 / (1.0 + rx * rx + ry * ry);
   double vig = 1.0 - shot.vignette * (1.0 - cos2 * cos2);
   for (int ch = 0; ch < 3; ++ch) c[ch] *= vig;
+}
+
+// More or less contrast about mid-grey, on the luminance so that the colours keep their hue.
+void Contrast(double c[3], double contrast) {
+  if (contrast == 1.0) return;
+  const double y = 0.2126 * c[0] + 0.7152 * c[1] + 0.0722 * c[2];
+  if (y <= 0) return;
+  const double k = std::pow(y / 0.18, contrast - 1.0);
+  for (int ch = 0; ch < 3; ++ch) c[ch] *= k;
 }
 
 }  // namespace
 
 std::vector<uint8_t> Develop(const SceneBuffers& sb, const Shot& shot,
                              std::vector<float>* glowCache) {
-  const std::vector<float> img = LinearImage(sb, shot, glowCache);
-  const Blotches blotches(shot.noiseSeed);
+  const Frame f(sb);
+  const std::vector<float> img = LinearImage(f, sb, shot, glowCache);
+  const Blotches blotches(f, shot.noiseSeed);
   const Spikes spikes;
-  std::vector<uint8_t> out(static_cast<size_t>(kWidth) * kHeight * 3);
-  ParallelRows(kHeight, [&](int y) {
-    for (int x = 0; x < kWidth; ++x) {
-      size_t i = static_cast<size_t>(y) * kWidth + x;
+  std::vector<uint8_t> out(static_cast<size_t>(f.w) * f.h * 3);
+  ParallelRows(f.h, [&](int y) {
+    for (int x = 0; x < f.w; ++x) {
+      size_t i = static_cast<size_t>(y) * f.w + x;
       double c[3];
-      LensPixel(img, shot, spikes, sb.bulbX, sb.bulbY, x, y, c);
+      LensPixel(f, img, shot, spikes, sb.bulbX, sb.bulbY, x, y, c);
+      Contrast(c, shot.contrast);
       // Sensor noise: shot noise grows with the signal, plus a read-noise floor. Part of it is
       // shared by the three channels, part is coloured and a little blotchy as after demosaicing.
+      // The variances are per photograph pixel: a render pixel of 1/s² the area gets s times the
+      // deviation, so the photograph made from it by averaging is as noisy at any render size.
       uint64_t h = Hashp(static_cast<uint64_t>(x), static_cast<uint64_t>(y), 7, shot.noiseSeed);
       double gL = Gauss(h);
       for (int ch = 0; ch < 3; ++ch) {
         double v = std::max(0.0, c[ch]);
         double sigma = std::sqrt(shot.shotNoise * v + shot.readNoise);
         double gC = Gauss(Mix64(h + 0x100 * (ch + 1)));
-        v += sigma * (0.75 * gL + 0.35 * gC + 0.45 * blotches.At(x, y, ch));
+        v += sigma * (f.s * (0.75 * gL + 0.35 * gC) + 0.45 * blotches.At(x, y, ch));
         double t = SrgbFast(Filmic(v));
         double dither = U01(Mix64(h ^ (0xD1 + ch))) - 0.5;
         // film-like grain that survives even where the highlights are clipped
-        double grain = shot.grain * (0.8 * gL + 0.3 * gC);
+        double grain = shot.grain * f.s * (0.8 * gL + 0.3 * gC);
         int q = static_cast<int>(std::floor(t * 255.0 + 0.5 + dither * 0.5 + grain));
         out[i * 3 + ch] = static_cast<uint8_t>(std::clamp(q, 0, 255));
       }

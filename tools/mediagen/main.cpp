@@ -9,7 +9,7 @@
 //
 //   mediagen --develop RENDER_DIR OUTPUT_DIR
 //     Develops the renderer's linear pictures of the room (see scene/render.sh) into the five
-//     1920x1280 JPEG photographs:
+//     1920x1280 JPEG photographs, each reduced from its 3840x2560 master (NAME_2x.jpg) beside it:
 //       lowlight1.jpg  light off; the room lit only by moonlight through a window to the right
 //       lowlight2.jpg  the same, with the chain pulled down
 //       chain1.jpg     the bulb on, warm tungsten light filling the room

@@ -1,5 +1,8 @@
 #include "photos.h"
 
+#include <stb_image_resize.h>
+
+#include <stdexcept>
 #include <vector>
 
 #include "develop.h"
@@ -10,6 +13,17 @@ namespace mg {
 namespace {
 
 constexpr int kJpegQuality = 88;
+
+// The photograph made from a master of twice its size: each pixel the average of the four it
+// covers, in linear light.
+std::vector<uint8_t> Halve(const std::vector<uint8_t>& master, int w, int h) {
+  std::vector<uint8_t> half(static_cast<size_t>(w / 2) * (h / 2) * 3);
+  if (!stbir_resize_uint8_generic(master.data(), w, h, w * 3, half.data(), w / 2, h / 2, w / 2 * 3,
+                                  3, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
+                                  STBIR_FILTER_BOX, STBIR_COLORSPACE_SRGB, nullptr))
+    throw std::runtime_error("cannot reduce a master");
+  return half;
+}
 
 }  // namespace
 
@@ -25,7 +39,13 @@ void WritePhotographs(const std::string& renders, const std::filesystem::path& d
 
   Shot lit;
   lit.moonGain = 0.0;  // the moon is lost in the light of the bulb
-  lit.bulbGain = 1.0;
+  lit.bulbGain = 1.15;
+  // White balance as a person sets it for a room lit by a bare bulb: gains on linear sRGB that
+  // leave the plaster, lit by the 2700 K filament and its light bounced off the room, reading at
+  // about 3700-4000 K: warm without turning orange. A little more contrast than the dark shot.
+  lit.white[1] = 1.8;
+  lit.white[2] = 5.0;
+  lit.contrast = 1.15;
   lit.bloomClamp = 300;
   lit.bloom = 1.0;
   lit.starburst = 0.12;
@@ -51,15 +71,24 @@ void WritePhotographs(const std::string& renders, const std::filesystem::path& d
     std::vector<float>* glow;
   };
   std::vector<float> litGlow;
-  const Out outs[] = {{"lowlight1.jpg", dark, 0, nullptr},
-                      {"lowlight2.jpg", dark, 1, nullptr},
-                      {"chain1.jpg", lit, 0, &litGlow},
-                      {"chain2.jpg", lit, 1, &litGlow},
-                      {"highlight.jpg", flash, 0, nullptr}};
+  const Out outs[] = {{"lowlight1", dark, 0, nullptr},
+                      {"lowlight2", dark, 1, nullptr},
+                      {"chain1", lit, 0, &litGlow},
+                      {"chain2", lit, 1, &litGlow},
+                      {"highlight", flash, 0, nullptr}};
   for (const Out& o : outs) {
     Shot s = o.shot;
     s.chain = o.chain;
-    WriteJpeg((dir / o.name).string(), Develop(sb, s, o.glow), kWidth, kHeight, kJpegQuality);
+    const std::vector<uint8_t> master = Develop(sb, s, o.glow);
+    const int w = sb.moon[0].w, h = sb.moon[0].h;
+    if (w == 2 * kPhotoWidth) {
+      WriteJpeg((dir / (std::string(o.name) + "_2x.jpg")).string(), master, w, h, kJpegQuality);
+      WriteJpeg((dir / (std::string(o.name) + ".jpg")).string(), Halve(master, w, h), kPhotoWidth,
+                kPhotoHeight, kJpegQuality);
+    } else {
+      // a trial render at another size: developed as it is, for a look
+      WriteJpeg((dir / (std::string(o.name) + ".jpg")).string(), master, w, h, kJpegQuality);
+    }
   }
 }
 

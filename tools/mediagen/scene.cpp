@@ -9,12 +9,12 @@
 namespace mg {
 namespace {
 
-Plane LoadHdr(const std::string& path) {
+Plane LoadHdr(const std::string& path, int width, int height) {
   int w = 0, h = 0, n = 0;
   std::unique_ptr<float, void (*)(void*)> data(stbi_loadf(path.c_str(), &w, &h, &n, 3),
                                                stbi_image_free);
   if (!data) throw std::runtime_error("cannot read " + path);
-  if (w != kWidth || h != kHeight)
+  if (w != width || h != height)
     throw std::runtime_error(path + " is " + std::to_string(w) + "x" + std::to_string(h));
   Plane p;
   p.Resize(w, h);
@@ -26,10 +26,15 @@ Plane LoadHdr(const std::string& path) {
 
 SceneBuffers LoadRenders(const std::string& dir) {
   SceneBuffers sb;
-  sb.moon[0] = LoadHdr(dir + "/moon-rest.hdr");
-  sb.moon[1] = LoadHdr(dir + "/moon-pulled.hdr");
-  sb.bulb[0] = LoadHdr(dir + "/bulb-rest.hdr");
-  sb.bulb[1] = LoadHdr(dir + "/bulb-pulled.hdr");
+  int width = 0, height = 0, n = 0;
+  const std::string first = dir + "/moon-rest.hdr";
+  if (!stbi_info(first.c_str(), &width, &height, &n) ||
+      width * kPhotoHeight != height * kPhotoWidth)
+    throw std::runtime_error("cannot read " + first + " or it is not framed 3:2");
+  sb.moon[0] = LoadHdr(first, width, height);
+  sb.moon[1] = LoadHdr(dir + "/moon-pulled.hdr", width, height);
+  sb.bulb[0] = LoadHdr(dir + "/bulb-rest.hdr", width, height);
+  sb.bulb[1] = LoadHdr(dir + "/bulb-pulled.hdr", width, height);
   // The filament is by far the brightest thing in the bulb's render: its centroid is the centre
   // the lens flare and the glow are drawn around.
   const Plane& b = sb.bulb[0];

@@ -11,10 +11,12 @@
 
 namespace mg {
 
-constexpr int kWidth = 1920;
-constexpr int kHeight = 1280;
+// The photographs' size. The renders are made at twice that and the photographs reduced from
+// them; every length the developing code uses is in photograph pixels, scaled to the renders.
+constexpr int kPhotoWidth = 1920;
+constexpr int kPhotoHeight = 1280;
 
-// Where a click "grabs" the chain; every chain pixel must stay inside this box.
+// Where a click "grabs" the chain, in photograph pixels; every chain pixel must stay inside it.
 constexpr int kChainBoxX = lumorra::kChainBox.left;
 constexpr int kChainBoxY = lumorra::kChainBox.top;
 constexpr int kChainBoxW = lumorra::kChainBox.width;
@@ -39,7 +41,8 @@ struct SceneBuffers {
 };
 
 // Reads moon-rest.hdr, moon-pulled.hdr, bulb-rest.hdr and bulb-pulled.hdr (Radiance RGBE, as the
-// renderer writes them) from `dir`. Throws std::runtime_error if one is missing or the wrong size.
+// renderer writes them) from `dir`: all of one size, framed as the photographs (3:2). Throws
+// std::runtime_error if one is missing or of another size.
 SceneBuffers LoadRenders(const std::string& dir);
 
 }  // namespace mg

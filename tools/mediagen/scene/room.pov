@@ -24,7 +24,9 @@ global_settings {
     low_error_factor 0.5
     gray_threshold 0.0
     minimum_reuse 0.012
-    brightness 1.0
+    // less of the bulb's light bounced around: a bare bulb lights the wall beside it far more
+    // than the far wall
+    brightness (Light = 1 ? 0.55 : 1.0)
     adc_bailout 0.01
     always_sample off
   }
@@ -60,14 +62,14 @@ camera {
   pigment {
     bozo
     color_map {
-      [0.00 rgb <0.60, 0.55, 0.46>]
-      [0.55 rgb <0.66, 0.61, 0.51>]
-      [1.00 rgb <0.63, 0.58, 0.48>]
+      [0.00 rgb <0.60, 0.57, 0.51>]
+      [0.55 rgb <0.66, 0.63, 0.57>]
+      [1.00 rgb <0.63, 0.60, 0.54>]
     }
     turbulence 0.6
     scale 0.35
   }
-  normal { granite 0.06 scale 0.08 }
+  normal { granite 0.12 scale 0.08 }
   finish { diffuse 0.85 specular 0.02 roughness 0.2 }
 }
 // Faded damp stain, an irregular tide mark down from the ceiling.
@@ -78,8 +80,8 @@ camera {
     color_map {
       [0.00 rgbt <0.50, 0.43, 0.32, 0.45>]
       [0.30 rgbt <0.54, 0.48, 0.37, 0.75>]
-      [0.45 rgbt <0.60, 0.55, 0.46, 1.0>]
-      [1.00 rgbt <0.60, 0.55, 0.46, 1.0>]
+      [0.45 rgbt <0.60, 0.57, 0.51, 1.0>]
+      [1.00 rgbt <0.60, 0.57, 0.51, 1.0>]
     }
     scale <0.9, 0.5, 0.9>
   }
@@ -111,7 +113,7 @@ object { WinBars }
 #if (Light = 0)
   box {
     <RoomX1 + 0.3, WinY0 - 0.5, WinZ0 - 1.0>, <RoomX1 + 0.31, WinY1 + 0.5, WinZ1 + 1.0>
-    texture { pigment { rgb <0.20, 0.28, 0.50> } finish { emission 1 diffuse 0 } }
+    texture { pigment { rgb <0.20, 0.28, 0.50> } finish { emission 1.8 diffuse 0 } }
     no_shadow
   }
 #end
@@ -279,15 +281,19 @@ union {
   object { BulbProfile scale 0.96 translate y * -0.0025 }
 }
 #declare FilY = BulbTop - 0.060;
-#declare FilGlow = <1.0, 0.62, 0.30>;
-#declare Filament = union {
-  // support wires and the coiled filament in a shallow V
+// A tungsten filament at about 2700 K, in linear sRGB; the lit photographs are white-balanced so
+// that the walls read at about 3800 K, as a person would set the camera in a bare bulb's light.
+#declare FilGlow = <1.0, 0.442, 0.101>;
+// The support wires and the glass stem are lit by the coil, as metal and glass are; only the coil
+// itself glows.
+#declare Supports = union {
   cylinder { <-0.003, BulbTop + 0.004, 0>, <-0.009, FilY, 0>, 0.0004 }
   cylinder { <0.003, BulbTop + 0.004, 0>, <0.009, FilY, 0>, 0.0004 }
   cylinder { <0, BulbTop + 0.004, 0>, <0, FilY - 0.004, 0>, 0.0004 }
-  // glass stem
-  cone { <0, BulbTop + 0.004, 0>, 0.004, <0, BulbTop - 0.02, 0>, 0.0015
-    texture { GlassTex } interior { ior 1.5 } }
+  texture { pigment { rgb <0.62, 0.60, 0.56> } finish { metallic diffuse 0.4 specular 0.8 roughness 0.01 reflection { 0.3 metallic } } }
+  no_shadow
+}
+#declare Coil = union {
   #for (I, 0, 23)
     #local T = I / 23;
     #local P = <-0.009 + 0.018 * T, FilY - 0.0025 * sin(pi * T) + 0.0012 * sin(I * 2.1), 0.0008 * cos(I * 2.1)>;
@@ -299,6 +305,13 @@ union {
     texture { pigment { rgb <0.35, 0.33, 0.30> } finish { metallic specular 0.6 roughness 0.02 } }
   #end
   no_shadow
+}
+#declare Filament = union {
+  object { Supports }
+  object { Coil }
+  // glass stem
+  cone { <0, BulbTop + 0.004, 0>, 0.004, <0, BulbTop - 0.02, 0>, 0.0015
+    texture { GlassTex } interior { ior 1.5 } no_shadow }
 }
 
 #declare Lamp = union {
@@ -368,12 +381,13 @@ union {
 
 // ---- lights ------------------------------------------------------------------------------
 #declare Hanging = union { object { Lamp } object { Collar } object { Chain } }
+#ifndef (MoonPower) #declare MoonPower = 0.65; #end
 #if (Light = 0)
   // Moonlight: a distant, slightly soft source beyond the window.
   #declare MoonDir = vnormalize(<-0.67, -0.40, 1.0>);
   light_source {
     <0, 0, 0> - MoonDir * 100
-    color rgb <0.50, 0.66, 1.0> * 2.2
+    color rgb <0.50, 0.66, 1.0> * MoonPower
     parallel point_at <0, 0, 0>
     area_light <1.2, 0, 0>, <0, 1.2, 0>, 5, 5 adaptive 1
     orient
