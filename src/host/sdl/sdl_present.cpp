@@ -7,10 +7,12 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <type_traits>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrender.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #endif
@@ -199,6 +201,7 @@ class SharedMemoryPresenter final : public DirectPresenter {
         gc_(gc) {}
 
   ~SharedMemoryPresenter() override {
+    FreeOffscreen();
     using FreeGc = int (*)(Display*, GC);
     if (const auto free = XFunction<FreeGc>("XFreeGC")) free(display_, gc_);
   }
@@ -211,6 +214,10 @@ class SharedMemoryPresenter final : public DirectPresenter {
  private:
   struct Calls;
   static const Calls& X();
+  struct RenderCalls;
+  static const RenderCalls& Render();
+  Drawable Offscreen(int width, int height);
+  void FreeOffscreen();
   void PutPatches(const std::vector<Rect>& areas, const ComposeArea& compose, int width,
                   int height);
 
@@ -225,8 +232,13 @@ class SharedMemoryPresenter final : public DirectPresenter {
   bool shown_ = false;
   std::weak_ptr<Picture> picture_;
   Color back_;
+  int brightness_ = 0;
   int width_ = 0, height_ = 0;
   std::vector<Rect> patches_;
+  // Where dimmed frames are made, with its picture for the X rendering extension.
+  Pixmap offscreen_ = 0;
+  ::Picture offscreenPicture_ = 0;
+  int offscreenWidth_ = 0, offscreenHeight_ = 0;
 };
 
 struct SharedMemoryPresenter::Calls {
@@ -244,11 +256,63 @@ struct SharedMemoryPresenter::Calls {
                   unsigned) = nullptr;
   int (*sync)(Display*, Bool) = nullptr;
   int (*free)(void*) = nullptr;
+  int (*copy)(Display*, Drawable, Drawable, GC, int, int, unsigned, unsigned, int, int) = nullptr;
+  Pixmap (*createPixmap)(Display*, Drawable, unsigned, unsigned, unsigned) = nullptr;
+  int (*freePixmap)(Display*, Pixmap) = nullptr;
   bool Loaded() const {
     return createRegion && destroyRegion && unionRect && subtract && setRegion && setClipMask &&
-           setForeground && fill && createImage && putImage && sync && free;
+           setForeground && fill && createImage && putImage && sync && free && copy &&
+           createPixmap && freePixmap;
   }
 };
+
+// The X rendering extension's library, which SDL's X11 driver loads too. Without it a dimmed
+// frame is drawn the plain way.
+struct SharedMemoryPresenter::RenderCalls {
+  XRenderPictFormat* (*findFormat)(Display*, const Visual*) = nullptr;
+  ::Picture (*create)(Display*, Drawable, const XRenderPictFormat*, unsigned long,
+                      const XRenderPictureAttributes*) = nullptr;
+  void (*free)(Display*, ::Picture) = nullptr;
+  void (*fill)(Display*, int, ::Picture, const XRenderColor*, int, int, unsigned,
+               unsigned) = nullptr;
+  bool Loaded() const { return findFormat && create && free && fill; }
+};
+
+const SharedMemoryPresenter::RenderCalls& SharedMemoryPresenter::Render() {
+  static const RenderCalls calls = [] {
+    RenderCalls c;
+    void* library = SDL_LoadObject("libXrender.so.1");
+    if (!library) return c;
+    const auto load = [library](auto& f, const char* name) {
+      f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(SDL_LoadFunction(library, name));
+    };
+    load(c.findFormat, "XRenderFindVisualFormat");
+    load(c.create, "XRenderCreatePicture");
+    load(c.free, "XRenderFreePicture");
+    load(c.fill, "XRenderFillRectangle");
+    return c;
+  }();
+  return calls;
+}
+
+Drawable SharedMemoryPresenter::Offscreen(int width, int height) {
+  if (offscreen_ && offscreenWidth_ == width && offscreenHeight_ == height) return offscreen_;
+  FreeOffscreen();
+  const XRenderPictFormat* format = Render().findFormat(display_, visual_);
+  if (!format) return 0;
+  offscreen_ = X().createPixmap(display_, native_, width, height, 24);
+  offscreenPicture_ = Render().create(display_, offscreen_, format, 0, nullptr);
+  offscreenWidth_ = width;
+  offscreenHeight_ = height;
+  return offscreen_;
+}
+
+void SharedMemoryPresenter::FreeOffscreen() {
+  if (offscreenPicture_) Render().free(display_, offscreenPicture_);
+  if (offscreen_) X().freePixmap(display_, offscreen_);
+  offscreen_ = 0;
+  offscreenPicture_ = 0;
+}
 
 const SharedMemoryPresenter::Calls& SharedMemoryPresenter::X() {
   static const Calls calls = [] {
@@ -265,6 +329,9 @@ const SharedMemoryPresenter::Calls& SharedMemoryPresenter::X() {
     c.putImage = XFunction<decltype(c.putImage)>("XPutImage");
     c.sync = XFunction<decltype(c.sync)>("XSync");
     c.free = XFunction<decltype(c.free)>("XFree");
+    c.copy = XFunction<decltype(c.copy)>("XCopyArea");
+    c.createPixmap = XFunction<decltype(c.createPixmap)>("XCreatePixmap");
+    c.freePixmap = XFunction<decltype(c.freePixmap)>("XFreePixmap");
     return c;
   }();
   return calls;
@@ -296,8 +363,8 @@ void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const Com
 bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Rect>& patches,
                                     const ComposeArea& compose, bool whole) {
   XShmSegmentInfo* segment = nullptr;
-  // A dimmed picture is not the picture in memory; it is copied the plain way.
-  if (view.brightness < WindowView::kFullBrightness) {
+  const bool dimmed = view.brightness < WindowView::kFullBrightness;
+  if (dimmed && !Render().Loaded()) {
     shown_ = false;
     return false;
   }
@@ -316,7 +383,7 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
   const Color back = view.hasBackColor ? view.backColor : Color{};
 
   const bool same = shown_ && !whole && picture_.lock() == view.backdrop && back == back_ &&
-                    width == width_ && height == height_;
+                    view.brightness == brightness_ && width == width_ && height == height_;
   if (same) {
     // The picture is on the screen already: only what the labels covered, then and now.
     std::vector<Rect> areas = patches_;
@@ -336,7 +403,16 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
       x.unionRect(&r, covered, covered);
     }
     x.subtract(all, covered, all);
-    x.setRegion(display_, gc_, all);
+    // A dimmed frame is made in a pixmap first and copied over at once: dimmed on the window,
+    // the full-bright picture could be seen for a moment.
+    const Drawable target = dimmed ? Offscreen(width, height) : native_;
+    if (!target) {
+      x.destroyRegion(all);
+      x.destroyRegion(covered);
+      shown_ = false;
+      return false;
+    }
+    if (!dimmed) x.setRegion(display_, gc_, all);
     int coveredWidth = 0, coveredHeight = 0;
     if (view.backdrop) {
       const Picture& picture = *view.backdrop;
@@ -345,7 +421,7 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
       XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr, segment,
                                   picture.Width(), picture.Height());
       if (image) {
-        xext.put(display_, native_, gc_, image, 0, 0, 0, 0, coveredWidth, coveredHeight, False);
+        xext.put(display_, target, gc_, image, 0, 0, 0, 0, coveredWidth, coveredHeight, False);
         x.free(image);  // the pixels and the segment are the picture's
       }
     }
@@ -354,9 +430,19 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
                     (static_cast<unsigned long>(back.red) << 16) |
                         (static_cast<unsigned long>(back.green) << 8) | back.blue);
     if (coveredWidth < width && coveredHeight > 0)
-      x.fill(display_, native_, gc_, coveredWidth, 0, width - coveredWidth, coveredHeight);
+      x.fill(display_, target, gc_, coveredWidth, 0, width - coveredWidth, coveredHeight);
     if (coveredHeight < height)
-      x.fill(display_, native_, gc_, 0, coveredHeight, width, height - coveredHeight);
+      x.fill(display_, target, gc_, 0, coveredHeight, width, height - coveredHeight);
+    if (dimmed) {
+      // Black laid over the picture with the opacity that leaves `brightness` of it.
+      const auto opacity = static_cast<unsigned short>(
+          (WindowView::kFullBrightness - std::clamp(view.brightness, 0, 255)) * 257);
+      const XRenderColor black{0, 0, 0, opacity};
+      Render().fill(display_, PictOpOver, offscreenPicture_, &black, 0, 0, coveredWidth,
+                    coveredHeight);
+      x.setRegion(display_, gc_, all);
+      x.copy(display_, target, native_, gc_, 0, 0, width, height, 0, 0);
+    }
     x.setClipMask(display_, gc_, None);
     x.destroyRegion(all);
     x.destroyRegion(covered);
@@ -366,6 +452,7 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
   x.sync(display_, False);
   shown_ = true;
   picture_ = view.backdrop;
+  brightness_ = view.brightness;
   back_ = back;
   width_ = width;
   height_ = height;
@@ -407,7 +494,10 @@ std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
   const bool wordPixels = image && image->bits_per_pixel == 32;
   if (image) free(image);
   if (!wordPixels || !SharedMemoryPresenter::Loaded()) return nullptr;
-  GC gc = createGc(display, native, 0, nullptr);
+  // Copies between drawables of ours never need exposures reported back.
+  XGCValues values{};
+  values.graphics_exposures = False;
+  GC gc = createGc(display, native, GCGraphicsExposures, &values);
   if (!gc) return nullptr;
   return std::make_unique<SharedMemoryPresenter>(std::move(pixels), window, display, native,
                                                  attrs.visual, gc);
@@ -455,7 +545,7 @@ class TexturePresenter final : public DirectPresenter {
       // A fade's steps differ only in this: the renderer dims as it copies.
       const auto level = static_cast<Uint8>(std::clamp(view.brightness, 0, 255));
       SDL_SetTextureColorMod(texture, level, level, level);
-      SDL_RenderCopy(renderer, texture, &area, &area);
+      Copy(texture, &area, area);
     }
     std::vector<TexturePtr> drawn;  // alive until the frame is presented
     for (const Rect& patch : patches) {
@@ -467,7 +557,7 @@ class TexturePresenter final : public DirectPresenter {
       TexturePtr texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
       if (!texture) continue;
       const SDL_Rect where{clipped.left, clipped.top, clipped.width, clipped.height};
-      SDL_RenderCopy(renderer, texture.get(), nullptr, &where);
+      Copy(texture.get(), nullptr, where);
       drawn.push_back(std::move(texture));
     }
     SDL_RenderPresent(renderer);
@@ -475,6 +565,7 @@ class TexturePresenter final : public DirectPresenter {
   }
 
  private:
+  void Copy(SDL_Texture* texture, const SDL_Rect* from, const SDL_Rect& to);
   SDL_Texture* TextureFor(const std::shared_ptr<Picture>& picture) {
     if (!picture) return nullptr;
     std::erase_if(textures_, [](const Cached& cached) { return cached.picture.expired(); });
@@ -503,6 +594,15 @@ class TexturePresenter final : public DirectPresenter {
 };
 
 }  // namespace
+
+void TexturePresenter::Copy(SDL_Texture* texture, const SDL_Rect* from, const SDL_Rect& to) {
+  // SDL 2.26's GL renderer without shaders loses track of whether texturing is on once a
+  // texture is made, and would draw the next texture as a white rectangle. A one-pixel draw
+  // without a texture, under the copy, sets it straight.
+  const SDL_Rect pixel{to.x, to.y, 1, 1};
+  SDL_RenderFillRect(renderer_.get(), &pixel);
+  SDL_RenderCopy(renderer_.get(), texture, from, &to);
+}
 
 std::unique_ptr<DirectPresenter> NewTexturePresenter(SDL_Window* window) {
   if (!window) return nullptr;
