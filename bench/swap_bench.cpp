@@ -25,8 +25,8 @@ double ProcessCpuMs(const char* pid) {
   if (!pid || !*pid) return -1;
   double ns = 0;
   std::error_code error;
-  for (const auto& task : std::filesystem::directory_iterator(
-           std::filesystem::path("/proc") / pid / "task", error)) {
+  for (const auto& task :
+       std::filesystem::directory_iterator(std::filesystem::path("/proc") / pid / "task", error)) {
     std::ifstream stat(task.path() / "schedstat");
     double run = 0;
     if (stat >> run) ns += run;

@@ -40,8 +40,8 @@ SurfacePtr PatchSurface(SurfacePtr& scratch, const Rect& area) {
                                                  32, SDL_PIXELFORMAT_RGB888));
     if (!scratch) return nullptr;
   }
-  return SurfacePtr(SDL_CreateRGBSurfaceWithFormatFrom(scratch->pixels, area.width, area.height,
-                                                       32, scratch->pitch, SDL_PIXELFORMAT_RGB888));
+  return SurfacePtr(SDL_CreateRGBSurfaceWithFormatFrom(scratch->pixels, area.width, area.height, 32,
+                                                       scratch->pitch, SDL_PIXELFORMAT_RGB888));
 }
 
 }  // namespace
@@ -191,8 +191,8 @@ namespace {
 
 class SharedMemoryPresenter final : public DirectPresenter {
  public:
-  SharedMemoryPresenter(std::shared_ptr<SharedPixels> pixels, SDL_Window* window,
-                        Display* display, Window native, Visual* visual, GC gc)
+  SharedMemoryPresenter(std::shared_ptr<SharedPixels> pixels, SDL_Window* window, Display* display,
+                        Window native, Visual* visual, GC gc)
       : pixels_(std::move(pixels)),
         window_(window),
         display_(display),
@@ -206,8 +206,8 @@ class SharedMemoryPresenter final : public DirectPresenter {
     if (const auto free = XFunction<FreeGc>("XFreeGC")) free(display_, gc_);
   }
 
-  bool Present(const WindowView& view, const std::vector<Rect>& patches,
-               const ComposeArea& compose, bool whole) override;
+  bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
+               bool whole) override;
 
   static bool Loaded();
 
@@ -350,9 +350,9 @@ void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const Com
     SurfacePtr patch = PatchSurface(scratch_, clipped);
     if (!patch) continue;
     compose(patch.get(), clipped);
-    XImage* image = x.createImage(display_, visual_, 24, ZPixmap, 0,
-                                  static_cast<char*>(patch->pixels), clipped.width,
-                                  clipped.height, 32, patch->pitch);
+    XImage* image =
+        x.createImage(display_, visual_, 24, ZPixmap, 0, static_cast<char*>(patch->pixels),
+                      clipped.width, clipped.height, 32, patch->pitch);
     if (!image) continue;
     x.putImage(display_, native_, gc_, image, 0, 0, clipped.left, clipped.top, clipped.width,
                clipped.height);
@@ -526,8 +526,8 @@ class TexturePresenter final : public DirectPresenter {
       maxWidth_ = info.max_texture_width, maxHeight_ = info.max_texture_height;
   }
 
-  bool Present(const WindowView& view, const std::vector<Rect>& patches,
-               const ComposeArea& compose, bool /*whole: every frame is drawn whole*/) override {
+  bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
+               bool /*whole: every frame is drawn whole*/) override {
     SDL_Renderer* renderer = renderer_.get();
     int width = 0, height = 0;
     SDL_GetRendererOutputSize(renderer, &width, &height);
@@ -572,8 +572,7 @@ class TexturePresenter final : public DirectPresenter {
     for (const Cached& cached : textures_)
       if (cached.picture.lock() == picture) return cached.texture.get();
     const int width = maxWidth_ > 0 ? std::min(picture->Width(), maxWidth_) : picture->Width();
-    const int height =
-        maxHeight_ > 0 ? std::min(picture->Height(), maxHeight_) : picture->Height();
+    const int height = maxHeight_ > 0 ? std::min(picture->Height(), maxHeight_) : picture->Height();
     TexturePtr texture(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
                                          SDL_TEXTUREACCESS_STATIC, width, height));
     if (!texture) return nullptr;
