@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Usage: [SCREEN=WxH] [WM=openbox|none] bench/show.sh path/to/build. The whole show RUNS (3) times,
+# Usage: [SCREEN=WxH] [WM=openbox] bench/show.sh path/to/build. The whole show RUNS (3) times,
 # ~40 s each, lateness pooled. SCREEN is 1920x1080 unless given.
 source "$(dirname "$0")/lib.sh"
 start_xvfb "${SCREEN:-1920x1080}"
-[ "${WM:-openbox}" = none ] || start_wm "${WM:-openbox}" # a desktop, as people run it
+[ "${WM:-none}" = none ] || start_wm "$WM" # WM=openbox: on a desktop
 echo "screen ${SCREEN:-1920x1080}"
 machine_busy_start
 RUNS=${RUNS:-3}

@@ -3,6 +3,7 @@
 #include <SDL_syswm.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -64,7 +65,7 @@ class SharedPixels final : public PixelAllocator {
     if (id < 0) return nullptr;
     void* address = shmat(id, nullptr, 0);
     shmctl(id, IPC_RMID, nullptr);
-    if (address == reinterpret_cast<void*>(-1)) return nullptr;
+    if (reinterpret_cast<std::intptr_t>(address) == -1) return nullptr;
     auto* pixels = static_cast<std::uint32_t*>(address);
     const std::lock_guard lock(mutex_);
     Segment& segment = segments_[pixels];
@@ -218,6 +219,8 @@ class SharedMemoryPresenter final : public DirectPresenter {
   static const RenderCalls& Render();
   Drawable Offscreen(int width, int height);
   void FreeOffscreen();
+  bool PutWhole(const WindowView& view, XShmSegmentInfo* segment, const std::vector<Rect>& patches,
+                int width, int height);
   void PutPatches(const std::vector<Rect>& areas, const ComposeArea& compose, int width,
                   int height);
 
@@ -360,6 +363,70 @@ void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const Com
   }
 }
 
+// The picture everywhere but under the patches, so that a label never blinks; the back colour
+// where the picture does not reach. False when a dimmed frame has nowhere to be made.
+bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* segment,
+                                     const std::vector<Rect>& patches, int width, int height) {
+  const Calls& x = X();
+  const auto& xext = SharedPixels::Xext();
+  const bool dimmed = view.brightness < WindowView::kFullBrightness;
+  const Color back = view.hasBackColor ? view.backColor : Color{};
+  Region all = x.createRegion(), covered = x.createRegion();
+  XRectangle screen{0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height)};
+  x.unionRect(&screen, all, all);
+  for (const Rect& patch : patches) {
+    const Rect c = Clipped(patch, width, height);
+    if (c.width == 0) continue;
+    XRectangle r{static_cast<short>(c.left), static_cast<short>(c.top),
+                 static_cast<unsigned short>(c.width), static_cast<unsigned short>(c.height)};
+    x.unionRect(&r, covered, covered);
+  }
+  x.subtract(all, covered, all);
+  // A dimmed frame is made in a pixmap first and copied over at once: dimmed on the window,
+  // the full-bright picture could be seen for a moment.
+  const Drawable target = dimmed ? Offscreen(width, height) : native_;
+  if (!target) {
+    x.destroyRegion(all);
+    x.destroyRegion(covered);
+    return false;
+  }
+  if (!dimmed) x.setRegion(display_, gc_, all);
+  int coveredWidth = 0, coveredHeight = 0;
+  if (view.backdrop) {
+    const Picture& picture = *view.backdrop;
+    coveredWidth = std::min(picture.Width(), width);
+    coveredHeight = std::min(picture.Height(), height);
+    XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr, segment,
+                                picture.Width(), picture.Height());
+    if (image) {
+      xext.put(display_, target, gc_, image, 0, 0, 0, 0, coveredWidth, coveredHeight, False);
+      x.free(image);  // the pixels and the segment are the picture's
+    }
+  }
+  // Only what the picture leaves uncovered gets the back colour.
+  x.setForeground(display_, gc_,
+                  (static_cast<unsigned long>(back.red) << 16) |
+                      (static_cast<unsigned long>(back.green) << 8) | back.blue);
+  if (coveredWidth < width && coveredHeight > 0)
+    x.fill(display_, target, gc_, coveredWidth, 0, width - coveredWidth, coveredHeight);
+  if (coveredHeight < height)
+    x.fill(display_, target, gc_, 0, coveredHeight, width, height - coveredHeight);
+  if (dimmed) {
+    // Black laid over the picture with the opacity that leaves `brightness` of it.
+    const auto opacity = static_cast<unsigned short>(
+        (WindowView::kFullBrightness - std::clamp(view.brightness, 0, 255)) * 257);
+    const XRenderColor black{0, 0, 0, opacity};
+    Render().fill(display_, PictOpOver, offscreenPicture_, &black, 0, 0, coveredWidth,
+                  coveredHeight);
+    x.setRegion(display_, gc_, all);
+    x.copy(display_, target, native_, gc_, 0, 0, width, height, 0, 0);
+  }
+  x.setClipMask(display_, gc_, None);
+  x.destroyRegion(all);
+  x.destroyRegion(covered);
+  return true;
+}
+
 bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Rect>& patches,
                                     const ComposeArea& compose, bool whole) {
   XShmSegmentInfo* segment = nullptr;
@@ -376,8 +443,6 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
       return false;
     }
   }
-  const Calls& x = X();
-  const auto& xext = SharedPixels::Xext();
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
   const Color back = view.hasBackColor ? view.backColor : Color{};
@@ -390,66 +455,14 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
     areas.insert(areas.end(), patches.begin(), patches.end());
     PutPatches(areas, compose, width, height);
   } else {
-    // The picture everywhere but under the patches, so that a label never blinks.
-    Region all = x.createRegion(), covered = x.createRegion();
-    XRectangle screen{0, 0, static_cast<unsigned short>(width),
-                      static_cast<unsigned short>(height)};
-    x.unionRect(&screen, all, all);
-    for (const Rect& patch : patches) {
-      const Rect c = Clipped(patch, width, height);
-      if (c.width == 0) continue;
-      XRectangle r{static_cast<short>(c.left), static_cast<short>(c.top),
-                   static_cast<unsigned short>(c.width), static_cast<unsigned short>(c.height)};
-      x.unionRect(&r, covered, covered);
-    }
-    x.subtract(all, covered, all);
-    // A dimmed frame is made in a pixmap first and copied over at once: dimmed on the window,
-    // the full-bright picture could be seen for a moment.
-    const Drawable target = dimmed ? Offscreen(width, height) : native_;
-    if (!target) {
-      x.destroyRegion(all);
-      x.destroyRegion(covered);
+    if (!PutWhole(view, segment, patches, width, height)) {
       shown_ = false;
       return false;
     }
-    if (!dimmed) x.setRegion(display_, gc_, all);
-    int coveredWidth = 0, coveredHeight = 0;
-    if (view.backdrop) {
-      const Picture& picture = *view.backdrop;
-      coveredWidth = std::min(picture.Width(), width);
-      coveredHeight = std::min(picture.Height(), height);
-      XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr, segment,
-                                  picture.Width(), picture.Height());
-      if (image) {
-        xext.put(display_, target, gc_, image, 0, 0, 0, 0, coveredWidth, coveredHeight, False);
-        x.free(image);  // the pixels and the segment are the picture's
-      }
-    }
-    // Only what the picture leaves uncovered gets the back colour.
-    x.setForeground(display_, gc_,
-                    (static_cast<unsigned long>(back.red) << 16) |
-                        (static_cast<unsigned long>(back.green) << 8) | back.blue);
-    if (coveredWidth < width && coveredHeight > 0)
-      x.fill(display_, target, gc_, coveredWidth, 0, width - coveredWidth, coveredHeight);
-    if (coveredHeight < height)
-      x.fill(display_, target, gc_, 0, coveredHeight, width, height - coveredHeight);
-    if (dimmed) {
-      // Black laid over the picture with the opacity that leaves `brightness` of it.
-      const auto opacity = static_cast<unsigned short>(
-          (WindowView::kFullBrightness - std::clamp(view.brightness, 0, 255)) * 257);
-      const XRenderColor black{0, 0, 0, opacity};
-      Render().fill(display_, PictOpOver, offscreenPicture_, &black, 0, 0, coveredWidth,
-                    coveredHeight);
-      x.setRegion(display_, gc_, all);
-      x.copy(display_, target, native_, gc_, 0, 0, width, height, 0, 0);
-    }
-    x.setClipMask(display_, gc_, None);
-    x.destroyRegion(all);
-    x.destroyRegion(covered);
     PutPatches(patches, compose, width, height);
   }
   // As SDL does after its own put: the frame is on the server when the present returns.
-  x.sync(display_, False);
+  X().sync(display_, False);
   shown_ = true;
   picture_ = view.backdrop;
   brightness_ = view.brightness;
@@ -545,7 +558,7 @@ class TexturePresenter final : public DirectPresenter {
       // A fade's steps differ only in this: the renderer dims as it copies.
       const auto level = static_cast<Uint8>(std::clamp(view.brightness, 0, 255));
       SDL_SetTextureColorMod(texture, level, level, level);
-      Copy(texture, &area, area);
+      SDL_RenderCopy(renderer, texture, &area, &area);
     }
     std::vector<TexturePtr> drawn;  // alive until the frame is presented
     for (const Rect& patch : patches) {
@@ -557,7 +570,7 @@ class TexturePresenter final : public DirectPresenter {
       TexturePtr texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
       if (!texture) continue;
       const SDL_Rect where{clipped.left, clipped.top, clipped.width, clipped.height};
-      Copy(texture.get(), nullptr, where);
+      SDL_RenderCopy(renderer, texture.get(), nullptr, &where);
       drawn.push_back(std::move(texture));
     }
     SDL_RenderPresent(renderer);
@@ -565,7 +578,6 @@ class TexturePresenter final : public DirectPresenter {
   }
 
  private:
-  void Copy(SDL_Texture* texture, const SDL_Rect* from, const SDL_Rect& to);
   SDL_Texture* TextureFor(const std::shared_ptr<Picture>& picture) {
     if (!picture) return nullptr;
     std::erase_if(textures_, [](const Cached& cached) { return cached.picture.expired(); });
@@ -594,20 +606,8 @@ class TexturePresenter final : public DirectPresenter {
 
 }  // namespace
 
-void TexturePresenter::Copy(SDL_Texture* texture, const SDL_Rect* from, const SDL_Rect& to) {
-  // SDL 2.26's GL renderer without shaders loses track of whether texturing is on once a
-  // texture is made, and would draw the next texture as a white rectangle. A one-pixel draw
-  // without a texture, under the copy, sets it straight.
-  const SDL_Rect pixel{to.x, to.y, 1, 1};
-  SDL_RenderFillRect(renderer_.get(), &pixel);
-  SDL_RenderCopy(renderer_.get(), texture, from, &to);
-}
-
 std::unique_ptr<DirectPresenter> NewTexturePresenter(SDL_Window* window) {
   if (!window) return nullptr;
-  // SDL's GL renderer without its shaders draws a texture with the fixed-function pipeline,
-  // which software GL (llvmpipe) runs in half the time; nothing drawn here needs more.
-  SDL_SetHint(SDL_HINT_RENDER_OPENGL_SHADERS, "0");
   RendererPtr renderer(SDL_CreateRenderer(window, -1, 0));
   if (!renderer) return nullptr;
   return std::make_unique<TexturePresenter>(std::move(renderer));
