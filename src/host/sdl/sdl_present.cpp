@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <type_traits>
@@ -72,6 +73,7 @@ class SharedPixels final : public PixelAllocator {
     segment.info.shmid = id;
     segment.info.shmaddr = static_cast<char*>(address);
     segment.info.readOnly = True;
+    segment.bytes = bytes;
     return pixels;
   }
 
@@ -96,6 +98,11 @@ class SharedPixels final : public PixelAllocator {
   // Tells the server to let go of the pictures that are gone.
   void DetachReleased(Display* display);
 
+  // Attaches every picture the server has not seen yet and hands each to `attached`, with its
+  // size in bytes.
+  void AttachAll(Display* display,
+                 const std::function<void(XShmSegmentInfo&, std::size_t)>& attached);
+
   struct Library {
     Bool (*query)(Display*) = nullptr;
     Bool (*attach)(Display*, XShmSegmentInfo*) = nullptr;
@@ -111,8 +118,10 @@ class SharedPixels final : public PixelAllocator {
  private:
   struct Segment {
     XShmSegmentInfo info{};
+    std::size_t bytes = 0;
     bool attached = false;
   };
+  bool Attach(Display* display, Segment& segment);
   std::mutex mutex_;
   std::map<const std::uint32_t*, Segment> segments_;
   std::vector<XShmSegmentInfo> released_;
@@ -146,18 +155,15 @@ int NoteRefusal(Display*, XErrorEvent*) {
 
 }  // namespace
 
-XShmSegmentInfo* SharedPixels::Attached(Display* display, const std::uint32_t* pixels) {
-  const std::lock_guard lock(mutex_);
-  const auto found = segments_.find(pixels);
-  if (found == segments_.end() || failed_) return nullptr;
-  Segment& segment = found->second;
-  if (segment.attached) return &segment.info;
+bool SharedPixels::Attach(Display* display, Segment& segment) {
+  if (failed_) return false;
+  if (segment.attached) return true;
   // A refusal comes back as an X error; it is caught here rather than ending the program.
   using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
   using Sync = int (*)(Display*, Bool);
   static const auto setHandler = XFunction<SetErrorHandler>("XSetErrorHandler");
   static const auto sync = XFunction<Sync>("XSync");
-  if (!setHandler || !sync) return nullptr;
+  if (!setHandler || !sync) return false;
   sync(display, False);
   attachRefused = false;
   const ErrorHandler previous = setHandler(&NoteRefusal);
@@ -166,10 +172,27 @@ XShmSegmentInfo* SharedPixels::Attached(Display* display, const std::uint32_t* p
   setHandler(previous);
   if (!sent || attachRefused) {
     failed_ = true;
-    return nullptr;
+    return false;
   }
   segment.attached = true;
-  return &segment.info;
+  return true;
+}
+
+XShmSegmentInfo* SharedPixels::Attached(Display* display, const std::uint32_t* pixels) {
+  const std::lock_guard lock(mutex_);
+  const auto found = segments_.find(pixels);
+  if (found == segments_.end() || !Attach(display, found->second)) return nullptr;
+  return &found->second.info;
+}
+
+void SharedPixels::AttachAll(Display* display,
+                             const std::function<void(XShmSegmentInfo&, std::size_t)>& attached) {
+  const std::lock_guard lock(mutex_);
+  for (auto& [pixels, segment] : segments_) {
+    if (segment.attached) continue;
+    if (!Attach(display, segment)) return;
+    attached(segment.info, segment.bytes);
+  }
 }
 
 void SharedPixels::DetachReleased(Display* display) {
@@ -201,11 +224,7 @@ class SharedMemoryPresenter final : public DirectPresenter {
         visual_(visual),
         gc_(gc) {}
 
-  ~SharedMemoryPresenter() override {
-    FreeOffscreen();
-    using FreeGc = int (*)(Display*, GC);
-    if (const auto free = XFunction<FreeGc>("XFreeGC")) free(display_, gc_);
-  }
+  ~SharedMemoryPresenter() override;
 
   bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
                bool whole) override;
@@ -218,6 +237,7 @@ class SharedMemoryPresenter final : public DirectPresenter {
   struct RenderCalls;
   static const RenderCalls& Render();
   Drawable Offscreen(int width, int height);
+  void Warm(XShmSegmentInfo& segment, std::size_t bytes);
   void FreeOffscreen();
   bool PutWhole(const WindowView& view, XShmSegmentInfo* segment, const std::vector<Rect>& patches,
                 int width, int height);
@@ -240,6 +260,7 @@ class SharedMemoryPresenter final : public DirectPresenter {
   std::vector<Rect> patches_;
   // Where dimmed frames are made, with its picture for the X rendering extension.
   Pixmap offscreen_ = 0;
+  Pixmap warmed_ = 0;  // a column the server reads new pictures into
   ::Picture offscreenPicture_ = 0;
   int offscreenWidth_ = 0, offscreenHeight_ = 0;
 };
@@ -258,13 +279,14 @@ struct SharedMemoryPresenter::Calls {
   int (*putImage)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned,
                   unsigned) = nullptr;
   int (*sync)(Display*, Bool) = nullptr;
+  int (*flush)(Display*) = nullptr;
   int (*free)(void*) = nullptr;
   int (*copy)(Display*, Drawable, Drawable, GC, int, int, unsigned, unsigned, int, int) = nullptr;
   Pixmap (*createPixmap)(Display*, Drawable, unsigned, unsigned, unsigned) = nullptr;
   int (*freePixmap)(Display*, Pixmap) = nullptr;
   bool Loaded() const {
     return createRegion && destroyRegion && unionRect && subtract && setRegion && setClipMask &&
-           setForeground && fill && createImage && putImage && sync && free && copy &&
+           setForeground && fill && createImage && putImage && sync && flush && free && copy &&
            createPixmap && freePixmap;
   }
 };
@@ -310,6 +332,33 @@ Drawable SharedMemoryPresenter::Offscreen(int width, int height) {
   return offscreen_;
 }
 
+// The server maps a picture's memory page by page as it first reads it, and on a virtual
+// machine each page costs it some microseconds: 100 ms and more for a picture of 3840x2160, which
+// the first present of each picture would wait for in the middle of the show. So every picture
+// is read once as soon as the server can see it, while the program waits for its next event:
+// one pixel from each 4 KiB page, a column of a 1024-pixel-wide image, into a pixmap of one
+// column. It is not waited for.
+void SharedMemoryPresenter::Warm(XShmSegmentInfo& segment, std::size_t bytes) {
+  constexpr int kMaxRows = 32767;
+  const int rows = static_cast<int>(std::min<std::size_t>(bytes / 4096, kMaxRows));
+  if (rows <= 0) return;
+  if (!warmed_) warmed_ = X().createPixmap(display_, native_, 1, kMaxRows, 24);
+  const auto& xext = SharedPixels::Xext();
+  XImage* image =
+      xext.create(display_, visual_, 24, ZPixmap, segment.shmaddr, &segment, 1024, rows);
+  if (!image) return;
+  xext.put(display_, warmed_, gc_, image, 0, 0, 0, 0, 1, rows, False);
+  X().free(image);
+  X().flush(display_);
+}
+
+SharedMemoryPresenter::~SharedMemoryPresenter() {
+  FreeOffscreen();
+  if (warmed_) X().freePixmap(display_, warmed_);
+  using FreeGc = int (*)(Display*, GC);
+  if (const auto free = XFunction<FreeGc>("XFreeGC")) free(display_, gc_);
+}
+
 void SharedMemoryPresenter::FreeOffscreen() {
   if (offscreenPicture_) Render().free(display_, offscreenPicture_);
   if (offscreen_) X().freePixmap(display_, offscreen_);
@@ -331,6 +380,7 @@ const SharedMemoryPresenter::Calls& SharedMemoryPresenter::X() {
     c.createImage = XFunction<decltype(c.createImage)>("XCreateImage");
     c.putImage = XFunction<decltype(c.putImage)>("XPutImage");
     c.sync = XFunction<decltype(c.sync)>("XSync");
+    c.flush = XFunction<decltype(c.flush)>("XFlush");
     c.free = XFunction<decltype(c.free)>("XFree");
     c.copy = XFunction<decltype(c.copy)>("XCopyArea");
     c.createPixmap = XFunction<decltype(c.createPixmap)>("XCreatePixmap");
@@ -463,6 +513,8 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
   }
   // As SDL does after its own put: the frame is on the server when the present returns.
   X().sync(display_, False);
+  pixels_->AttachAll(display_,
+                     [this](XShmSegmentInfo& segment, std::size_t bytes) { Warm(segment, bytes); });
   shown_ = true;
   picture_ = view.backdrop;
   brightness_ = view.brightness;
