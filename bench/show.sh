@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Usage: bench/show.sh path/to/build. The whole show RUNS (3) times, ~40 s each, lateness pooled.
+# Usage: [SCREEN=WxH] [WM=openbox] bench/show.sh path/to/build. The whole show RUNS (3) times,
+# ~40 s each, lateness pooled. SCREEN is 1920x1080 unless given.
 source "$(dirname "$0")/lib.sh"
-start_xvfb 1920x1080
+start_xvfb "${SCREEN:-1920x1080}"
+[ "${WM:-none}" = none ] || start_wm "$WM" # WM=openbox: on a desktop
+echo "screen ${SCREEN:-1920x1080}"
 machine_busy_start
 RUNS=${RUNS:-3}
 for i in $(seq "$RUNS"); do

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "host/worker.h"
@@ -12,16 +13,42 @@ namespace host {
 
 namespace {
 
+std::mutex allocatorMutex;
+std::shared_ptr<PixelAllocator> currentAllocator;
+
+}  // namespace
+
+void SetPixelAllocator(std::shared_ptr<PixelAllocator> allocator) {
+  const std::lock_guard lock(allocatorMutex);
+  currentAllocator = std::move(allocator);
+}
+
+void Picture::Release::operator()(std::uint32_t* pixels) const {
+  if (allocator) {
+    allocator->Release(pixels, count);
+  } else {
+    delete[] pixels;
+  }
+}
+
 // A blank picture is black. A picture about to be decoded is left as the allocator gives it:
 // the decoder writes every pixel, and zeroing 10 MB first would fault in every page on the
 // thread that asked for the picture instead of on the worker that decodes it.
-std::unique_ptr<std::uint32_t[]> Allocate(int width, int height, bool blank) {
+Picture::PixelBuffer Picture::Allocate(int width, int height, bool blank) {
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  return std::unique_ptr<std::uint32_t[]>(blank ? new (std::nothrow) std::uint32_t[count]()
-                                                : new (std::nothrow) std::uint32_t[count]);
+  std::shared_ptr<PixelAllocator> allocator;
+  {
+    const std::lock_guard lock(allocatorMutex);
+    allocator = currentAllocator;
+  }
+  if (allocator) {
+    if (std::uint32_t* pixels = allocator->Allocate(count, blank))
+      return PixelBuffer(pixels, Release{std::move(allocator), count});
+  }
+  return PixelBuffer(
+      blank ? new (std::nothrow) std::uint32_t[count]() : new (std::nothrow) std::uint32_t[count],
+      Release{});
 }
-
-}  // namespace
 
 Picture::Picture(int width, int height)
     : width_(width), height_(height), pixels_(Allocate(width, height, true)) {

@@ -9,6 +9,21 @@ namespace host {
 
 class Picture;
 
+// Where pictures keep their pixels: the heap, unless a backend puts memory of its own in place,
+// such as memory it shares with the window system, which can then show a picture without the
+// program copying it.
+class PixelAllocator {
+ public:
+  virtual ~PixelAllocator() = default;
+  // Room for `count` pixels, zeroed when `blank`; null leaves the picture to the heap.
+  virtual std::uint32_t* Allocate(std::size_t count, bool blank) = 0;
+  virtual void Release(std::uint32_t* pixels, std::size_t count) = 0;
+};
+
+// Pictures made from now on take their pixels from `allocator` (nil: the heap); each keeps the
+// allocator it was made with until it goes.
+void SetPixelAllocator(std::shared_ptr<PixelAllocator> allocator);
+
 // Drawing into a picture.
 class Graphics {
  public:
@@ -54,9 +69,17 @@ class Picture {
  private:
   void WaitReady() const;
 
+  struct Release {
+    std::shared_ptr<PixelAllocator> allocator;
+    std::size_t count = 0;
+    void operator()(std::uint32_t* pixels) const;
+  };
+  using PixelBuffer = std::unique_ptr<std::uint32_t[], Release>;
+  static PixelBuffer Allocate(int width, int height, bool blank);
+
   int width_;
   int height_;
-  std::unique_ptr<std::uint32_t[]> pixels_;
+  PixelBuffer pixels_;
   mutable std::shared_future<void> ready_;
   host::Graphics graphics_{*this};
 };

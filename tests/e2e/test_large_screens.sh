@@ -18,6 +18,23 @@ expect_corners() {
     done
   done
 }
+# strip_error REFERENCE: how far the labels' corner of the top strip is from REFERENCE's.
+strip_error() {
+  import -window root -depth 8 -crop 140x20+24+4 +repage "$WORK/strip.png"
+  convert "$1" -crop 140x20+24+4 +repage "$WORK/ref_strip.png"
+  { compare -metric MAE "$WORK/strip.png" "$WORK/ref_strip.png" null: 2>&1 || true; } |
+    sed -E 's/.*\((.*)\).*/\1/'
+}
+# expect_strip REFERENCE shown|gone: "Quit" and "About" are drawn over the picture, or gone and the
+# picture whole again where they were.
+expect_strip() {
+  local start=$SECONDS error
+  strip_is() { if [ "$1" = shown ]; then ! below "$error" 0.02; else below "$error" 0.01; fi; }
+  until error=$(strip_error "$1") && strip_is "$2"; do
+    [ $((SECONDS - start)) -lt 5 ] || fail "${W}x$H: the strip's labels are not $2: $error"
+    sleep 0.2
+  done
+}
 # covers WIDTH HEIGHT PULL_X PULL_Y: PULL is the middle of the scaled chain, right of where the
 # chain hangs in the unscaled photographs, so a pull there counts only on the scaled chain.
 covers() {
@@ -29,6 +46,11 @@ covers() {
   expect_corners "$WORK/dark.ppm" 10 "the dark scene does not cover the screen"
   xdotool mousemove "$3" "$4" click 1 mousemove 10 $((H - 10))
   expect_corners "$WORK/lit.ppm" 5 "no light after a pull on the drawn chain"
+  # Labels are drawn over a picture the program never copies: they must come and go whole.
+  xdotool mousemove $((W / 2)) 0
+  expect_strip "$WORK/lit.ppm" shown
+  xdotool mousemove 10 $((H - 10))
+  expect_strip "$WORK/lit.ppm" gone
   xdotool key ctrl+q
   expect_exit "$APP_PID" 3 "${W}x$H: Ctrl+Q"
   kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null || true

@@ -22,6 +22,7 @@
 #include "host/sdl/sdl_handles.h"
 #include "host/sdl/sdl_icon.h"
 #include "host/sdl/sdl_keys.h"
+#include "host/sdl/sdl_present.h"
 #include "host/sdl/sdl_screen_pointer.h"
 #include "host/sdl/sdl_text.h"
 #include "host/sdl/sdl_xsettings.h"
@@ -75,6 +76,10 @@ struct Context final : PointerRouter::Geometry {
   TextRenderer text;
   KeyReader keys;
   ScreenWatch screens;
+  // Where pictures are held so that the window system copies them itself: shared memory the X
+  // server reads, or else (SDL's renderer) textures uploaded once.
+  std::shared_ptr<SharedPixels> sharedPixels;
+  bool textures = false;
   // Declared last so that it goes first: the mixer runs on a thread of its own.
   AudioEngine audio{&Clock};
 };
@@ -171,6 +176,7 @@ class SdlWindow final : public NativeWindow {
 
   // The window lost its pixels.
   void Redraw() {
+    whole_ = true;
     if (shown_) Draw();
   }
 
@@ -180,6 +186,7 @@ class SdlWindow final : public NativeWindow {
 
   // The backend is going away: the native window must go before SDL does.
   void Detach() {
+    direct_.reset();
     pixels_.reset();
     window_.reset();
     shown_ = false;
@@ -190,6 +197,7 @@ class SdlWindow final : public NativeWindow {
 
  private:
   void Draw();
+  bool DrawDirect(Context& context);
   void StartFirstTouch();
 
   std::weak_ptr<Context> context_;
@@ -202,6 +210,9 @@ class SdlWindow final : public NativeWindow {
   bool drawPending_ = false;
   WindowView view_;
   std::thread firstTouch_;
+  std::unique_ptr<DirectPresenter> direct_;
+  bool directTried_ = false;
+  bool whole_ = true;  // the next frame must be drawn whole, not just what changed
 };
 
 // A small window drawn inside a full-screen window's own frame, for desktops where a program can
@@ -271,8 +282,10 @@ class OverlayWindow final : public NativeWindow {
 
   // Its place in the host window: centred on the host as the host is now.
   Rect Bounds(const Context& context) const;
-  // Draws it over the host's frame in `surface`, which has `scale` pixels a point.
-  void DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text, double scale) const;
+  // Draws it over the host's frame in `surface`, which has `scale` pixels a point and whose
+  // top-left corner is at `origin` (pixels) in the host window.
+  void DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text, double scale,
+              SDL_Point origin = {0, 0}) const;
 
  private:
   void RequestHostDraw(const Context& context) const;
@@ -396,10 +409,14 @@ static void DrawLabel(TextRenderer& text, SDL_Surface* surface, const LabelView&
 }
 
 void OverlayWindow::DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text,
-                           double scale) const {
+                           double scale, SDL_Point origin) const {
   if (!hasView_) return;
-  const Rect bounds = Bounds(context);
-  const Rect pixels = AtScale(bounds, scale);
+  Rect bounds = Bounds(context);
+  Rect pixels = AtScale(bounds, scale);
+  bounds.left -= origin.x;
+  bounds.top -= origin.y;
+  pixels.left -= origin.x;
+  pixels.top -= origin.y;
   const SDL_Rect area{pixels.left, pixels.top, pixels.width, pixels.height};
   SDL_SetClipRect(surface, &area);
   const Color back = view_.hasBackColor ? view_.backColor : Color{};
@@ -476,6 +493,8 @@ void OverlayWindow::RequestHostDraw(const Context& context) const {
 // decodes. Nothing else touches the surface until the first Draw, which waits for the thread.
 void SdlWindow::StartFirstTouch() {
   if (SDL_GetHintBoolean(SDL_HINT_FRAMEBUFFER_ACCELERATION, SDL_TRUE)) return;  // a texture
+  // Pictures the X server reads from their own memory need no window surface.
+  if (auto context = context_.lock(); context && context->sharedPixels) return;
   SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
   if (!surface || !surface->pixels) return;
   auto* pixels = static_cast<std::uint8_t*>(surface->pixels);
@@ -487,11 +506,83 @@ void SdlWindow::StartFirstTouch() {
   }
 }
 
+// Draws into `patch` what `view` shows over `area` of its window: the picture at the view's
+// brightness, the back colour beyond it, and the labels and overlays that reach into it, each
+// clipped as it is on the whole frame.
+static void ComposeArea(SDL_Surface* patch, const Rect& area, const WindowView& view, int window,
+                        Context& context) {
+  const Color back = view.hasBackColor ? view.backColor : Color{};
+  SDL_FillRect(patch, nullptr, SDL_MapRGB(patch->format, back.red, back.green, back.blue));
+  if (view.backdrop) {
+    const Picture& picture = *view.backdrop;
+    const std::uint32_t* pixels = picture.Pixels();
+    const int width = std::min(area.left + area.width, picture.Width()) - area.left;
+    const int height = std::min(area.top + area.height, picture.Height()) - area.top;
+    const auto level = static_cast<std::uint32_t>(std::clamp(view.brightness, 0, 255) + 1);
+    for (int y = 0; y < height && width > 0; ++y) {
+      auto* to = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(patch->pixels) +
+                                                  static_cast<std::size_t>(y) * patch->pitch);
+      const std::uint32_t* from =
+          pixels + static_cast<std::size_t>(area.top + y) * picture.Width() + area.left;
+      if (level > 255) {
+        std::memcpy(to, from, static_cast<std::size_t>(width) * 4);
+      } else {
+        DimRow(to, from, width, level);
+      }
+    }
+  }
+  for (LabelView label : view.labels) {
+    label.rect.left -= area.left;
+    label.rect.top -= area.top;
+    if (label.rect.left >= patch->w || label.rect.top >= patch->h ||
+        label.rect.left + label.rect.width <= 0 || label.rect.top + label.rect.height <= 0)
+      continue;
+    context.text.Draw(patch, label);
+  }
+  for (const OverlayWindow* overlay : context.overlays) {
+    if (overlay->Host() == window && overlay->Shown())
+      overlay->DrawOn(patch, context, context.text, 1.0, SDL_Point{area.left, area.top});
+  }
+}
+
+// The picture goes to the screen without the program copying it; only the areas labels and
+// overlays cover are composed here. False where that cannot be done for this view.
+bool SdlWindow::DrawDirect(Context& context) {
+  if (!directTried_) {
+    directTried_ = true;
+    if (context.sharedPixels) {
+      direct_ = NewSharedMemoryPresenter(window_.get(), context.sharedPixels);
+    } else if (context.textures) {
+      direct_ = NewTexturePresenter(window_.get());
+    }
+  }
+  if (!direct_) return false;
+  std::vector<Rect> patches;
+  patches.reserve(view_.labels.size());
+  for (const LabelView& label : view_.labels) patches.push_back(label.rect);
+  for (const OverlayWindow* overlay : context.overlays) {
+    if (overlay->Host() == id_ && overlay->Shown()) patches.push_back(overlay->Bounds(context));
+  }
+  const auto compose = [&](SDL_Surface* patch, const Rect& area) {
+    ComposeArea(patch, area, view_, id_, context);
+  };
+  if (!direct_->Present(view_, patches, compose, whole_)) return false;
+  whole_ = false;
+  return true;
+}
+
 void SdlWindow::Draw() {
   if (firstTouch_.joinable()) firstTouch_.join();
   if (!window_ || !hasView_) return;
   auto context = context_.lock();
   if (!context) return;
+  // A window with more pixels than points is composed whole at its pixels; any other goes to
+  // the window system's own copy where it has one.
+  if (!pixels_ && DrawDirect(*context)) {
+    drawPending_ = false;
+    context->text.EndFrame();
+    return;
+  }
   SDL_Surface* surface = pixels_ ? pixels_->Begin() : DrawableSurface(window_.get());
   if (!surface) {
     ExitWithError(std::string("cannot draw on this screen: ") + SDL_GetError());
@@ -886,7 +977,15 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
                             SDL_GetDesktopDisplayMode(0, &mode) == 0 &&
                             mode.format != SDL_PIXELFORMAT_UNKNOWN;
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, sharedMemory ? "0" : "1");
-  return std::unique_ptr<SdlBackend>(new SdlBackend());
+  std::unique_ptr<SdlBackend> backend(new SdlBackend());
+  // Better still, the X server copies each picture from the memory it was decoded into (where
+  // it can map that memory), and SDL's renderer from a texture uploaded once.
+  if (sharedMemory) {
+    backend->context_->sharedPixels = ShareThePictures();
+  } else {
+    backend->context_->textures = true;
+  }
+  return backend;
 }
 
 SdlBackend::SdlBackend() : context_(std::make_shared<Context>()) {
@@ -895,6 +994,7 @@ SdlBackend::SdlBackend() : context_(std::make_shared<Context>()) {
 
 SdlBackend::~SdlBackend() {
   SDL_SetEventFilter(nullptr, nullptr);
+  SetPixelAllocator(nullptr);  // the pictures made in shared memory keep it until they go
   // Windows still held by the core lose their native window now; everything SDL made goes
   // before SDL itself.
   for (SdlWindow* window : context_->windows) window->Detach();
@@ -1012,8 +1112,15 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR |
              SDL_WINDOW_UTILITY;
   }
-  WindowPtr window(SDL_CreateWindow(spec.title.c_str(), rect.x, rect.y, std::max(1, rect.w),
-                                    std::max(1, rect.h), flags));
+  // A window for SDL's renderer is made for it from the start: SDL would otherwise make it
+  // again, as a new native window, when the renderer comes.
+  WindowPtr window;
+  if (context_->textures)
+    window.reset(SDL_CreateWindow(spec.title.c_str(), rect.x, rect.y, std::max(1, rect.w),
+                                  std::max(1, rect.h), flags | SDL_WINDOW_OPENGL));
+  if (!window)
+    window.reset(SDL_CreateWindow(spec.title.c_str(), rect.x, rect.y, std::max(1, rect.w),
+                                  std::max(1, rect.h), flags));
   if (window) context_->screens.Listen();
   if (!window) {
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());

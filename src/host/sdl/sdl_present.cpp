@@ -1,0 +1,668 @@
+#include "host/sdl/sdl_present.h"
+
+#include <SDL_syswm.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <type_traits>
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrender.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#endif
+
+#include "host/sdl/sdl_handles.h"
+#include "host/sdl/x_library.h"
+
+namespace host::sdl {
+
+namespace {
+
+Rect Clipped(const Rect& rect, int width, int height) {
+  const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+  const int right = std::min(rect.left + rect.width, width);
+  const int bottom = std::min(rect.top + rect.height, height);
+  if (right <= left || bottom <= top) return Rect{};
+  return Rect{left, top, right - left, bottom - top};
+}
+
+// A surface of `area`'s size on `scratch`'s pixels, made larger first when it is too small.
+SurfacePtr PatchSurface(SurfacePtr& scratch, const Rect& area) {
+  if (!scratch || scratch->w < area.width || scratch->h < area.height) {
+    scratch.reset(SDL_CreateRGBSurfaceWithFormat(0, std::max(area.width, scratch ? scratch->w : 0),
+                                                 std::max(area.height, scratch ? scratch->h : 0),
+                                                 32, SDL_PIXELFORMAT_RGB888));
+    if (!scratch) return nullptr;
+  }
+  return SurfacePtr(SDL_CreateRGBSurfaceWithFormatFrom(scratch->pixels, area.width, area.height, 32,
+                                                       scratch->pitch, SDL_PIXELFORMAT_RGB888));
+}
+
+}  // namespace
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+
+// Picture memory in System V shared memory segments, one a picture, which the X server maps
+// too: XShmPutImage then has the server copy a picture straight from the memory it was decoded
+// into. Each segment is marked for removal as soon as it is made, so that none outlives the
+// program however it ends; Linux still lets the server attach to it while the program has it.
+class SharedPixels final : public PixelAllocator {
+ public:
+  std::uint32_t* Allocate(std::size_t count, bool /*blank: new segments are zeroed*/) override {
+    // Small pictures (icons, the credits box's) are drawn the plain way; a segment each would
+    // only use up the server's attachments.
+    constexpr std::size_t kSmallest = 256 * 1024;
+    const std::size_t bytes = count * 4;
+    if (bytes < kSmallest || failed_) return nullptr;
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0) return nullptr;
+    void* address = shmat(id, nullptr, 0);
+    shmctl(id, IPC_RMID, nullptr);
+    if (reinterpret_cast<std::intptr_t>(address) == -1) return nullptr;
+    auto* pixels = static_cast<std::uint32_t*>(address);
+    const std::lock_guard lock(mutex_);
+    Segment& segment = segments_[pixels];
+    segment.info.shmid = id;
+    segment.info.shmaddr = static_cast<char*>(address);
+    segment.info.readOnly = True;
+    segment.bytes = bytes;
+    return pixels;
+  }
+
+  void Release(std::uint32_t* pixels, std::size_t /*count*/) override {
+    {
+      const std::lock_guard lock(mutex_);
+      const auto found = segments_.find(pixels);
+      if (found != segments_.end()) {
+        // The server lets go on the main thread, at the next present; its mapping is its own.
+        if (found->second.attached) released_.push_back(found->second.info);
+        segments_.erase(found);
+      }
+    }
+    shmdt(pixels);
+  }
+
+  // The segment holding `pixels`, attached to the X server of `display` the first time; null
+  // when they are not in shared memory or the server cannot read it (a remote server, or one
+  // without MIT-SHM): then the picture is copied the plain way.
+  XShmSegmentInfo* Attached(Display* display, const std::uint32_t* pixels);
+
+  // Tells the server to let go of the pictures that are gone.
+  void DetachReleased(Display* display);
+
+  // Attaches every picture the server has not seen yet and hands each to `attached`, with its
+  // size in bytes.
+  void AttachAll(Display* display,
+                 const std::function<void(XShmSegmentInfo&, std::size_t)>& attached);
+
+  struct Library {
+    Bool (*query)(Display*) = nullptr;
+    Bool (*attach)(Display*, XShmSegmentInfo*) = nullptr;
+    Bool (*detach)(Display*, XShmSegmentInfo*) = nullptr;
+    Bool (*put)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned,
+                Bool) = nullptr;
+    XImage* (*create)(Display*, Visual*, unsigned, int, char*, XShmSegmentInfo*, unsigned,
+                      unsigned) = nullptr;
+    bool Loaded() const { return query && attach && detach && put && create; }
+  };
+  static const Library& Xext();
+
+ private:
+  struct Segment {
+    XShmSegmentInfo info{};
+    std::size_t bytes = 0;
+    bool attached = false;
+  };
+  bool Attach(Display* display, Segment& segment);
+  std::mutex mutex_;
+  std::map<const std::uint32_t*, Segment> segments_;
+  std::vector<XShmSegmentInfo> released_;
+  bool failed_ = false;
+};
+
+const SharedPixels::Library& SharedPixels::Xext() {
+  static const Library library = [] {
+    Library l;
+    // The MIT-SHM calls live in the X extension library, which SDL's X11 driver loads too.
+    void* xext = SDL_LoadObject("libXext.so.6");
+    if (!xext) return l;
+    l.query = reinterpret_cast<decltype(l.query)>(SDL_LoadFunction(xext, "XShmQueryExtension"));
+    l.attach = reinterpret_cast<decltype(l.attach)>(SDL_LoadFunction(xext, "XShmAttach"));
+    l.detach = reinterpret_cast<decltype(l.detach)>(SDL_LoadFunction(xext, "XShmDetach"));
+    l.put = reinterpret_cast<decltype(l.put)>(SDL_LoadFunction(xext, "XShmPutImage"));
+    l.create = reinterpret_cast<decltype(l.create)>(SDL_LoadFunction(xext, "XShmCreateImage"));
+    return l;
+  }();
+  return library;
+}
+
+namespace {
+
+using ErrorHandler = int (*)(Display*, XErrorEvent*);
+bool attachRefused = false;
+int NoteRefusal(Display*, XErrorEvent*) {
+  attachRefused = true;
+  return 0;
+}
+
+}  // namespace
+
+bool SharedPixels::Attach(Display* display, Segment& segment) {
+  if (failed_) return false;
+  if (segment.attached) return true;
+  // A refusal comes back as an X error; it is caught here rather than ending the program.
+  using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
+  using Sync = int (*)(Display*, Bool);
+  static const auto setHandler = XFunction<SetErrorHandler>("XSetErrorHandler");
+  static const auto sync = XFunction<Sync>("XSync");
+  if (!setHandler || !sync) return false;
+  sync(display, False);
+  attachRefused = false;
+  const ErrorHandler previous = setHandler(&NoteRefusal);
+  const bool sent = Xext().attach(display, &segment.info);
+  sync(display, False);
+  setHandler(previous);
+  if (!sent || attachRefused) {
+    failed_ = true;
+    return false;
+  }
+  segment.attached = true;
+  return true;
+}
+
+XShmSegmentInfo* SharedPixels::Attached(Display* display, const std::uint32_t* pixels) {
+  const std::lock_guard lock(mutex_);
+  const auto found = segments_.find(pixels);
+  if (found == segments_.end() || !Attach(display, found->second)) return nullptr;
+  return &found->second.info;
+}
+
+void SharedPixels::AttachAll(Display* display,
+                             const std::function<void(XShmSegmentInfo&, std::size_t)>& attached) {
+  const std::lock_guard lock(mutex_);
+  for (auto& [pixels, segment] : segments_) {
+    if (segment.attached) continue;
+    if (!Attach(display, segment)) return;
+    attached(segment.info, segment.bytes);
+  }
+}
+
+void SharedPixels::DetachReleased(Display* display) {
+  const std::lock_guard lock(mutex_);
+  for (XShmSegmentInfo& info : released_) Xext().detach(display, &info);
+  released_.clear();
+}
+
+std::shared_ptr<SharedPixels> ShareThePictures() {
+  // Only a server on this machine can map the program's memory; SDL decides the same way.
+  const char* name = SDL_getenv("DISPLAY");
+  if (!name || !(name[0] == ':' || std::strncmp(name, "unix:", 5) == 0)) return nullptr;
+  if (!SharedPixels::Xext().Loaded() || !XLibrary()) return nullptr;
+  auto pixels = std::make_shared<SharedPixels>();
+  SetPixelAllocator(pixels);
+  return pixels;
+}
+
+namespace {
+
+class SharedMemoryPresenter final : public DirectPresenter {
+ public:
+  SharedMemoryPresenter(std::shared_ptr<SharedPixels> pixels, SDL_Window* window, Display* display,
+                        Window native, Visual* visual, GC gc)
+      : pixels_(std::move(pixels)),
+        window_(window),
+        display_(display),
+        native_(native),
+        visual_(visual),
+        gc_(gc) {}
+
+  ~SharedMemoryPresenter() override;
+
+  bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
+               bool whole) override;
+
+  static bool Loaded();
+
+ private:
+  struct Calls;
+  static const Calls& X();
+  struct RenderCalls;
+  static const RenderCalls& Render();
+  Drawable Offscreen(int width, int height);
+  void Warm(XShmSegmentInfo& segment, std::size_t bytes);
+  void FreeOffscreen();
+  bool PutWhole(const WindowView& view, XShmSegmentInfo* segment, const std::vector<Rect>& patches,
+                int width, int height);
+  void PutPatches(const std::vector<Rect>& areas, const ComposeArea& compose, int width,
+                  int height);
+
+  std::shared_ptr<SharedPixels> pixels_;
+  SDL_Window* window_;
+  Display* display_;
+  Window native_;
+  Visual* visual_;
+  GC gc_;
+  SurfacePtr scratch_;
+  // The frame last shown, to tell what changed.
+  bool shown_ = false;
+  std::weak_ptr<Picture> picture_;
+  Color back_;
+  int brightness_ = 0;
+  int width_ = 0, height_ = 0;
+  std::vector<Rect> patches_;
+  // Where dimmed frames are made, with its picture for the X rendering extension.
+  Pixmap offscreen_ = 0;
+  Pixmap warmed_ = 0;  // a column the server reads new pictures into
+  ::Picture offscreenPicture_ = 0;
+  int offscreenWidth_ = 0, offscreenHeight_ = 0;
+};
+
+struct SharedMemoryPresenter::Calls {
+  Region (*createRegion)() = nullptr;
+  int (*destroyRegion)(Region) = nullptr;
+  int (*unionRect)(XRectangle*, Region, Region) = nullptr;
+  int (*subtract)(Region, Region, Region) = nullptr;
+  int (*setRegion)(Display*, GC, Region) = nullptr;
+  int (*setClipMask)(Display*, GC, Pixmap) = nullptr;
+  int (*setForeground)(Display*, GC, unsigned long) = nullptr;
+  int (*fill)(Display*, Drawable, GC, int, int, unsigned, unsigned) = nullptr;
+  XImage* (*createImage)(Display*, Visual*, unsigned, int, int, char*, unsigned, unsigned, int,
+                         int) = nullptr;
+  int (*putImage)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned,
+                  unsigned) = nullptr;
+  int (*sync)(Display*, Bool) = nullptr;
+  int (*flush)(Display*) = nullptr;
+  int (*free)(void*) = nullptr;
+  int (*copy)(Display*, Drawable, Drawable, GC, int, int, unsigned, unsigned, int, int) = nullptr;
+  Pixmap (*createPixmap)(Display*, Drawable, unsigned, unsigned, unsigned) = nullptr;
+  int (*freePixmap)(Display*, Pixmap) = nullptr;
+  bool Loaded() const {
+    return createRegion && destroyRegion && unionRect && subtract && setRegion && setClipMask &&
+           setForeground && fill && createImage && putImage && sync && flush && free && copy &&
+           createPixmap && freePixmap;
+  }
+};
+
+// The X rendering extension's library, which SDL's X11 driver loads too. Without it a dimmed
+// frame is drawn the plain way.
+struct SharedMemoryPresenter::RenderCalls {
+  XRenderPictFormat* (*findFormat)(Display*, const Visual*) = nullptr;
+  ::Picture (*create)(Display*, Drawable, const XRenderPictFormat*, unsigned long,
+                      const XRenderPictureAttributes*) = nullptr;
+  void (*free)(Display*, ::Picture) = nullptr;
+  void (*fill)(Display*, int, ::Picture, const XRenderColor*, int, int, unsigned,
+               unsigned) = nullptr;
+  bool Loaded() const { return findFormat && create && free && fill; }
+};
+
+const SharedMemoryPresenter::RenderCalls& SharedMemoryPresenter::Render() {
+  static const RenderCalls calls = [] {
+    RenderCalls c;
+    void* library = SDL_LoadObject("libXrender.so.1");
+    if (!library) return c;
+    const auto load = [library](auto& f, const char* name) {
+      f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(SDL_LoadFunction(library, name));
+    };
+    load(c.findFormat, "XRenderFindVisualFormat");
+    load(c.create, "XRenderCreatePicture");
+    load(c.free, "XRenderFreePicture");
+    load(c.fill, "XRenderFillRectangle");
+    return c;
+  }();
+  return calls;
+}
+
+Drawable SharedMemoryPresenter::Offscreen(int width, int height) {
+  if (offscreen_ && offscreenWidth_ == width && offscreenHeight_ == height) return offscreen_;
+  FreeOffscreen();
+  const XRenderPictFormat* format = Render().findFormat(display_, visual_);
+  if (!format) return 0;
+  offscreen_ = X().createPixmap(display_, native_, width, height, 24);
+  offscreenPicture_ = Render().create(display_, offscreen_, format, 0, nullptr);
+  offscreenWidth_ = width;
+  offscreenHeight_ = height;
+  return offscreen_;
+}
+
+// The server maps a picture's memory page by page as it first reads it, and on a virtual
+// machine each page costs it some microseconds: 100 ms and more for a picture of 3840x2160, which
+// the first present of each picture would wait for in the middle of the show. So every picture
+// is read once as soon as the server can see it, while the program waits for its next event:
+// one pixel from each 4 KiB page, a column of a 1024-pixel-wide image, into a pixmap of one
+// column. It is not waited for.
+void SharedMemoryPresenter::Warm(XShmSegmentInfo& segment, std::size_t bytes) {
+  constexpr int kMaxRows = 32767;
+  const int rows = static_cast<int>(std::min<std::size_t>(bytes / 4096, kMaxRows));
+  if (rows <= 0) return;
+  if (!warmed_) warmed_ = X().createPixmap(display_, native_, 1, kMaxRows, 24);
+  const auto& xext = SharedPixels::Xext();
+  XImage* image =
+      xext.create(display_, visual_, 24, ZPixmap, segment.shmaddr, &segment, 1024, rows);
+  if (!image) return;
+  xext.put(display_, warmed_, gc_, image, 0, 0, 0, 0, 1, rows, False);
+  X().free(image);
+  X().flush(display_);
+}
+
+SharedMemoryPresenter::~SharedMemoryPresenter() {
+  FreeOffscreen();
+  if (warmed_) X().freePixmap(display_, warmed_);
+  using FreeGc = int (*)(Display*, GC);
+  if (const auto free = XFunction<FreeGc>("XFreeGC")) free(display_, gc_);
+}
+
+void SharedMemoryPresenter::FreeOffscreen() {
+  if (offscreenPicture_) Render().free(display_, offscreenPicture_);
+  if (offscreen_) X().freePixmap(display_, offscreen_);
+  offscreen_ = 0;
+  offscreenPicture_ = 0;
+}
+
+const SharedMemoryPresenter::Calls& SharedMemoryPresenter::X() {
+  static const Calls calls = [] {
+    Calls c;
+    c.createRegion = XFunction<decltype(c.createRegion)>("XCreateRegion");
+    c.destroyRegion = XFunction<decltype(c.destroyRegion)>("XDestroyRegion");
+    c.unionRect = XFunction<decltype(c.unionRect)>("XUnionRectWithRegion");
+    c.subtract = XFunction<decltype(c.subtract)>("XSubtractRegion");
+    c.setRegion = XFunction<decltype(c.setRegion)>("XSetRegion");
+    c.setClipMask = XFunction<decltype(c.setClipMask)>("XSetClipMask");
+    c.setForeground = XFunction<decltype(c.setForeground)>("XSetForeground");
+    c.fill = XFunction<decltype(c.fill)>("XFillRectangle");
+    c.createImage = XFunction<decltype(c.createImage)>("XCreateImage");
+    c.putImage = XFunction<decltype(c.putImage)>("XPutImage");
+    c.sync = XFunction<decltype(c.sync)>("XSync");
+    c.flush = XFunction<decltype(c.flush)>("XFlush");
+    c.free = XFunction<decltype(c.free)>("XFree");
+    c.copy = XFunction<decltype(c.copy)>("XCopyArea");
+    c.createPixmap = XFunction<decltype(c.createPixmap)>("XCreatePixmap");
+    c.freePixmap = XFunction<decltype(c.freePixmap)>("XFreePixmap");
+    return c;
+  }();
+  return calls;
+}
+
+bool SharedMemoryPresenter::Loaded() { return X().Loaded(); }
+
+// The small areas go as plain images: composing and sending a few label-sized rectangles costs
+// far less than the picture would.
+void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const ComposeArea& compose,
+                                       int width, int height) {
+  const Calls& x = X();
+  for (const Rect& area : areas) {
+    const Rect clipped = Clipped(area, width, height);
+    if (clipped.width == 0) continue;
+    SurfacePtr patch = PatchSurface(scratch_, clipped);
+    if (!patch) continue;
+    compose(patch.get(), clipped);
+    XImage* image =
+        x.createImage(display_, visual_, 24, ZPixmap, 0, static_cast<char*>(patch->pixels),
+                      clipped.width, clipped.height, 32, patch->pitch);
+    if (!image) continue;
+    x.putImage(display_, native_, gc_, image, 0, 0, clipped.left, clipped.top, clipped.width,
+               clipped.height);
+    x.free(image);  // the pixels are the patch's
+  }
+}
+
+// The picture everywhere but under the patches, so that a label never blinks; the back colour
+// where the picture does not reach. False when a dimmed frame has nowhere to be made.
+bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* segment,
+                                     const std::vector<Rect>& patches, int width, int height) {
+  const Calls& x = X();
+  const auto& xext = SharedPixels::Xext();
+  const bool dimmed = view.brightness < WindowView::kFullBrightness;
+  const Color back = view.hasBackColor ? view.backColor : Color{};
+  Region all = x.createRegion(), covered = x.createRegion();
+  XRectangle screen{0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height)};
+  x.unionRect(&screen, all, all);
+  for (const Rect& patch : patches) {
+    const Rect c = Clipped(patch, width, height);
+    if (c.width == 0) continue;
+    XRectangle r{static_cast<short>(c.left), static_cast<short>(c.top),
+                 static_cast<unsigned short>(c.width), static_cast<unsigned short>(c.height)};
+    x.unionRect(&r, covered, covered);
+  }
+  x.subtract(all, covered, all);
+  // A dimmed frame is made in a pixmap first and copied over at once: dimmed on the window,
+  // the full-bright picture could be seen for a moment.
+  const Drawable target = dimmed ? Offscreen(width, height) : native_;
+  if (!target) {
+    x.destroyRegion(all);
+    x.destroyRegion(covered);
+    return false;
+  }
+  if (!dimmed) x.setRegion(display_, gc_, all);
+  int coveredWidth = 0, coveredHeight = 0;
+  if (view.backdrop) {
+    const Picture& picture = *view.backdrop;
+    coveredWidth = std::min(picture.Width(), width);
+    coveredHeight = std::min(picture.Height(), height);
+    XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr, segment,
+                                picture.Width(), picture.Height());
+    if (image) {
+      xext.put(display_, target, gc_, image, 0, 0, 0, 0, coveredWidth, coveredHeight, False);
+      x.free(image);  // the pixels and the segment are the picture's
+    }
+  }
+  // Only what the picture leaves uncovered gets the back colour.
+  x.setForeground(display_, gc_,
+                  (static_cast<unsigned long>(back.red) << 16) |
+                      (static_cast<unsigned long>(back.green) << 8) | back.blue);
+  if (coveredWidth < width && coveredHeight > 0)
+    x.fill(display_, target, gc_, coveredWidth, 0, width - coveredWidth, coveredHeight);
+  if (coveredHeight < height)
+    x.fill(display_, target, gc_, 0, coveredHeight, width, height - coveredHeight);
+  if (dimmed) {
+    // Black laid over the picture with the opacity that leaves `brightness` of it.
+    const auto opacity = static_cast<unsigned short>(
+        (WindowView::kFullBrightness - std::clamp(view.brightness, 0, 255)) * 257);
+    const XRenderColor black{0, 0, 0, opacity};
+    Render().fill(display_, PictOpOver, offscreenPicture_, &black, 0, 0, coveredWidth,
+                  coveredHeight);
+    x.setRegion(display_, gc_, all);
+    x.copy(display_, target, native_, gc_, 0, 0, width, height, 0, 0);
+  }
+  x.setClipMask(display_, gc_, None);
+  x.destroyRegion(all);
+  x.destroyRegion(covered);
+  return true;
+}
+
+bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Rect>& patches,
+                                    const ComposeArea& compose, bool whole) {
+  XShmSegmentInfo* segment = nullptr;
+  const bool dimmed = view.brightness < WindowView::kFullBrightness;
+  if (dimmed && !Render().Loaded()) {
+    shown_ = false;
+    return false;
+  }
+  pixels_->DetachReleased(display_);
+  if (view.backdrop) {
+    segment = pixels_->Attached(display_, view.backdrop->Pixels());
+    if (!segment) {
+      shown_ = false;
+      return false;
+    }
+  }
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
+  const Color back = view.hasBackColor ? view.backColor : Color{};
+
+  const bool same = shown_ && !whole && picture_.lock() == view.backdrop && back == back_ &&
+                    view.brightness == brightness_ && width == width_ && height == height_;
+  if (same) {
+    // The picture is on the screen already: only what the labels covered, then and now.
+    std::vector<Rect> areas = patches_;
+    areas.insert(areas.end(), patches.begin(), patches.end());
+    PutPatches(areas, compose, width, height);
+  } else {
+    if (!PutWhole(view, segment, patches, width, height)) {
+      shown_ = false;
+      return false;
+    }
+    PutPatches(patches, compose, width, height);
+  }
+  // As SDL does after its own put: the frame is on the server when the present returns.
+  X().sync(display_, False);
+  pixels_->AttachAll(display_,
+                     [this](XShmSegmentInfo& segment, std::size_t bytes) { Warm(segment, bytes); });
+  shown_ = true;
+  picture_ = view.backdrop;
+  brightness_ = view.brightness;
+  back_ = back;
+  width_ = width;
+  height_ = height;
+  patches_ = patches;
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
+                                                          std::shared_ptr<SharedPixels> pixels) {
+  if (!pixels || !window) return nullptr;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
+  Display* display = info.info.x11.display;
+  const Window native = info.info.x11.window;
+  const auto& xext = SharedPixels::Xext();
+  if (!xext.Loaded() || !xext.query(display)) return nullptr;
+  using GetAttributes = Status (*)(Display*, Window, XWindowAttributes*);
+  using CreateGc = GC (*)(Display*, Drawable, unsigned long, XGCValues*);
+  using ByteOrder = int (*)(Display*);
+  using Free = int (*)(void*);
+  const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
+  const auto createGc = XFunction<CreateGc>("XCreateGC");
+  const auto byteOrder = XFunction<ByteOrder>("XImageByteOrder");
+  const auto free = XFunction<Free>("XFree");
+  XWindowAttributes attrs{};
+  if (!attributes || !createGc || !byteOrder || !free || !attributes(display, native, &attrs))
+    return nullptr;
+  // The pictures' own layout, 0x00RRGGBB in a 32-bit word, is shown as it is or not at all.
+  const Visual* visual = attrs.visual;
+  if (attrs.depth != 24 || !visual || visual->red_mask != 0xff0000 ||
+      visual->green_mask != 0xff00 || visual->blue_mask != 0xff ||
+      byteOrder(display) != (SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst))
+    return nullptr;
+  XShmSegmentInfo probe{};
+  XImage* image = xext.create(display, attrs.visual, 24, ZPixmap, nullptr, &probe, 1, 1);
+  const bool wordPixels = image && image->bits_per_pixel == 32;
+  if (image) free(image);
+  if (!wordPixels || !SharedMemoryPresenter::Loaded()) return nullptr;
+  // Copies between drawables of ours never need exposures reported back.
+  XGCValues values{};
+  values.graphics_exposures = False;
+  GC gc = createGc(display, native, GCGraphicsExposures, &values);
+  if (!gc) return nullptr;
+  return std::make_unique<SharedMemoryPresenter>(std::move(pixels), window, display, native,
+                                                 attrs.visual, gc);
+}
+
+#else
+
+class SharedPixels {};
+std::shared_ptr<SharedPixels> ShareThePictures() { return nullptr; }
+std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window*,
+                                                          std::shared_ptr<SharedPixels>) {
+  return nullptr;
+}
+
+#endif
+
+namespace {
+
+// On SDL's renderer (native Wayland, screens SDL's window surfaces do not know) each picture is
+// uploaded to a texture once; a present is then a copy the renderer makes on its own side.
+class TexturePresenter final : public DirectPresenter {
+ public:
+  explicit TexturePresenter(RendererPtr renderer) : renderer_(std::move(renderer)) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer_.get(), &info) == 0)
+      maxWidth_ = info.max_texture_width, maxHeight_ = info.max_texture_height;
+  }
+
+  bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
+               bool /*whole: every frame is drawn whole*/) override {
+    SDL_Renderer* renderer = renderer_.get();
+    int width = 0, height = 0;
+    SDL_GetRendererOutputSize(renderer, &width, &height);
+    const Color back = view.hasBackColor ? view.backColor : Color{};
+    SDL_Texture* texture = TextureFor(view.backdrop);
+    int textureWidth = 0, textureHeight = 0;
+    if (texture) SDL_QueryTexture(texture, nullptr, nullptr, &textureWidth, &textureHeight);
+    // On software GL a clear costs a pass over the screen: only where the picture leaves some.
+    if (textureWidth < width || textureHeight < height) {
+      SDL_SetRenderDrawColor(renderer, back.red, back.green, back.blue, 255);
+      SDL_RenderClear(renderer);
+    }
+    if (texture) {
+      const SDL_Rect area{0, 0, std::min(textureWidth, width), std::min(textureHeight, height)};
+      // A fade's steps differ only in this: the renderer dims as it copies.
+      const auto level = static_cast<Uint8>(std::clamp(view.brightness, 0, 255));
+      SDL_SetTextureColorMod(texture, level, level, level);
+      SDL_RenderCopy(renderer, texture, &area, &area);
+    }
+    std::vector<TexturePtr> drawn;  // alive until the frame is presented
+    for (const Rect& patch : patches) {
+      const Rect clipped = Clipped(patch, width, height);
+      if (clipped.width == 0) continue;
+      SurfacePtr surface = PatchSurface(scratch_, clipped);
+      if (!surface) continue;
+      compose(surface.get(), clipped);
+      TexturePtr texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
+      if (!texture) continue;
+      const SDL_Rect where{clipped.left, clipped.top, clipped.width, clipped.height};
+      SDL_RenderCopy(renderer, texture.get(), nullptr, &where);
+      drawn.push_back(std::move(texture));
+    }
+    SDL_RenderPresent(renderer);
+    return true;
+  }
+
+ private:
+  SDL_Texture* TextureFor(const std::shared_ptr<Picture>& picture) {
+    if (!picture) return nullptr;
+    std::erase_if(textures_, [](const Cached& cached) { return cached.picture.expired(); });
+    for (const Cached& cached : textures_)
+      if (cached.picture.lock() == picture) return cached.texture.get();
+    const int width = maxWidth_ > 0 ? std::min(picture->Width(), maxWidth_) : picture->Width();
+    const int height = maxHeight_ > 0 ? std::min(picture->Height(), maxHeight_) : picture->Height();
+    TexturePtr texture(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
+                                         SDL_TEXTUREACCESS_STATIC, width, height));
+    if (!texture) return nullptr;
+    SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_NONE);
+    SDL_UpdateTexture(texture.get(), nullptr, picture->Pixels(), picture->Width() * 4);
+    textures_.push_back({picture, std::move(texture)});
+    return textures_.back().texture.get();
+  }
+
+  struct Cached {
+    std::weak_ptr<Picture> picture;
+    TexturePtr texture;
+  };
+  RendererPtr renderer_;
+  int maxWidth_ = 0, maxHeight_ = 0;
+  std::vector<Cached> textures_;
+  SurfacePtr scratch_;
+};
+
+}  // namespace
+
+std::unique_ptr<DirectPresenter> NewTexturePresenter(SDL_Window* window) {
+  if (!window) return nullptr;
+  RendererPtr renderer(SDL_CreateRenderer(window, -1, 0));
+  if (!renderer) return nullptr;
+  return std::make_unique<TexturePresenter>(std::move(renderer));
+}
+
+}  // namespace host::sdl

@@ -1,0 +1,44 @@
+#pragma once
+
+// Presents that leave the copying of a window's picture to the window system: on X11 the picture
+// lives in memory the X server reads itself (MIT-SHM), on SDL's renderer a texture is uploaded
+// once per picture. The program composes only the small areas that labels and overlays cover.
+
+#include <SDL.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "host/backend.h"
+
+namespace host::sdl {
+
+// Draws into `patch`, a surface of the area's size, what the window shows over `area` (window
+// coordinates): the picture at the view's brightness, the back colour beyond it, the labels.
+using ComposeArea = std::function<void(SDL_Surface* patch, const Rect& area)>;
+
+class SharedPixels;
+
+// Pictures made from now on keep their pixels in shared memory, where the display is an X
+// server on this machine; nil where that cannot help.
+std::shared_ptr<SharedPixels> ShareThePictures();
+
+class DirectPresenter {
+ public:
+  virtual ~DirectPresenter() = default;
+  // Shows `view`, with `patches` (the areas labels and overlays cover) composed by `compose`.
+  // Unless `whole`, only what changed since the last frame it showed need be drawn. False when
+  // it cannot show this view: the caller draws it the plain way, and the next frame here is
+  // drawn whole.
+  virtual bool Present(const WindowView& view, const std::vector<Rect>& patches,
+                       const ComposeArea& compose, bool whole) = 0;
+};
+
+// Nil where the window is not on an X server that can read the shared pictures.
+std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
+                                                          std::shared_ptr<SharedPixels> pixels);
+// Nil where SDL has no renderer for the window.
+std::unique_ptr<DirectPresenter> NewTexturePresenter(SDL_Window* window);
+
+}  // namespace host::sdl
