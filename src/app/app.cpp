@@ -59,7 +59,15 @@ void PrefetchMedia(host::Runtime& runtime) {
 #include "media/media_table.def"
 #undef LUMORRA_MEDIUM
   };
-  if (runtime.Resources()) runtime.Resources()->Prefetch(kOrder);
+  host::ResourceStore* store = runtime.Resources();
+  if (!store) return;
+  // Only what the screen shows of the photographs is decoded up front: the first frame waits
+  // for less, and memory holds less.
+  const host::Size screen = runtime.GetBackend().MainScreenSize();
+  store->DecodeFirst([screen](int width, int height) {
+    return Window1::PhotographRowsShown(screen, width, height);
+  });
+  store->Prefetch(kOrder);
 }
 
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources,

@@ -3,8 +3,10 @@
 #include <stb_image_resize.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "host/worker.h"
 
@@ -13,8 +15,9 @@ namespace host {
 namespace {
 
 // A blank picture is black. A picture about to be decoded is left as the allocator gives it:
-// the decoder writes every pixel, and zeroing 10 MB first would fault in every page on the
-// thread that asked for the picture instead of on the worker that decodes it.
+// the decoder writes every pixel that is read, and zeroing 10 MB first would fault in every page
+// on the thread that asked for the picture instead of on the worker that decodes it (and rows
+// never read would take memory for nothing).
 std::unique_ptr<std::uint32_t[]> Allocate(int width, int height, bool blank) {
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   return std::unique_ptr<std::uint32_t[]>(blank ? new (std::nothrow) std::uint32_t[count]()
@@ -24,33 +27,65 @@ std::unique_ptr<std::uint32_t[]> Allocate(int width, int height, bool blank) {
 }  // namespace
 
 Picture::Picture(int width, int height)
-    : width_(width), height_(height), pixels_(Allocate(width, height, true)) {
+    : width_(width),
+      height_(height),
+      pixels_(Allocate(width, height, true)),
+      firstRows_(height),
+      rows_(height) {
   if (!pixels_) throw std::bad_alloc();
 }
 
 Picture::Picture(int width, int height, std::function<void(std::uint32_t* pixels)> fill)
-    : width_(width), height_(height), pixels_(Allocate(width, height, false)) {
+    : Picture(width, height, height,
+              [fill = std::move(fill)](std::uint32_t* pixels, int, int) { fill(pixels); }) {}
+
+Picture::Picture(int width, int height, int rows, RowFill fill)
+    : width_(width),
+      height_(height),
+      pixels_(Allocate(width, height, false)),
+      firstRows_(std::clamp(rows, 0, height)),
+      rows_(0) {
   if (!pixels_) throw std::bad_alloc();
-  std::uint32_t* target = pixels_.get();
-  ready_ = RunInBackground([target, fill = std::move(fill)] { fill(target); });
+  if (firstRows_ < height_) fill_ = fill;
+  ready_ = RunInBackground([target = pixels_.get(), rows = firstRows_, fill = std::move(fill)] {
+    fill(target, 0, rows);
+  });
 }
 
-Picture::~Picture() { WaitReady(); }
+Picture::~Picture() {
+  std::lock_guard hold(lock_);
+  if (ready_.valid()) ready_.wait();  // the worker writes into the pixels until then
+}
 
-void Picture::WaitReady() const {
+void Picture::WaitReady(int rows) const {
+  if (rows_.load(std::memory_order_acquire) >= rows) return;
+  std::lock_guard hold(lock_);
+  int made = rows_.load(std::memory_order_relaxed);
   if (ready_.valid()) {
     ready_.wait();
     ready_ = {};
+    made = firstRows_;
   }
+  if (made < rows) {
+    fill_(pixels_.get(), made, rows);
+    made = rows;
+  }
+  if (made == height_) fill_ = nullptr;
+  rows_.store(made, std::memory_order_release);
 }
 
 std::uint32_t* Picture::Pixels() {
-  WaitReady();
+  WaitReady(height_);
   return pixels_.get();
 }
 
 const std::uint32_t* Picture::Pixels() const {
-  WaitReady();
+  WaitReady(height_);
+  return pixels_.get();
+}
+
+const std::uint32_t* Picture::TopRows(int rows) const {
+  WaitReady(std::clamp(rows, 0, height_));
   return pixels_.get();
 }
 
@@ -72,10 +107,13 @@ void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Pic
   const int ty0 = std::max(y, 0), ty1 = std::min(y + height, targetHeight);
   if (tx1 <= tx0 || ty1 <= ty0) return;
 
-  const std::uint32_t* src = source.Pixels() + static_cast<std::size_t>(sy0) * source.Width() + sx0;
+  const auto from = [&](int rows) {  // the clipped source, of which `rows` rows are read
+    return source.TopRows(rows) + static_cast<std::size_t>(sy0) * source.Width() + sx0;
+  };
   std::uint32_t* out = dst + static_cast<std::size_t>(ty0) * targetWidth + tx0;
   if (width == sourceWidth && height == sourceHeight && sx0 == sourceX && sy0 == sourceY &&
       sx1 - sx0 == width && sy1 - sy0 == height) {
+    const std::uint32_t* src = from(sy0 + ty1 - y);
     for (int row = ty0; row < ty1; ++row)
       std::memcpy(out + static_cast<std::size_t>(row - ty0) * targetWidth,
                   src + static_cast<std::size_t>(row - y) * source.Width() + (tx0 - x),
@@ -87,9 +125,14 @@ void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Pic
   const auto share = [](int v, int origin, int extent) {
     return static_cast<float>(v - origin) / static_cast<float>(extent);
   };
+  // The filter reads the source rows under the target rows it makes and, beyond the last, two
+  // pixels of the larger of the two pictures (a few rows more for rounding).
+  const double scale = static_cast<double>(height) / (sy1 - sy0);
+  const int reach = static_cast<int>(std::ceil(2 / std::min(scale, 1.0))) + 2;
+  const int rows = std::min(sy1, sy0 + static_cast<int>(std::ceil((ty1 - y) / scale)) + reach);
   // The fourth byte carries no colour; it is filtered like the others and ignored.
-  stbir_resize_region(src, sx1 - sx0, sy1 - sy0, source.Width() * 4, out, tx1 - tx0, ty1 - ty0,
-                      targetWidth * 4, STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0,
+  stbir_resize_region(from(rows), sx1 - sx0, sy1 - sy0, source.Width() * 4, out, tx1 - tx0,
+                      ty1 - ty0, targetWidth * 4, STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0,
                       STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT,
                       STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_SRGB, nullptr, share(tx0, x, width),
                       share(ty0, y, height), share(tx1, x, width), share(ty1, y, height));

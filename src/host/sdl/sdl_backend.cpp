@@ -288,9 +288,11 @@ static void DimRow(std::uint32_t* to, const std::uint32_t* from, int width, std:
 // up).
 static std::optional<Size> CopyPicture(Picture& picture, SDL_Surface* surface, bool mustLock,
                                        int brightness) {
-  std::uint32_t* pixels = picture.Pixels();  // waits if the picture is still decoding
   const int width = std::min(picture.Width(), surface->w);
   const int height = std::min(picture.Height(), surface->h);
+  // Waits if the picture is still decoding. Only the rows the window shows are read, so a
+  // picture taller than the screen need not be decoded below it.
+  const std::uint32_t* pixels = picture.TopRows(height);
   if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
     // The picture's own layout: a row copy, no conversion.
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
@@ -309,8 +311,9 @@ static std::optional<Size> CopyPicture(Picture& picture, SDL_Surface* surface, b
     return Size{width, height};
   }
   // Any other screen layout: let SDL convert while copying.
-  SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
-      pixels, picture.Width(), picture.Height(), 32, picture.Width() * 4, SDL_PIXELFORMAT_RGB888));
+  SurfacePtr source(
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels), picture.Width(),
+                                         height, 32, picture.Width() * 4, SDL_PIXELFORMAT_RGB888));
   if (!source) return Size{0, 0};
   SDL_SetSurfaceBlendMode(source.get(), SDL_BLENDMODE_NONE);
   const auto level = static_cast<Uint8>(std::clamp(brightness, 0, 255));
