@@ -50,9 +50,9 @@ bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error, std::span<const st
 }
 
 // Decodes rows [from, to) into `pixels` and counts the rows done in `*rows`, which lives outside
-// this frame so that it survives an error's jump out of the decoder.
+// this frame so that it survives an error's jump out of the decoder; tells `done` as it goes.
 void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height, int from, int to, int* rows) {
+                    int height, int from, int to, int* rows, const std::function<void(int)>& done) {
   jpeg_decompress_struct info;
   JpegError error;
   if (!OpenJpeg(info, error, bytes)) return;
@@ -86,6 +86,7 @@ void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
         reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(info.output_scanline) * width);
     jpeg_read_scanlines(&info, &row, 1);
     *rows = static_cast<int>(info.output_scanline);
+    if (*rows % 16 == 0) done(*rows);
   }
   // Stopping early leaves the rest of the data unread, which the decoder would take as an error.
   if (to < height) {
@@ -97,9 +98,9 @@ void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
 }
 
 void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height, int from, int to) {
+                    int height, int from, int to, const std::function<void(int)>& done) {
   int rows = from;
-  DecodeJpegRows(bytes, pixels, width, height, from, to, &rows);
+  DecodeJpegRows(bytes, pixels, width, height, from, to, &rows, done);
   // What was decoded stays; whatever could not be is black.
   if (rows < to)
     std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
@@ -200,10 +201,11 @@ std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
   if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return nullptr;
   const int rows = firstRows ? firstRows(width, height) : height;
   try {
-    return std::make_shared<Picture>(
-        width, height, rows, [bytes, width, height](std::uint32_t* pixels, int from, int to) {
-          DecodeJpegBody(bytes, pixels, width, height, from, to);
-        });
+    return std::make_shared<Picture>(width, height, rows,
+                                     [bytes, width, height](std::uint32_t* pixels, int from, int to,
+                                                            const std::function<void(int)>& done) {
+                                       DecodeJpegBody(bytes, pixels, width, height, from, to, done);
+                                     });
   } catch (const std::bad_alloc&) {
     return nullptr;
   }

@@ -38,8 +38,11 @@ class Graphics {
 // fills them then, so a reader always finds every row it asks for.
 class Picture {
  public:
-  // Fills rows [fromRow, toRow) of the picture's pixels.
-  using RowFill = std::function<void(std::uint32_t* pixels, int fromRow, int toRow)>;
+  // Fills rows [fromRow, toRow) of the picture's pixels from the top down, telling `done` as it
+  // goes how many of the picture's rows are there, so that a reader of the top rows need not
+  // wait for the bottom ones.
+  using RowFill = std::function<void(std::uint32_t* pixels, int fromRow, int toRow,
+                                     const std::function<void(int rows)>& done)>;
 
   Picture(int width, int height);
   // A picture whose pixels are filled in by `fill`, run once on a worker thread.
@@ -57,7 +60,7 @@ class Picture {
   std::uint32_t* Pixels();
   const std::uint32_t* Pixels() const;
   // The pixels, of which only the top `rows` rows are sure to be there: for a reader that needs
-  // no more, so that the rest need not be made.
+  // no more, so that the rest need not be made nor waited for.
   const std::uint32_t* TopRows(int rows) const;
   std::uint32_t Pixel(int x, int y) const {
     return Pixels()[static_cast<std::size_t>(y) * width_ + x];
@@ -72,9 +75,9 @@ class Picture {
   int width_;
   int height_;
   std::unique_ptr<std::uint32_t[]> pixels_;
-  // The top rows_ rows are there. The first firstRows_ are made on the worker (ready_ is set
-  // until they are waited for), the others when asked for, under lock_: a picture may be read
-  // from the worker and the main thread at once.
+  // The top rows_ rows are there. The first firstRows_ are made on the worker, which counts
+  // them up as it goes (ready_ is set until its job is waited for); the others are made when
+  // asked for, under lock_: a picture may be read from the worker and the main thread at once.
   int firstRows_;
   mutable std::atomic<int> rows_;
   mutable std::mutex lock_;

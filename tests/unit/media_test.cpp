@@ -112,7 +112,8 @@ TEST(MediaPhotographs, DecodedTopFirstReadsAsTheWholeDecode) {
   const auto part = top(1080);
   ASSERT_NE(part, nullptr);
   EXPECT_EQ(part->Height(), 1280);
-  EXPECT_EQ(FirstDifferentRow(*part, *whole, 0, 1080), -1);
+  // Read right behind the decoder, a few rows at a time.
+  for (int y = 0; y < 1080; y += 8) ASSERT_EQ(FirstDifferentRow(*part, *whole, y, y + 8), -1);
   EXPECT_EQ(FirstDifferentRow(*part, *whole, 1080, 1081), -1) << "the rest goes on at row 1080";
   EXPECT_EQ(FirstDifferentRow(*part, *whole, 1081, 1280), -1);
   // Cut off 300 rows down, shown as it is, scaled up to cover (2560x1440) and reduced, from a

@@ -1,5 +1,8 @@
 #include "host/sdl/sdl_backend.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -24,6 +27,7 @@
 #include "host/sdl/sdl_screen_pointer.h"
 #include "host/sdl/sdl_text.h"
 #include "host/sdl/sdl_xsettings.h"
+#include "host/sdl/x_put.h"
 
 namespace host::sdl {
 
@@ -88,7 +92,12 @@ class SdlWindow final : public NativeWindow {
         id_(window_ ? static_cast<int>(SDL_GetWindowID(window_.get())) : 0),
         fullScreen_(fullScreen) {
     if (window_) context->windows.push_back(this);
-    if (window_ && fullScreen_) StartFirstTouch();
+    // On X11, with the surface in shared memory, a full-screen window's first frames go to the
+    // server directly (see x_put.h); elsewhere the surface is used from the first frame on.
+    drawDirect_ = window_ && fullScreen_ &&
+                  !SDL_GetHintBoolean(SDL_HINT_FRAMEBUFFER_ACCELERATION, SDL_TRUE) &&
+                  CanPutRows(window_.get());
+    if (window_ && fullScreen_ && !drawDirect_) StartFirstTouch();
   }
 
   ~SdlWindow() override {
@@ -103,6 +112,8 @@ class SdlWindow final : public NativeWindow {
 
   void Show() override {
     if (!window_) return;
+    // Mapped, the window shows its back colour at once, painted by the server.
+    if (drawDirect_) SetBackground(window_.get(), background_ = BackColor());
     SDL_ShowWindow(window_.get());
     shown_ = true;
     // The window is mapped when SDL returns; draw now rather than wait for its first expose.
@@ -163,7 +174,9 @@ class SdlWindow final : public NativeWindow {
 
  private:
   void Draw();
+  bool DrawDirect();
   void StartFirstTouch();
+  Color BackColor() const { return view_.hasBackColor ? view_.backColor : Color{}; }
 
   std::weak_ptr<Context> context_;
   WindowPtr window_;
@@ -172,6 +185,8 @@ class SdlWindow final : public NativeWindow {
   bool shown_ = false;
   bool hasView_ = false;
   bool drawPending_ = false;
+  bool drawDirect_ = false;          // the next frame may go to the server without the surface
+  std::optional<Color> background_;  // what the server paints where nothing is drawn
   WindowView view_;
   std::thread firstTouch_;
 };
@@ -373,6 +388,17 @@ void OverlayWindow::RequestHostDraw(const Context& context) const {
   if (SdlWindow* host = context.Find(host_)) host->RequestDraw();
 }
 
+// Maps the pages of fresh memory in one call before they are first written, which costs about
+// half as much as a fault for each (see MapRows in picture.cpp). `pixels` starts a page.
+static void MapPages(void* pixels, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  madvise(pixels, bytes / page * page, MADV_POPULATE_WRITE);
+#else
+  (void)pixels, (void)bytes;
+#endif
+}
+
 // Fresh memory costs a page fault per 4 KiB at its first write: some 2,000 for a screen of
 // 1920x1080, which was the larger part of the first frame's cost. A shared-memory window surface
 // can be made while the window is still hidden, so its pages are written once on a thread of
@@ -385,18 +411,56 @@ void SdlWindow::StartFirstTouch() {
   auto* pixels = static_cast<std::uint8_t*>(surface->pixels);
   const std::size_t bytes = static_cast<std::size_t>(surface->h) * surface->pitch;
   try {
-    firstTouch_ = std::thread([pixels, bytes] { std::memset(pixels, 0, bytes); });
+    firstTouch_ = std::thread([pixels, bytes] {
+      MapPages(pixels, bytes);
+      std::memset(pixels, 0, bytes);
+    });
   } catch (const std::system_error&) {
     // No thread to spare: the first Draw pays for the pages as before.
   }
 }
 
+bool SdlWindow::DrawDirect() {
+  if (!window_ || !hasView_ || !view_.labels.empty() ||
+      view_.brightness != WindowView::kFullBrightness)
+    return false;
+  if (auto context = context_.lock()) {
+    for (const OverlayWindow* overlay : context->overlays)
+      if (overlay->Host() == id_ && overlay->Shown()) return false;
+  }
+  // Only the back colour: the server paints it already.
+  if (!view_.backdrop) return background_ == BackColor();
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window_.get(), &width, &height);
+  Picture& picture = *view_.backdrop;
+  if (picture.Width() < width || picture.Height() < height) return false;
+  // Goes out as it decodes; only the rows the window shows are read.
+  PutRows(
+      window_.get(), [&picture](int rows) { return picture.TopRows(rows); }, picture.Width(), width,
+      height);
+  // The surface is made and shown with this same frame on the loop's next pass: the frame
+  // that first changes the picture, at the pull, then does not wait for its memory to be
+  // mapped, neither here nor in the server.
+  drawDirect_ = false;
+  drawPending_ = true;
+  return true;
+}
+
 void SdlWindow::Draw() {
+  if (drawDirect_ && DrawDirect()) return;
+  drawDirect_ = false;
   if (firstTouch_.joinable()) firstTouch_.join();
   if (!window_ || !hasView_) return;
   auto context = context_.lock();
   if (!context) return;
   SDL_Surface* surface = DrawableSurface(window_.get());
+  if (background_) {
+    // The surface, made just now, takes over from the server's painting, which would now only
+    // flicker where another window goes from over this one.
+    background_.reset();
+    SetBackground(window_.get(), std::nullopt);
+    MapPages(surface->pixels, static_cast<std::size_t>(surface->h) * surface->pitch);
+  }
   const bool mustLock = SDL_MUSTLOCK(surface);
   if (mustLock && SDL_LockSurface(surface) != 0) return;
 
