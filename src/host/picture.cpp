@@ -17,16 +17,6 @@ namespace host {
 
 namespace {
 
-// A blank picture is black. A picture about to be decoded is left as the allocator gives it:
-// the decoder writes every pixel that is read, and zeroing 10 MB first would fault in every page
-// on the thread that asked for the picture instead of on the worker that decodes it (and rows
-// never read would take memory for nothing).
-std::unique_ptr<std::uint32_t[]> Allocate(int width, int height, bool blank) {
-  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  return std::unique_ptr<std::uint32_t[]>(blank ? new (std::nothrow) std::uint32_t[count]()
-                                                : new (std::nothrow) std::uint32_t[count]);
-}
-
 // Maps the pages that rows [from, to) of a picture lie on before they are written. Each page
 // of fresh memory costs a fault at its first write, and faults are slow on some virtual
 // machines (here some 15 us a page, 30 ms for a screenful); mapping them in one call costs
@@ -44,6 +34,20 @@ void MapRows(std::uint32_t* pixels, int width, int from, int to) {
 #else
   (void)pixels, (void)width, (void)from, (void)to;
 #endif
+}
+
+// A blank picture is black. A picture about to be decoded is left as the allocator gives it:
+// the decoder writes every pixel that is read, and zeroing 10 MB first would fault in every page
+// on the thread that asked for the picture instead of on the worker that decodes it (and rows
+// never read would take memory for nothing).
+std::unique_ptr<std::uint32_t[]> Allocate(int width, int height, bool blank) {
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  std::unique_ptr<std::uint32_t[]> pixels(new (std::nothrow) std::uint32_t[count]);
+  if (pixels && blank) {
+    MapRows(pixels.get(), width, 0, height);
+    std::memset(pixels.get(), 0, count * 4);
+  }
+  return pixels;
 }
 
 }  // namespace
