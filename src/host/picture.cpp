@@ -23,14 +23,18 @@ namespace {
 // about half of that. Where the system cannot, the writes fault as usual.
 void MapRows(std::uint32_t* pixels, int width, int from, int to) {
 #ifdef MADV_POPULATE_WRITE
-  static const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   // Only whole pages inside the rows: the allocation's own edges may border on memory that is
   // not ours to map.
-  const auto at = [&](int row) {
-    return reinterpret_cast<std::uintptr_t>(pixels + static_cast<std::size_t>(row) * width);
+  auto* const bytes = reinterpret_cast<char*>(pixels);
+  const auto past = [&](std::size_t offset) {  // how far `offset` lies into its page
+    return (reinterpret_cast<std::uintptr_t>(bytes) + offset) % page;
   };
-  const std::uintptr_t begin = (at(from) + page - 1) & ~(page - 1), end = at(to) & ~(page - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+  std::size_t begin = static_cast<std::size_t>(from) * width * 4;
+  std::size_t end = static_cast<std::size_t>(to) * width * 4;
+  if (past(begin) != 0) begin += page - past(begin);
+  end -= past(end);
+  if (end > begin) madvise(bytes + begin, end - begin, MADV_POPULATE_WRITE);
 #else
   (void)pixels, (void)width, (void)from, (void)to;
 #endif
