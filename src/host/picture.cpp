@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "host/worker.h"
@@ -180,12 +182,32 @@ void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Pic
   const double scale = static_cast<double>(height) / (sy1 - sy0);
   const int reach = static_cast<int>(std::ceil(2 / std::min(scale, 1.0))) + 2;
   const int rows = std::min(sy1, sy0 + static_cast<int>(std::ceil((ty1 - y) / scale)) + reach);
-  // The fourth byte carries no colour; it is filtered like the others and ignored.
-  stbir_resize_region(from(rows), sx1 - sx0, sy1 - sy0, source.Width() * 4, out, tx1 - tx0,
-                      ty1 - ty0, targetWidth * 4, STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0,
-                      STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT,
-                      STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_SRGB, nullptr, share(tx0, x, width),
-                      share(ty0, y, height), share(tx1, x, width), share(ty1, y, height));
+  const std::uint32_t* src = from(rows);
+  const auto band = [&](int top, int bottom) {  // target rows [top, bottom)
+    // The fourth byte carries no colour; it is filtered like the others and ignored.
+    stbir_resize_region(src, sx1 - sx0, sy1 - sy0, source.Width() * 4,
+                        dst + static_cast<std::size_t>(top) * targetWidth + tx0, tx1 - tx0,
+                        bottom - top, targetWidth * 4, STBIR_TYPE_UINT8, 4,
+                        STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
+                        STBIR_FILTER_DEFAULT, STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_SRGB, nullptr,
+                        share(tx0, x, width), share(top, y, height), share(tx1, x, width),
+                        share(bottom, y, height));
+  };
+  // A large picture is scaled in two bands at once, the top one on a thread of its own: a large
+  // screen's dark copy is made before the first frame can be shown, and there are two cores.
+  constexpr long kBandPixels = 1L << 20;
+  if (static_cast<long>(tx1 - tx0) * (ty1 - ty0) >= kBandPixels) {
+    const int middle = ty0 + (ty1 - ty0) / 2;
+    try {
+      std::thread top(band, ty0, middle);
+      band(middle, ty1);
+      top.join();
+      return;
+    } catch (const std::system_error&) {
+      // No thread to spare: one band, as below.
+    }
+  }
+  band(ty0, ty1);
 }
 
 }  // namespace
