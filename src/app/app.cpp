@@ -62,10 +62,16 @@ void PrefetchMedia(host::Runtime& runtime) {
 #include "media/media_table.def"
 #undef LUMORRA_MEDIUM
   };
-  if (!runtime.Resources()) return;
+  host::ResourceStore* store = runtime.Resources();
+  if (!store) return;
+  // Only what the screen shows of the photographs is decoded up front: the first frame waits
+  // for less, and memory holds less.
   const host::Size screen = runtime.GetBackend().MainScreenSize();
+  store->DecodeFirst([screen](int width, int height) {
+    return Window1::PhotographRowsShown(screen, width, height);
+  });
   if (!UsesMasters(screen.width, screen.height)) {
-    runtime.Resources()->Prefetch(kOrder);
+    store->Prefetch(kOrder);
     return;
   }
   // A screen that shows the masters gets the dark one, which the first frame waits for, and the
@@ -77,7 +83,7 @@ void PrefetchMedia(host::Runtime& runtime) {
       order.emplace_back(kind, number);
     else if (number == medium::lowlight1)
       order.emplace_back(kind, number + kMasterNumbers);
-  runtime.Resources()->Prefetch(order);
+  store->Prefetch(order);
 }
 
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources,

@@ -49,10 +49,10 @@ bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error, std::span<const st
   return true;
 }
 
-// Decodes rows into `pixels` and counts them in `*rows`, which lives outside this frame so that
-// it survives an error's jump out of the decoder.
+// Decodes rows [from, to) into `pixels` and counts the rows done in `*rows`, which lives outside
+// this frame so that it survives an error's jump out of the decoder; tells `done` as it goes.
 void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height, int* rows) {
+                    int height, int from, int to, int* rows, const std::function<void(int)>& done) {
   jpeg_decompress_struct info;
   JpegError error;
   if (!OpenJpeg(info, error, bytes)) return;
@@ -73,24 +73,38 @@ void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
     jpeg_destroy_decompress(&info);
     return;
   }
-  while (info.output_scanline < info.output_height) {
+  // Rows above `from` are there already: the decoder only reads past them, without making
+  // their pixels.
+  if (from > 0 &&
+      static_cast<int>(jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(from))) != from) {
+    jpeg_destroy_decompress(&info);
+    return;
+  }
+  *rows = from;
+  while (static_cast<int>(info.output_scanline) < to) {
     JSAMPROW row =
         reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(info.output_scanline) * width);
     jpeg_read_scanlines(&info, &row, 1);
     *rows = static_cast<int>(info.output_scanline);
+    if (*rows % 16 == 0) done(*rows);
   }
-  jpeg_finish_decompress(&info);
+  // Stopping early leaves the rest of the data unread, which the decoder would take as an error.
+  if (to < height) {
+    jpeg_abort_decompress(&info);
+  } else {
+    jpeg_finish_decompress(&info);
+  }
   jpeg_destroy_decompress(&info);
 }
 
 void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height) {
-  int rows = 0;
-  DecodeJpegRows(bytes, pixels, width, height, &rows);
+                    int height, int from, int to, const std::function<void(int)>& done) {
+  int rows = from;
+  DecodeJpegRows(bytes, pixels, width, height, from, to, &rows, done);
   // What was decoded stays; whatever could not be is black.
-  if (rows < height)
+  if (rows < to)
     std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
-                static_cast<std::size_t>(height - rows) * width * 4);
+                static_cast<std::size_t>(to - rows) * width * 4);
 }
 
 // ---- Sound -----------------------------------------------------------------------------
@@ -176,7 +190,8 @@ std::vector<std::int16_t> DecodeSoundBody(OpenSound& sound) {
 
 }  // namespace
 
-std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes) {
+std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
+                                       const FirstRows& firstRows) {
   jpeg_decompress_struct info;
   JpegError error;
   if (bytes.empty() || !OpenJpeg(info, error, bytes)) return nullptr;
@@ -184,10 +199,13 @@ std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes) {
   const int height = static_cast<int>(info.image_height);
   jpeg_destroy_decompress(&info);
   if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return nullptr;
+  const int rows = firstRows ? firstRows(width, height) : height;
   try {
-    return std::make_shared<Picture>(width, height, [bytes, width, height](std::uint32_t* pixels) {
-      DecodeJpegBody(bytes, pixels, width, height);
-    });
+    return std::make_shared<Picture>(width, height, rows,
+                                     [bytes, width, height](std::uint32_t* pixels, int from, int to,
+                                                            const std::function<void(int)>& done) {
+                                       DecodeJpegBody(bytes, pixels, width, height, from, to, done);
+                                     });
   } catch (const std::bad_alloc&) {
     return nullptr;
   }

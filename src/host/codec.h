@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -19,8 +20,14 @@ namespace host {
 // its decode before it goes, so bytes that outlive it are enough. The program's own resources
 // are built into the executable and live for the whole run.
 
-// JPEG, decoded straight into the picture's XRGB pixels.
-std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes);
+// How many of a width x height picture's top rows to decode at once; the rest are decoded only
+// if they are read (see Picture).
+using FirstRows = std::function<int(int width, int height)>;
+
+// JPEG, decoded straight into the picture's XRGB pixels: all of it, or first the rows
+// `firstRows` gives.
+std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
+                                       const FirstRows& firstRows = {});
 
 // WAV, OGG/Vorbis or anything else libsndfile reads, converted to 44.1 kHz stereo.
 std::shared_ptr<const SoundData> DecodeSound(int resourceId, std::span<const std::uint8_t> bytes);

@@ -1,17 +1,47 @@
 #include "host/picture.h"
 
 #include <stb_image_resize.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "host/worker.h"
 
 namespace host {
 
 namespace {
+
+// Maps the pages that rows [from, to) of a picture lie on before they are written. Each page
+// of fresh memory costs a fault at its first write, and faults are slow on some virtual
+// machines (here some 15 us a page, 30 ms for a screenful); mapping them in one call costs
+// about half of that. Where the system cannot, the writes fault as usual.
+void MapRows(std::uint32_t* pixels, int width, int from, int to) {
+#ifdef MADV_POPULATE_WRITE
+  static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  // Only whole pages inside the rows: the allocation's own edges may border on memory that is
+  // not ours to map.
+  auto* const bytes = reinterpret_cast<char*>(pixels);
+  const auto past = [&](std::size_t offset) {  // how far `offset` lies into its page
+    return (reinterpret_cast<std::uintptr_t>(bytes) + offset) % page;
+  };
+  std::size_t begin = static_cast<std::size_t>(from) * width * 4;
+  std::size_t end = static_cast<std::size_t>(to) * width * 4;
+  if (past(begin) != 0) begin += page - past(begin);
+  end -= past(end);
+  if (end > begin) madvise(bytes + begin, end - begin, MADV_POPULATE_WRITE);
+#else
+  (void)pixels, (void)width, (void)from, (void)to;
+#endif
+}
 
 std::mutex allocatorMutex;
 std::shared_ptr<PixelAllocator> currentAllocator;
@@ -32,7 +62,7 @@ void Picture::Release::operator()(std::uint32_t* pixels) const {
 }
 
 // A blank picture is black. A picture about to be decoded is left as the allocator gives it:
-// the decoder writes every pixel, and zeroing 10 MB first would fault in every page on the
+// the decoder writes every pixel that is read, and zeroing 10 MB first would fault in every page on the
 // thread that asked for the picture instead of on the worker that decodes it.
 Picture::PixelBuffer Picture::Allocate(int width, int height, bool blank) {
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
@@ -45,39 +75,94 @@ Picture::PixelBuffer Picture::Allocate(int width, int height, bool blank) {
     if (std::uint32_t* pixels = allocator->Allocate(count, blank))
       return PixelBuffer(pixels, Release{std::move(allocator), count});
   }
-  return PixelBuffer(
-      blank ? new (std::nothrow) std::uint32_t[count]() : new (std::nothrow) std::uint32_t[count],
-      Release{});
+  PixelBuffer pixels(new (std::nothrow) std::uint32_t[count], Release{});
+  if (pixels && blank) {
+    MapRows(pixels.get(), width, 0, height);
+    std::memset(pixels.get(), 0, count * 4);
+  }
+  return pixels;
 }
 
 Picture::Picture(int width, int height)
-    : width_(width), height_(height), pixels_(Allocate(width, height, true)) {
+    : width_(width),
+      height_(height),
+      pixels_(Allocate(width, height, true)),
+      firstRows_(height),
+      rows_(height) {
   if (!pixels_) throw std::bad_alloc();
 }
 
 Picture::Picture(int width, int height, std::function<void(std::uint32_t* pixels)> fill)
-    : width_(width), height_(height), pixels_(Allocate(width, height, false)) {
+    : Picture(width, height, height,
+              [fill = std::move(fill)](std::uint32_t* pixels, int, int,
+                                       const std::function<void(int)>&) { fill(pixels); }) {}
+
+Picture::Picture(int width, int height, int rows, RowFill fill)
+    : width_(width),
+      height_(height),
+      pixels_(Allocate(width, height, false)),
+      firstRows_(std::clamp(rows, 0, height)),
+      rows_(0) {
   if (!pixels_) throw std::bad_alloc();
-  std::uint32_t* target = pixels_.get();
-  ready_ = RunInBackground([target, fill = std::move(fill)] { fill(target); });
+  if (firstRows_ < height_) fill_ = fill;
+  ready_ = RunInBackground([this, fill = std::move(fill)] {
+    const std::function<void(int)> done = [this](int rows) {
+      rows_.store(std::min(rows, firstRows_), std::memory_order_release);
+      rows_.notify_all();
+    };
+    MapRows(pixels_.get(), width_, 0, firstRows_);
+    // Whatever happens to the fill, its rows count as there, so that no reader waits forever.
+    try {
+      fill(pixels_.get(), 0, firstRows_, done);
+    } catch (...) {
+      done(firstRows_);
+      throw;
+    }
+    done(firstRows_);
+  });
 }
 
-Picture::~Picture() { WaitReady(); }
+Picture::~Picture() {
+  std::lock_guard hold(lock_);
+  if (ready_.valid()) ready_.wait();  // the worker writes into the pixels until then
+}
 
-void Picture::WaitReady() const {
+void Picture::WaitReady(int rows) const {
+  int made = rows_.load(std::memory_order_acquire);
+  if (made >= rows) return;
+  if (rows <= firstRows_) {
+    // The worker is still on them: wait only for as far down as asked.
+    for (; made < rows; made = rows_.load(std::memory_order_acquire))
+      rows_.wait(made, std::memory_order_acquire);
+    return;
+  }
+  std::lock_guard hold(lock_);
   if (ready_.valid()) {
     ready_.wait();
     ready_ = {};
   }
+  made = rows_.load(std::memory_order_relaxed);
+  if (made < rows) {
+    MapRows(pixels_.get(), width_, made, rows);
+    fill_(pixels_.get(), made, rows, [](int) {});
+    rows_.store(rows, std::memory_order_release);
+    rows_.notify_all();
+  }
+  if (rows == height_) fill_ = nullptr;
 }
 
 std::uint32_t* Picture::Pixels() {
-  WaitReady();
+  WaitReady(height_);
   return pixels_.get();
 }
 
 const std::uint32_t* Picture::Pixels() const {
-  WaitReady();
+  WaitReady(height_);
+  return pixels_.get();
+}
+
+const std::uint32_t* Picture::TopRows(int rows) const {
+  WaitReady(std::clamp(rows, 0, height_));
   return pixels_.get();
 }
 
@@ -99,10 +184,13 @@ void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Pic
   const int ty0 = std::max(y, 0), ty1 = std::min(y + height, targetHeight);
   if (tx1 <= tx0 || ty1 <= ty0) return;
 
-  const std::uint32_t* src = source.Pixels() + static_cast<std::size_t>(sy0) * source.Width() + sx0;
+  const auto from = [&](int rows) {  // the clipped source, of which `rows` rows are read
+    return source.TopRows(rows) + static_cast<std::size_t>(sy0) * source.Width() + sx0;
+  };
   std::uint32_t* out = dst + static_cast<std::size_t>(ty0) * targetWidth + tx0;
   if (width == sourceWidth && height == sourceHeight && sx0 == sourceX && sy0 == sourceY &&
       sx1 - sx0 == width && sy1 - sy0 == height) {
+    const std::uint32_t* src = from(sy0 + ty1 - y);
     for (int row = ty0; row < ty1; ++row)
       std::memcpy(out + static_cast<std::size_t>(row - ty0) * targetWidth,
                   src + static_cast<std::size_t>(row - y) * source.Width() + (tx0 - x),
@@ -114,12 +202,37 @@ void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Pic
   const auto share = [](int v, int origin, int extent) {
     return static_cast<float>(v - origin) / static_cast<float>(extent);
   };
-  // The fourth byte carries no colour; it is filtered like the others and ignored.
-  stbir_resize_region(src, sx1 - sx0, sy1 - sy0, source.Width() * 4, out, tx1 - tx0, ty1 - ty0,
-                      targetWidth * 4, STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0,
-                      STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT,
-                      STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_SRGB, nullptr, share(tx0, x, width),
-                      share(ty0, y, height), share(tx1, x, width), share(ty1, y, height));
+  // The filter reads the source rows under the target rows it makes and, beyond the last, two
+  // pixels of the larger of the two pictures (a few rows more for rounding).
+  const double scale = static_cast<double>(height) / (sy1 - sy0);
+  const int reach = static_cast<int>(std::ceil(2 / std::min(scale, 1.0))) + 2;
+  const int rows = std::min(sy1, sy0 + static_cast<int>(std::ceil((ty1 - y) / scale)) + reach);
+  const std::uint32_t* src = from(rows);
+  const auto band = [&](int top, int bottom) {  // target rows [top, bottom)
+    // The fourth byte carries no colour; it is filtered like the others and ignored.
+    stbir_resize_region(src, sx1 - sx0, sy1 - sy0, source.Width() * 4,
+                        dst + static_cast<std::size_t>(top) * targetWidth + tx0, tx1 - tx0,
+                        bottom - top, targetWidth * 4, STBIR_TYPE_UINT8, 4,
+                        STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
+                        STBIR_FILTER_DEFAULT, STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_SRGB, nullptr,
+                        share(tx0, x, width), share(top, y, height), share(tx1, x, width),
+                        share(bottom, y, height));
+  };
+  // A large picture is scaled in two bands at once, the top one on a thread of its own: a large
+  // screen's dark copy is made before the first frame can be shown, and there are two cores.
+  constexpr long kBandPixels = 1L << 20;
+  if (static_cast<long>(tx1 - tx0) * (ty1 - ty0) >= kBandPixels) {
+    const int middle = ty0 + (ty1 - ty0) / 2;
+    try {
+      std::thread top(band, ty0, middle);
+      band(middle, ty1);
+      top.join();
+      return;
+    } catch (const std::system_error&) {
+      // No thread to spare: one band, as below.
+    }
+  }
+  band(ty0, ty1);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 
 namespace host {
 
@@ -45,11 +47,24 @@ class Graphics {
 //
 // A picture made from a resource knows its size at once but may still be decoding on a
 // worker thread; the first access to its pixels waits for that decode to finish.
+//
+// Such a picture may also start with only its top rows: a screen that shows the top of a
+// photograph never needs the rest, whose memory is then never touched. Asking for more rows
+// fills them then, so a reader always finds every row it asks for.
 class Picture {
  public:
+  // Fills rows [fromRow, toRow) of the picture's pixels from the top down, telling `done` as it
+  // goes how many of the picture's rows are there, so that a reader of the top rows need not
+  // wait for the bottom ones.
+  using RowFill = std::function<void(std::uint32_t* pixels, int fromRow, int toRow,
+                                     const std::function<void(int rows)>& done)>;
+
   Picture(int width, int height);
   // A picture whose pixels are filled in by `fill`, run once on a worker thread.
   Picture(int width, int height, std::function<void(std::uint32_t* pixels)> fill);
+  // A picture whose top `rows` rows are filled in by `fill` on a worker thread, and the others
+  // by the thread that first asks for them.
+  Picture(int width, int height, int rows, RowFill fill);
   ~Picture();
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
@@ -59,6 +74,9 @@ class Picture {
 
   std::uint32_t* Pixels();
   const std::uint32_t* Pixels() const;
+  // The pixels, of which only the top `rows` rows are sure to be there: for a reader that needs
+  // no more, so that the rest need not be made nor waited for.
+  const std::uint32_t* TopRows(int rows) const;
   std::uint32_t Pixel(int x, int y) const {
     return Pixels()[static_cast<std::size_t>(y) * width_ + x];
   }
@@ -67,7 +85,7 @@ class Picture {
   host::Graphics* Graphics() { return &graphics_; }
 
  private:
-  void WaitReady() const;
+  void WaitReady(int rows) const;
 
   struct Release {
     std::shared_ptr<PixelAllocator> allocator;
@@ -80,7 +98,14 @@ class Picture {
   int width_;
   int height_;
   PixelBuffer pixels_;
+  // The top rows_ rows are there. The first firstRows_ are made on the worker, which counts
+  // them up as it goes (ready_ is set until its job is waited for); the others are made when
+  // asked for, under lock_: a picture may be read from the worker and the main thread at once.
+  int firstRows_;
+  mutable std::atomic<int> rows_;
+  mutable std::mutex lock_;
   mutable std::shared_future<void> ready_;
+  mutable RowFill fill_;  // kept only while rows are left to make
   host::Graphics graphics_{*this};
 };
 

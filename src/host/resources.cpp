@@ -27,7 +27,7 @@ std::shared_ptr<const SoundData> ResourceStore::LoadSoundData(int number) {
 std::shared_ptr<Picture> ResourceStore::LoadPicture(int number) {
   auto bytes = table_.Find(ResourceKind::Picture, number);
   if (!bytes.empty()) ++decodes_[{ResourceKind::Picture, number}];
-  return bytes.empty() ? nullptr : DecodePicture(bytes);
+  return bytes.empty() ? nullptr : DecodePicture(bytes, firstRows_);
 }
 
 std::shared_ptr<Sound> ResourceStore::GetSound(int number) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <utility>
 
+#include "host/codec.h"
 #include "host/picture.h"
 #include "host/sound.h"
 
@@ -44,6 +45,11 @@ class ResourceStore {
   // Starts decoding these resources now, in this order.
   void Prefetch(std::span<const std::pair<ResourceKind, int>> order);
 
+  // Pictures decoded from now on first decode only the top rows this gives for their size; the
+  // others are decoded when something reads them. A screen that shows only the top of a picture
+  // then neither waits for the rest nor holds it in memory.
+  void DecodeFirst(FirstRows rows) { firstRows_ = std::move(rows); }
+
   std::shared_ptr<Sound> GetSound(int number);
   std::shared_ptr<Picture> GetPicture(int number);
 
@@ -63,6 +69,7 @@ class ResourceStore {
   std::map<int, std::shared_ptr<const SoundData>> sounds_;
   std::map<int, std::shared_ptr<Picture>> pictures_;
   std::map<std::pair<ResourceKind, int>, int> decodes_;
+  FirstRows firstRows_;
 };
 
 // The application's resources as the program sees them.

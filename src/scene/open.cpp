@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "media/chain_box.h"
 #include "media/media.h"
 #include "media/media_table.h"
@@ -40,6 +42,20 @@ Cover CoverFor(int width, int height) {
 }
 
 }  // namespace
+
+int Window1::PhotographRowsShown(host::Size screen, int width, int height) {
+  if (screen.width <= kReducedWidth && screen.height <= kReducedHeight) return height;
+  // Shown as they are, or scaled to cover: the rows under the screen, and where the picture is
+  // scaled, the few below them that the filter reads too.
+  const Cover cover = screen.width > kSourceWidth || screen.height > kSourceHeight
+                          ? CoverFor(screen.width, screen.height)
+                          : Cover{1, 1};
+  // The picture's own scale: a picture of another width than the photographs' is scaled to
+  // the same size as they are.
+  const long num = cover.num * kSourceWidth, den = cover.den * width;
+  const long rows = (screen.height * den + num - 1) / num;
+  return static_cast<int>(std::min<long>(height, num == den ? rows : rows + 4));
+}
 
 void Window1::Event_Open() {
   gentle = gentleChoice.value_or(host::DesktopPrefersReducedMotion());

@@ -74,6 +74,9 @@ class Window1 : public host::Window {
   void AddMenuHandlers() override;
 
   void Event_Open() override;
+  // How many top rows of a width x height photograph the scene reads on a screen of this size,
+  // so that start-up decodes only those (the others are decoded if they are ever read).
+  static int PhotographRowsShown(host::Size screen, int width, int height);
 
   // The keyboard: Space or Return pulls the chain, Escape quits, and once the screen is black
   // any key quits.

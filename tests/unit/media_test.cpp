@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <numeric>
@@ -119,6 +120,42 @@ TEST(MediaPhotographs, FiveShowTheRoomAsComposed) {
         ++floorLine;
       EXPECT_LT(floorLine, 1000 * k) << "column " << x << " at " << k << "x";
     }
+  }
+}
+
+// The first row in [from, to) where the two pictures differ, or -1.
+int FirstDifferentRow(const host::Picture& a, const host::Picture& b, int from, int to) {
+  const std::uint32_t *pa = a.TopRows(to), *pb = b.TopRows(to);
+  const auto row = [](const std::uint32_t* p, int y, int width) {
+    return p + std::size_t(y) * width;
+  };
+  for (int y = from; y < to; ++y)
+    if (std::memcmp(row(pa, y, a.Width()), row(pb, y, b.Width()), a.Width() * 4u) != 0) return y;
+  return -1;
+}
+
+// A photograph decoded first only as far down as a screen shows it: the rows read later, and
+// the copies scaled from it, are those of the whole decode.
+TEST(MediaPhotographs, DecodedTopFirstReadsAsTheWholeDecode) {
+  const auto bytes = EmbeddedResources().Find(host::ResourceKind::Picture, kDark);
+  const auto whole = host::DecodePicture(bytes);
+  const auto top = [&](int rows) {
+    return host::DecodePicture(bytes, [rows](int, int) { return rows; });
+  };
+  const auto part = top(1080);
+  ASSERT_NE(part, nullptr);
+  EXPECT_EQ(part->Height(), 1280);
+  // Read right behind the decoder, a few rows at a time.
+  for (int y = 0; y < 1080; y += 8) ASSERT_EQ(FirstDifferentRow(*part, *whole, y, y + 8), -1);
+  EXPECT_EQ(FirstDifferentRow(*part, *whole, 1080, 1081), -1) << "the rest goes on at row 1080";
+  EXPECT_EQ(FirstDifferentRow(*part, *whole, 1081, 1280), -1);
+  // Cut off 300 rows down, shown as it is, scaled up to cover (2560x1440) and reduced, from a
+  // photograph not decoded at all yet: a copy must ask for every row it reads.
+  for (const auto& [scaledWidth, scaledHeight] :
+       {std::pair{1920, 1280}, {2560, 1707}, {1152, 768}}) {
+    const auto a = host::NewScaledPicture(top(0), 600, 300, scaledWidth, scaledHeight);
+    const auto b = host::NewScaledPicture(whole, 600, 300, scaledWidth, scaledHeight);
+    EXPECT_EQ(FirstDifferentRow(*a, *b, 0, 300), -1) << "scaled to " << scaledWidth;
   }
 }
 

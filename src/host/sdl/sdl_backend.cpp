@@ -1,5 +1,8 @@
 #include "host/sdl/sdl_backend.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -26,6 +29,7 @@
 #include "host/sdl/sdl_screen_pointer.h"
 #include "host/sdl/sdl_text.h"
 #include "host/sdl/sdl_xsettings.h"
+#include "host/sdl/x_put.h"
 
 namespace host::sdl {
 
@@ -119,7 +123,12 @@ class SdlWindow final : public NativeWindow {
         fullScreen_(fullScreen),
         pixels_(window_ ? PixelFrame::For(window_.get()) : nullptr) {
     if (window_) context->windows.push_back(this);
-    if (window_ && fullScreen_) StartFirstTouch();
+    // On X11, with the surface in shared memory, a full-screen window's first frames go to the
+    // server directly (see x_put.h); elsewhere the surface is used from the first frame on.
+    drawDirect_ = window_ && fullScreen_ &&
+                  !SDL_GetHintBoolean(SDL_HINT_FRAMEBUFFER_ACCELERATION, SDL_TRUE) &&
+                  CanPutRows(window_.get());
+    if (window_ && fullScreen_ && !drawDirect_) StartFirstTouch();
   }
 
   ~SdlWindow() override {
@@ -134,6 +143,8 @@ class SdlWindow final : public NativeWindow {
 
   void Show() override {
     if (!window_) return;
+    // Mapped, the window shows its back colour at once, painted by the server.
+    if (drawDirect_) SetBackground(window_.get(), background_ = BackColor());
     SDL_ShowWindow(window_.get());
     shown_ = true;
     // The window is mapped when SDL returns; draw now rather than wait for its first expose.
@@ -198,7 +209,9 @@ class SdlWindow final : public NativeWindow {
  private:
   void Draw();
   bool DrawDirect(Context& context);
+  bool PutFirstFrame();
   void StartFirstTouch();
+  Color BackColor() const { return view_.hasBackColor ? view_.backColor : Color{}; }
 
   std::weak_ptr<Context> context_;
   WindowPtr window_;
@@ -208,6 +221,8 @@ class SdlWindow final : public NativeWindow {
   bool shown_ = false;
   bool hasView_ = false;
   bool drawPending_ = false;
+  bool drawDirect_ = false;          // the next frame may go to the server without the surface
+  std::optional<Color> background_;  // what the server paints where nothing is drawn
   WindowView view_;
   std::thread firstTouch_;
   std::unique_ptr<DirectPresenter> direct_;
@@ -329,9 +344,11 @@ static void DimRow(std::uint32_t* to, const std::uint32_t* from, int width, std:
 // up).
 static std::optional<Size> CopyPicture(Picture& picture, SDL_Surface* surface, bool mustLock,
                                        int brightness) {
-  std::uint32_t* pixels = picture.Pixels();  // waits if the picture is still decoding
   const int width = std::min(picture.Width(), surface->w);
   const int height = std::min(picture.Height(), surface->h);
+  // Waits if the picture is still decoding. Only the rows the window shows are read, so a
+  // picture taller than the screen need not be decoded below it.
+  const std::uint32_t* pixels = picture.TopRows(height);
   if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
     // The picture's own layout: a row copy, no conversion.
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
@@ -350,8 +367,9 @@ static std::optional<Size> CopyPicture(Picture& picture, SDL_Surface* surface, b
     return Size{width, height};
   }
   // Any other screen layout: let SDL convert while copying.
-  SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
-      pixels, picture.Width(), picture.Height(), 32, picture.Width() * 4, SDL_PIXELFORMAT_RGB888));
+  SurfacePtr source(
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels), picture.Width(),
+                                         height, 32, picture.Width() * 4, SDL_PIXELFORMAT_RGB888));
   if (!source) return Size{0, 0};
   SDL_SetSurfaceBlendMode(source.get(), SDL_BLENDMODE_NONE);
   const auto level = static_cast<Uint8>(std::clamp(brightness, 0, 255));
@@ -486,6 +504,17 @@ void OverlayWindow::RequestHostDraw(const Context& context) const {
   if (SdlWindow* host = context.Find(host_)) host->RequestDraw();
 }
 
+// Maps the pages of fresh memory in one call before they are first written, which costs about
+// half as much as a fault for each (see MapRows in picture.cpp). `pixels` starts a page.
+static void MapPages(void* pixels, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  madvise(pixels, bytes / page * page, MADV_POPULATE_WRITE);
+#else
+  (void)pixels, (void)bytes;
+#endif
+}
+
 // Fresh memory costs a page fault per 4 KiB at its first write: some 2,000 for a screen of
 // 1920x1080, which was the larger part of the first frame's cost. A shared-memory window surface
 // can be made while the window is still hidden, so its pages are written once on a thread of
@@ -500,7 +529,10 @@ void SdlWindow::StartFirstTouch() {
   auto* pixels = static_cast<std::uint8_t*>(surface->pixels);
   const std::size_t bytes = static_cast<std::size_t>(surface->h) * surface->pitch;
   try {
-    firstTouch_ = std::thread([pixels, bytes] { std::memset(pixels, 0, bytes); });
+    firstTouch_ = std::thread([pixels, bytes] {
+      MapPages(pixels, bytes);
+      std::memset(pixels, 0, bytes);
+    });
   } catch (const std::system_error&) {
     // No thread to spare: the first Draw pays for the pages as before.
   }
@@ -571,11 +603,49 @@ bool SdlWindow::DrawDirect(Context& context) {
   return true;
 }
 
+bool SdlWindow::PutFirstFrame() {
+  if (!window_ || !hasView_ || !view_.labels.empty() ||
+      view_.brightness != WindowView::kFullBrightness)
+    return false;
+  if (auto context = context_.lock()) {
+    for (const OverlayWindow* overlay : context->overlays)
+      if (overlay->Host() == id_ && overlay->Shown()) return false;
+  }
+  // Only the back colour: the server paints it already.
+  if (!view_.backdrop) return background_ == BackColor();
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window_.get(), &width, &height);
+  Picture& picture = *view_.backdrop;
+  if (picture.Width() < width || picture.Height() < height) return false;
+  // Goes out as it decodes; only the rows the window shows are read.
+  PutRows(
+      window_.get(), [&picture](int rows) { return picture.TopRows(rows); }, picture.Width(), width,
+      height);
+  // The surface is made and shown with this same frame on the loop's next pass: the frame
+  // that first changes the picture, at the pull, then does not wait for its memory to be
+  // mapped, neither here nor in the server.
+  drawDirect_ = false;
+  drawPending_ = true;
+  return true;
+}
+
 void SdlWindow::Draw() {
+  if (drawDirect_ && PutFirstFrame()) return;
+  drawDirect_ = false;
   if (firstTouch_.joinable()) firstTouch_.join();
   if (!window_ || !hasView_) return;
   auto context = context_.lock();
   if (!context) return;
+  if (background_) {
+    // What is drawn from now on takes over from the server's painting, which would now only
+    // flicker where another window goes from over this one.
+    background_.reset();
+    SetBackground(window_.get(), std::nullopt);
+    if (!context->sharedPixels) {  // else the surface is never drawn on
+      SDL_Surface* fresh = DrawableSurface(window_.get());
+      if (fresh) MapPages(fresh->pixels, static_cast<std::size_t>(fresh->h) * fresh->pitch);
+    }
+  }
   // A window with more pixels than points is composed whole at its pixels; any other goes to
   // the window system's own copy where it has one.
   if (!pixels_ && DrawDirect(*context)) {
