@@ -62,8 +62,8 @@ void Picture::Release::operator()(std::uint32_t* pixels) const {
 }
 
 // A blank picture is black. A picture about to be decoded is left as the allocator gives it:
-// the decoder writes every pixel that is read, and zeroing 10 MB first would fault in every page on the
-// thread that asked for the picture instead of on the worker that decodes it.
+// the decoder writes every pixel that is read, and zeroing 10 MB first would fault in every
+// page on the thread that asked for the picture instead of on the worker that decodes it.
 Picture::PixelBuffer Picture::Allocate(int width, int height, bool blank) {
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   std::shared_ptr<PixelAllocator> allocator;

@@ -210,6 +210,8 @@ class SdlWindow final : public NativeWindow {
   void Draw();
   bool DrawDirect(Context& context);
   bool PutFirstFrame();
+  void TakeOverFromServer(const Context& context);
+  void PutOnScreen();  // the frame drawn on the surface
   void StartFirstTouch();
   Color BackColor() const { return view_.hasBackColor ? view_.backColor : Color{}; }
 
@@ -629,6 +631,16 @@ bool SdlWindow::PutFirstFrame() {
   return true;
 }
 
+// What is drawn from now on takes over from the server's painting, which would now only flicker
+// where another window goes from over this one.
+void SdlWindow::TakeOverFromServer(const Context& context) {
+  background_.reset();
+  SetBackground(window_.get(), std::nullopt);
+  if (context.sharedPixels) return;  // the window's surface is never drawn on
+  if (SDL_Surface* fresh = DrawableSurface(window_.get()))
+    MapPages(fresh->pixels, static_cast<std::size_t>(fresh->h) * fresh->pitch);
+}
+
 void SdlWindow::Draw() {
   if (drawDirect_ && PutFirstFrame()) return;
   drawDirect_ = false;
@@ -636,16 +648,7 @@ void SdlWindow::Draw() {
   if (!window_ || !hasView_) return;
   auto context = context_.lock();
   if (!context) return;
-  if (background_) {
-    // What is drawn from now on takes over from the server's painting, which would now only
-    // flicker where another window goes from over this one.
-    background_.reset();
-    SetBackground(window_.get(), std::nullopt);
-    if (!context->sharedPixels) {  // else the surface is never drawn on
-      SDL_Surface* fresh = DrawableSurface(window_.get());
-      if (fresh) MapPages(fresh->pixels, static_cast<std::size_t>(fresh->h) * fresh->pitch);
-    }
-  }
+  if (background_) TakeOverFromServer(*context);
   // A window with more pixels than points is composed whole at its pixels; any other goes to
   // the window system's own copy where it has one.
   if (!pixels_ && DrawDirect(*context)) {
@@ -677,7 +680,10 @@ void SdlWindow::Draw() {
   }
   drawPending_ = false;
   context->text.EndFrame();
+  PutOnScreen();
+}
 
+void SdlWindow::PutOnScreen() {
   if (pixels_) {
     pixels_->End();
   } else {
