@@ -1,7 +1,5 @@
 // The whole show on the SDL backend, start-up to one pull to black; run with SDL_AUDIODRIVER=disk.
 
-#include <SDL_mixer.h>
-
 #include <atomic>
 #include <cstdio>
 #include <string>
@@ -10,6 +8,7 @@
 #include "app/app.h"
 #include "bench_util.h"
 #include "host/runtime.h"
+#include "host/sdl/sdl_audio.h"
 #include "host/sdl/sdl_backend.h"
 #include "media/media.h"
 #include "scene/window1.h"
@@ -21,7 +20,7 @@ constexpr int kMaxMixes = 1 << 16;
 double mixedAtMs[kMaxMixes];
 std::atomic<int> mixes{0};
 
-void NoteMix(void*, Uint8*, int) {
+void NoteMix() {
   const int i = mixes.load(std::memory_order_relaxed);
   if (i >= kMaxMixes) return;
   mixedAtMs[i] = bench::NowMs();
@@ -31,7 +30,7 @@ void NoteMix(void*, Uint8*, int) {
 }  // namespace
 
 int main() {
-  Mix_SetPostMix(&NoteMix, nullptr);  // kept by the mixer across opening and closing the device
+  host::sdl::SetMixObserver(&NoteMix);  // across opening and closing the device
 
   std::string error;
   auto backend = host::sdl::SdlBackend::Create(error);

@@ -288,9 +288,16 @@ void AudioEngine::OnDeviceLost() {
   Close();
 }
 
+namespace {
+std::atomic<void (*)()> mixObserver{nullptr};
+}  // namespace
+
+void SetMixObserver(void (*observer)()) { mixObserver.store(observer); }
+
 void AudioEngine::NoteMix(void* engine, Uint8*, int) {
   auto& self = *static_cast<AudioEngine*>(engine);
   self.lastMix_.store(self.clock_(), std::memory_order_relaxed);
+  if (const auto observer = mixObserver.load(std::memory_order_relaxed)) observer();
 }
 
 // Only a device that has played and then stopped: one that never started may belong to a server

@@ -107,4 +107,8 @@ class AudioEngine {
   std::vector<Slot> slots_;
 };
 
+// Called on the mixer's thread each time it has mixed a buffer, for measuring what is heard
+// when; the device's own post-mix hook belongs to the engine.
+void SetMixObserver(void (*observer)());
+
 }  // namespace host::sdl
