@@ -42,6 +42,10 @@ Micros Clock() {
       .count();
 }
 
+// How long the program must have had nothing to present before the window system reads ahead
+// the pictures it has not seen yet.
+constexpr Micros kReadAheadDelay = 300 * kMillis;
+
 class SdlWindow;
 class OverlayWindow;
 
@@ -54,6 +58,10 @@ constexpr int kFirstOverlayId = 1 << 24;
 // they turn inert once the backend is gone.
 struct Context final : PointerRouter::Geometry {
   void SetCursor(CursorKind kind);
+  // When a window next has the window system read ahead the pictures it has not seen; -1 for
+  // never.
+  Micros ReadAheadDue() const;
+  void ReadAhead(Micros now);
   SdlWindow* Find(int id) const;
   OverlayWindow* FindOverlay(int id) const;
   void FollowScreen();
@@ -194,6 +202,11 @@ class SdlWindow final : public NativeWindow {
   // An overlay on it changed: it is drawn again before the loop next waits.
   void RequestDraw() { drawPending_ = shown_; }
   bool DrawPending() const { return drawPending_; }
+  Micros ReadAheadAt() const { return readAheadAt_; }
+  // Pictures made since are read too, in turn, until there are no new ones.
+  void ReadAhead(Micros now) {
+    readAheadAt_ = direct_ && direct_->ReadAhead() ? now + kReadAheadDelay : -1;
+  }
 
   // The backend is going away: the native window must go before SDL does.
   void Detach() {
@@ -229,6 +242,7 @@ class SdlWindow final : public NativeWindow {
   std::thread firstTouch_;
   std::unique_ptr<DirectPresenter> direct_;
   bool directTried_ = false;
+  Micros readAheadAt_ = -1;
   bool whole_ = true;  // the next frame must be drawn whole, not just what changed
 };
 
@@ -549,9 +563,9 @@ static void ComposeArea(SDL_Surface* patch, const Rect& area, const WindowView& 
   SDL_FillRect(patch, nullptr, SDL_MapRGB(patch->format, back.red, back.green, back.blue));
   if (view.backdrop) {
     const Picture& picture = *view.backdrop;
-    const std::uint32_t* pixels = picture.Pixels();
     const int width = std::min(area.left + area.width, picture.Width()) - area.left;
     const int height = std::min(area.top + area.height, picture.Height()) - area.top;
+    const std::uint32_t* pixels = picture.TopRows(area.top + std::max(height, 0));
     const auto level = static_cast<std::uint32_t>(std::clamp(view.brightness, 0, 255) + 1);
     for (int y = 0; y < height && width > 0; ++y) {
       auto* to = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(patch->pixels) +
@@ -602,6 +616,9 @@ bool SdlWindow::DrawDirect(Context& context) {
   };
   if (!direct_->Present(view_, patches, compose, whole_)) return false;
   whole_ = false;
+  // Not at once: right after the first frame the server would be busy reading while the
+  // desktop shows that frame, and whatever else asks the server for something waits.
+  readAheadAt_ = Clock() + kReadAheadDelay;
   return true;
 }
 
@@ -937,6 +954,21 @@ int Context::Crossed(int window) const {
   return window;
 }
 
+Micros Context::ReadAheadDue() const {
+  Micros due = -1;
+  for (const SdlWindow* window : windows) {
+    const Micros at = window->ReadAheadAt();
+    if (at >= 0 && (due < 0 || at < due)) due = at;
+  }
+  return due;
+}
+
+void Context::ReadAhead(Micros now) {
+  for (SdlWindow* window : windows) {
+    if (window->ReadAheadAt() >= 0 && window->ReadAheadAt() <= now) window->ReadAhead(now);
+  }
+}
+
 void Context::DrawPending() {
   for (SdlWindow* window : windows) {
     if (window->DrawPending()) window->Redraw();
@@ -1126,6 +1158,13 @@ bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
     Micros until = deadline;
     const Micros audioDue = context_->audio.CloseWakeup(now, deadline);
     if (audioDue >= 0 && (until < 0 || audioDue < until)) until = audioDue;
+    if (const Micros readAhead = context_->ReadAheadDue(); readAhead >= 0) {
+      if (readAhead <= now) {
+        context_->ReadAhead(now);
+        continue;
+      }
+      if (until < 0 || readAhead < until) until = readAhead;
+    }
 
     SDL_Event sdl;
     int got = 0;

@@ -225,6 +225,7 @@ class SharedMemoryPresenter final : public DirectPresenter {
         gc_(gc) {}
 
   ~SharedMemoryPresenter() override;
+  bool ReadAhead() override;
 
   bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
                bool whole) override;
@@ -335,8 +336,8 @@ Drawable SharedMemoryPresenter::Offscreen(int width, int height) {
 // The server maps a picture's memory page by page as it first reads it, and on a virtual
 // machine each page costs it some microseconds: 100 ms and more for a picture of 3840x2160, which
 // the first present of each picture would wait for in the middle of the show. So every picture
-// is read once as soon as the server can see it, while the program waits for its next event:
-// one pixel from each 4 KiB page, a column of a 1024-pixel-wide image, into a pixmap of one
+// is read once ahead, when the program has been idle a moment (see ReadAhead's caller): one
+// pixel from each 4 KiB page, a column of a 1024-pixel-wide image, into a pixmap of one
 // column. It is not waited for.
 void SharedMemoryPresenter::Warm(XShmSegmentInfo& segment, std::size_t bytes) {
   constexpr int kMaxRows = 32767;
@@ -350,6 +351,15 @@ void SharedMemoryPresenter::Warm(XShmSegmentInfo& segment, std::size_t bytes) {
   xext.put(display_, warmed_, gc_, image, 0, 0, 0, 0, 1, rows, False);
   X().free(image);
   X().flush(display_);
+}
+
+bool SharedMemoryPresenter::ReadAhead() {
+  bool any = false;
+  pixels_->AttachAll(display_, [this, &any](XShmSegmentInfo& segment, std::size_t bytes) {
+    Warm(segment, bytes);
+    any = true;
+  });
+  return any;
 }
 
 SharedMemoryPresenter::~SharedMemoryPresenter() {
@@ -486,15 +496,18 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
     return false;
   }
   pixels_->DetachReleased(display_);
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
   if (view.backdrop) {
-    segment = pixels_->Attached(display_, view.backdrop->Pixels());
+    // Only the rows the window shows need be there: a photograph taller than the screen has the
+    // rest decoded only if something reads them.
+    const Picture& picture = *view.backdrop;
+    segment = pixels_->Attached(display_, picture.TopRows(std::min(height, picture.Height())));
     if (!segment) {
       shown_ = false;
       return false;
     }
   }
-  int width = 0, height = 0;
-  SDL_GetWindowSize(window_, &width, &height);
   const Color back = view.hasBackColor ? view.backColor : Color{};
 
   const bool same = shown_ && !whole && picture_.lock() == view.backdrop && back == back_ &&
@@ -513,8 +526,6 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
   }
   // As SDL does after its own put: the frame is on the server when the present returns.
   X().sync(display_, False);
-  pixels_->AttachAll(display_,
-                     [this](XShmSegmentInfo& segment, std::size_t bytes) { Warm(segment, bytes); });
   shown_ = true;
   picture_ = view.backdrop;
   brightness_ = view.brightness;

@@ -33,6 +33,9 @@ class DirectPresenter {
   // drawn whole.
   virtual bool Present(const WindowView& view, const std::vector<Rect>& patches,
                        const ComposeArea& compose, bool whole) = 0;
+  // Has the window system read the pictures it has not seen yet, so that their first present
+  // does not wait for that; true when there were any.
+  virtual bool ReadAhead() { return false; }
 };
 
 // Nil where the window is not on an X server that can read the shared pictures.
