@@ -62,6 +62,9 @@ struct Context final : PointerRouter::Geometry {
   // never.
   Micros ReadAheadDue() const;
   void ReadAhead(Micros now);
+  // When a wait for input must end at the latest, for `deadline`, the sound device or the
+  // read-ahead; the read-ahead that is due is done first.
+  Micros WakeFor(Micros now, Micros deadline);
   SdlWindow* Find(int id) const;
   OverlayWindow* FindOverlay(int id) const;
   void FollowScreen();
@@ -954,6 +957,12 @@ int Context::Crossed(int window) const {
   return window;
 }
 
+Micros Context::WakeFor(Micros now, Micros deadline) {
+  const auto sooner = [](Micros a, Micros b) { return b >= 0 && (a < 0 || b < a) ? b : a; };
+  ReadAhead(now);  // what is due
+  return sooner(sooner(deadline, audio.CloseWakeup(now, deadline)), ReadAheadDue());
+}
+
 Micros Context::ReadAheadDue() const {
   Micros due = -1;
   for (const SdlWindow* window : windows) {
@@ -1155,16 +1164,7 @@ bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
     }
     context_->audio.Service(Clock(), deadline);
     const Micros now = Clock();  // closing the device may have taken a while
-    Micros until = deadline;
-    const Micros audioDue = context_->audio.CloseWakeup(now, deadline);
-    if (audioDue >= 0 && (until < 0 || audioDue < until)) until = audioDue;
-    if (const Micros readAhead = context_->ReadAheadDue(); readAhead >= 0) {
-      if (readAhead <= now) {
-        context_->ReadAhead(now);
-        continue;
-      }
-      if (until < 0 || readAhead < until) until = readAhead;
-    }
+    const Micros until = context_->WakeFor(now, deadline);
 
     SDL_Event sdl;
     int got = 0;
