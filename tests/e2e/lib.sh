@@ -90,3 +90,15 @@ start_weston() {
   WESTON_PID=$! && PIDS+=("$WESTON_PID")
   wait_for 100 test -S "$XDG_RUNTIME_DIR/lumorra" || fail "weston did not start: $(tail -5 "$WORK/weston.log")"
 }
+
+# start_xorg_dummy WIDTHxHEIGHT: Xorg's dummy driver, as a real graphics card with monitors that
+# change mode, its screen at most WIDTHxHEIGHT; sets DISPLAY and XVFB_PID.
+start_xorg_dummy() {
+  cat >"$WORK/xorg.conf" <<CONF
+Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
+Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
+Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24
+  SubSection "Display" Depth 24 Virtual ${1%x*} ${1#*x} EndSubSection EndSection
+CONF
+  start_xserver Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
+}

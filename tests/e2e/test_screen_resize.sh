@@ -53,13 +53,7 @@ kill "$XVFB_PID" && wait "$XVFB_PID" 2>/dev/null || true
 # openbox keeps a window within the size limits it was given, so they must follow the screen. On
 # Xorg's dummy driver, as a real monitor changes mode: 1920x1080 shrunk to 1600x900, then grown
 # to 2048x1536, where "Quit", widened with the window, must quit right of where it ended before.
-cat >"$WORK/xorg.conf" <<'CONF'
-Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
-Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
-Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24
-  SubSection "Display" Depth 24 Virtual 2048 1536 EndSubSection EndSection
-CONF
-start_xserver Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
+start_xorg_dummy 2048x1536
 for mode in 1920x1080 1600x900 2048x1536; do
   xrandr --newmode "$mode" 60 "${mode%x*}" 1 2 "$((${mode%x*} + 3))" "${mode#*x}" 1 2 "$((${mode#*x} + 3))" 2>/dev/null || true
   xrandr --addmode DUMMY0 "$mode"

@@ -20,13 +20,7 @@ check_main_monitor() {
   expect_exit "$APP_PID" 3 "$1: Ctrl+Q"
 }
 
-cat >"$WORK/xorg.conf" <<'CONF'
-Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
-Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
-Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24
-  SubSection "Display" Depth 24 Virtual 3200 1080 EndSubSection EndSection
-CONF
-start_xserver Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
+start_xorg_dummy 3200x1080
 xrandr --addmode DUMMY1 1280x1024
 xrandr --fb 3200x1080 --output DUMMY0 --mode 1920x1080 --pos 1280x0 --primary \
   --output DUMMY1 --mode 1280x1024 --pos 0x0
