@@ -46,6 +46,20 @@ SurfacePtr PatchSurface(SurfacePtr& scratch, const Rect& area) {
                                                        scratch->pitch, SDL_PIXELFORMAT_RGB888));
 }
 
+// Each patch clipped to the window, composed on `scratch`'s pixels and handed to `put` with the
+// window area it covers; patches wholly outside the window, or with no memory, are passed over.
+void ComposePatches(const std::vector<Rect>& patches, int width, int height, SurfacePtr& scratch,
+                    const ComposeArea& compose, const ComposeArea& put) {
+  for (const Rect& area : patches) {
+    const Rect clipped = Clipped(area, width, height);
+    if (clipped.width == 0) continue;
+    SurfacePtr patch = PatchSurface(scratch, clipped);
+    if (!patch) continue;
+    compose(patch.get(), clipped);
+    put(patch.get(), clipped);
+  }
+}
+
 }  // namespace
 
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -407,20 +421,14 @@ bool SharedMemoryPresenter::Loaded() { return X().Loaded(); }
 void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const ComposeArea& compose,
                                        int width, int height) {
   const Calls& x = X();
-  for (const Rect& area : areas) {
-    const Rect clipped = Clipped(area, width, height);
-    if (clipped.width == 0) continue;
-    SurfacePtr patch = PatchSurface(scratch_, clipped);
-    if (!patch) continue;
-    compose(patch.get(), clipped);
+  ComposePatches(areas, width, height, scratch_, compose, [&](SDL_Surface* patch, const Rect& at) {
     XImage* image =
         x.createImage(display_, visual_, 24, ZPixmap, 0, static_cast<char*>(patch->pixels),
-                      clipped.width, clipped.height, 32, patch->pitch);
-    if (!image) continue;
-    x.putImage(display_, native_, gc_, image, 0, 0, clipped.left, clipped.top, clipped.width,
-               clipped.height);
+                      at.width, at.height, 32, patch->pitch);
+    if (!image) return;
+    x.putImage(display_, native_, gc_, image, 0, 0, at.left, at.top, at.width, at.height);
     x.free(image);  // the pixels are the patch's
-  }
+  });
 }
 
 // The picture everywhere but under the patches, so that a label never blinks; the back colour
@@ -624,18 +632,14 @@ class TexturePresenter final : public DirectPresenter {
       SDL_RenderCopy(renderer, texture, &area, &area);
     }
     std::vector<TexturePtr> drawn;  // alive until the frame is presented
-    for (const Rect& patch : patches) {
-      const Rect clipped = Clipped(patch, width, height);
-      if (clipped.width == 0) continue;
-      SurfacePtr surface = PatchSurface(scratch_, clipped);
-      if (!surface) continue;
-      compose(surface.get(), clipped);
-      TexturePtr texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
-      if (!texture) continue;
-      const SDL_Rect where{clipped.left, clipped.top, clipped.width, clipped.height};
-      SDL_RenderCopy(renderer, texture.get(), nullptr, &where);
-      drawn.push_back(std::move(texture));
-    }
+    ComposePatches(patches, width, height, scratch_, compose,
+                   [&](SDL_Surface* patch, const Rect& at) {
+                     TexturePtr texture(SDL_CreateTextureFromSurface(renderer, patch));
+                     if (!texture) return;
+                     const SDL_Rect where{at.left, at.top, at.width, at.height};
+                     SDL_RenderCopy(renderer, texture.get(), nullptr, &where);
+                     drawn.push_back(std::move(texture));
+                   });
     SDL_RenderPresent(renderer);
     return true;
   }
