@@ -22,8 +22,7 @@ namespace host::sdl {
 namespace {
 
 int ReportLostDisplay(Display* display) {
-  using DisplayString = char* (*)(Display*);
-  static const auto name = XFunction<DisplayString>("XDisplayString");
+  static const auto name = XFunction<decltype(&XDisplayString)>("XDisplayString");
   const char* shown = name && display ? name(display) : nullptr;
   ExitWithError(std::string("lost the connection to the display ") + (shown ? shown : ""));
 }
@@ -32,14 +31,9 @@ int ReportLostDisplay(Display* display) {
 
 bool MarkFullScreenBeforeShowing(SDL_Window* window) {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info)) return false;
-  if (info.subsystem != SDL_SYSWM_X11) return false;
-  using InternAtom = Atom (*)(Display*, const char*, Bool);
-  using ChangeProperty =
-      int (*)(Display*, ::Window, Atom, Atom, int, int, const unsigned char*, int);
-  const auto intern = XFunction<InternAtom>("XInternAtom");
-  const auto change = XFunction<ChangeProperty>("XChangeProperty");
+  if (!OnX11(window, info)) return false;
+  const auto intern = XFunction<decltype(&XInternAtom)>("XInternAtom");
+  const auto change = XFunction<decltype(&XChangeProperty)>("XChangeProperty");
   if (!intern || !change) return true;  // then the borderless window is all there is
   Display* display = info.info.x11.display;
   const Atom state = intern(display, "_NET_WM_STATE", False);
@@ -51,9 +45,8 @@ bool MarkFullScreenBeforeShowing(SDL_Window* window) {
 }
 
 void ExitAtOnceWhenDisplayLost() {
-  using IOErrorHandler = int (*)(Display*);
-  using SetIOErrorHandler = IOErrorHandler (*)(IOErrorHandler);
-  if (const auto set = XFunction<SetIOErrorHandler>("XSetIOErrorHandler")) set(&ReportLostDisplay);
+  if (const auto set = XFunction<decltype(&XSetIOErrorHandler)>("XSetIOErrorHandler"))
+    set(&ReportLostDisplay);
 }
 
 ScreenWatch::~ScreenWatch() {
@@ -70,8 +63,7 @@ void ScreenWatch::Start() {
   SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
   if (!probe) return;
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  const bool known = SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11;
+  const bool known = OnX11(probe, info);
   SDL_DestroyWindow(probe);
   if (!known) return;
   // SDL loaded the RandR library already; it tells where the monitors are now.
@@ -88,10 +80,8 @@ void ScreenWatch::Listen() const {
   if (!display_) return;
   // The root window's own changes of size tell of the screen's. SDL listens on the root window
   // too, so its mask is kept and only added to.
-  using GetAttributes = int (*)(Display*, ::Window, XWindowAttributes*);
-  using SelectInput = int (*)(Display*, ::Window, long);
-  const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
-  const auto select = XFunction<SelectInput>("XSelectInput");
+  const auto attributes = XFunction<decltype(&XGetWindowAttributes)>("XGetWindowAttributes");
+  const auto select = XFunction<decltype(&XSelectInput)>("XSelectInput");
   auto* display = static_cast<Display*>(display_);
   XWindowAttributes root{};
   if (!attributes || !select || !attributes(display, DefaultRootWindow(display), &root)) return;
@@ -132,24 +122,18 @@ bool ScreenWatch::MainScreen(SDL_Rect& bounds) const {
 
 void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!display_ || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  if (!display_ || !OnX11(window, info)) return;
   // SDL keeps a full-screen window's size to itself, so the X server is asked directly. That
   // is all it takes without a window manager; a window manager that keeps the window's full-
   // screen state but not its size is asked to take the state away and give it back, which
   // fits the window to the screen as it is now. SDL pinned the smallest and largest size to
   // the first size (the window is not resizable), and a window manager that honours that
   // (openbox) would keep the old size, so the pins move to the new size first.
-  using SetHints = void (*)(Display*, ::Window, XSizeHints*);
-  using MoveResize = int (*)(Display*, ::Window, int, int, unsigned, unsigned);
-  using InternAtom = Atom (*)(Display*, const char*, Bool);
-  using SendEvent = int (*)(Display*, ::Window, Bool, long, XEvent*);
-  using Flush = int (*)(Display*);
-  const auto hints = XFunction<SetHints>("XSetWMNormalHints");
-  const auto move = XFunction<MoveResize>("XMoveResizeWindow");
-  const auto intern = XFunction<InternAtom>("XInternAtom");
-  const auto send = XFunction<SendEvent>("XSendEvent");
-  const auto flush = XFunction<Flush>("XFlush");
+  const auto hints = XFunction<decltype(&XSetWMNormalHints)>("XSetWMNormalHints");
+  const auto move = XFunction<decltype(&XMoveResizeWindow)>("XMoveResizeWindow");
+  const auto intern = XFunction<decltype(&XInternAtom)>("XInternAtom");
+  const auto send = XFunction<decltype(&XSendEvent)>("XSendEvent");
+  const auto flush = XFunction<decltype(&XFlush)>("XFlush");
   if (!hints || !move || !intern || !send || !flush) return;
   Display* display = info.info.x11.display;
   XSizeHints size{};

@@ -25,25 +25,14 @@ int NoteError(Display*, XErrorEvent*) {
 
 bool DesktopDisablesAnimations(SDL_Window* window) {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-    return false;
-  using ErrorHandler = int (*)(Display*, XErrorEvent*);
-  using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
-  using InternAtom = Atom (*)(Display*, const char*, Bool);
-  using GetSelectionOwner = ::Window (*)(Display*, Atom);
-  using GetWindowProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*,
-                                    unsigned long*, unsigned long*, unsigned char**);
-  using DefaultScreen = int (*)(Display*);
-  using Sync = int (*)(Display*, Bool);
-  using Free = int (*)(void*);
-  const auto setHandler = XFunction<SetErrorHandler>("XSetErrorHandler");
-  const auto intern = XFunction<InternAtom>("XInternAtom");
-  const auto owner = XFunction<GetSelectionOwner>("XGetSelectionOwner");
-  const auto property = XFunction<GetWindowProperty>("XGetWindowProperty");
-  const auto screen = XFunction<DefaultScreen>("XDefaultScreen");
-  const auto sync = XFunction<Sync>("XSync");
-  const auto release = XFunction<Free>("XFree");
+  if (!OnX11(window, info)) return false;
+  const auto setHandler = XFunction<decltype(&XSetErrorHandler)>("XSetErrorHandler");
+  const auto intern = XFunction<decltype(&XInternAtom)>("XInternAtom");
+  const auto owner = XFunction<decltype(&XGetSelectionOwner)>("XGetSelectionOwner");
+  const auto property = XFunction<decltype(&XGetWindowProperty)>("XGetWindowProperty");
+  const auto screen = XFunction<decltype(&XDefaultScreen)>("XDefaultScreen");
+  const auto sync = XFunction<decltype(&XSync)>("XSync");
+  const auto release = XFunction<decltype(&XFree)>("XFree");
   if (!setHandler || !intern || !owner || !property || !screen || !sync || !release) return false;
 
   Display* display = info.info.x11.display;
@@ -54,7 +43,7 @@ bool DesktopDisablesAnimations(SDL_Window* window) {
 
   sync(display, False);
   failed = false;
-  const ErrorHandler previous = setHandler(&NoteError);
+  const auto previous = setHandler(&NoteError);
   Atom type = None;
   int format = 0;
   unsigned long items = 0, left = 0;

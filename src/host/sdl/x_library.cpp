@@ -7,4 +7,9 @@ void* XLibrary() {
   return library;
 }
 
+bool OnX11(SDL_Window* window, SDL_SysWMinfo& info) {
+  SDL_VERSION(&info.version);
+  return window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11;
+}
+
 }  // namespace host::sdl

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 namespace host::sdl {
 
@@ -10,11 +11,15 @@ namespace host::sdl {
 // library is not installed.
 void* XLibrary();
 
-// A function of the X library by name, or null.
+// A function of the X library by name, or null: XFunction<decltype(&XSync)>("XSync").
 template <class F>
 F XFunction(const char* name) {
   void* library = XLibrary();
   return library ? reinterpret_cast<F>(SDL_LoadFunction(library, name)) : nullptr;
 }
+
+// Fills `info` for `window`; true when the window is an X11 one, so that `info.info.x11` holds its
+// display and window.
+bool OnX11(SDL_Window* window, SDL_SysWMinfo& info);
 
 }  // namespace host::sdl
