@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "biquad.h"
 #include "loudness.h"
@@ -28,6 +29,12 @@ Track Noise(std::size_t n, Rng& rng) {
 }
 
 void Run(Track& x, Biquad f) { Filter(x, f); }
+
+// `x` through each of `filters` in turn.
+Track Filtered(Track x, std::initializer_list<Biquad> filters) {
+  for (const Biquad& f : filters) Run(x, f);
+  return x;
+}
 
 // Removes any DC and sub-sonic drift.
 void DcBlock(Track& x) {
@@ -170,19 +177,14 @@ Audio SynthQuiet() {
     Run(a, Bandpass(290.0, 1.1, kSr));
     Run(b, Bandpass(540.0, 0.9, kSr));
     for (std::size_t i = 0; i < n; ++i) a[i] += 0.8 * b[i];
-    Run(a, Highpass(190.0, 0.7, kSr));
-    Run(a, Highpass(190.0, 0.7, kSr));
-    Run(a, Lowpass(850.0, 0.7, kSr));
-    return a;
+    return Filtered(
+        a, {Highpass(190.0, 0.7, kSr), Highpass(190.0, 0.7, kSr), Lowpass(850.0, 0.7, kSr)});
   };
   const Track shared = body(), ownL = body(), ownR = body();
   // The air of the room: a steady hiss up to about 6 kHz, different in each ear.
   auto air = [&] {
-    Track a = Noise(n, rng);
-    Run(a, Highpass(800.0, 0.7, kSr));
-    Run(a, Lowpass(6000.0, 0.7, kSr));
-    Run(a, Lowpass(6000.0, 0.7, kSr));
-    return a;
+    return Filtered(Noise(n, rng), {Highpass(800.0, 0.7, kSr), Lowpass(6000.0, 0.7, kSr),
+                                    Lowpass(6000.0, 0.7, kSr)});
   };
   const Track airL = air(), airR = air();
   // A distant roll: the body swells in, rolls a couple of times and dies away over the air.
@@ -220,24 +222,14 @@ Audio SynthShowers() {
   // The hiss of rain, shaped to the band where drops on glass and sills sound: part of it
   // reaches both ears alike, the rest comes from all over the pane, different in each.
   auto bed = [&] {
-    Track x = Noise(n, rng);
-    Run(x, Highpass(450.0, 0.7, kSr));
-    Run(x, Lowpass(5200.0, 0.7, kSr));
-    Run(x, Lowpass(9000.0, 0.7, kSr));
-    return x;
+    return Filtered(Noise(n, rng), {Highpass(450.0, 0.7, kSr), Lowpass(5200.0, 0.7, kSr),
+                                    Lowpass(9000.0, 0.7, kSr)});
   };
-  auto sizzle = [&] {
-    Track x = Noise(n, rng);
-    Run(x, Highpass(4000.0, 0.7, kSr));
-    return x;
-  };
+  auto sizzle = [&] { return Filtered(Noise(n, rng), {Highpass(4000.0, 0.7, kSr)}); };
   // Heavier rain further off, on a roof: the weight of the shower, kept above 120 Hz.
   auto roof = [&] {
-    Track x = Noise(n, rng);
-    Run(x, Bandpass(320.0, 0.8, kSr));
-    Run(x, Highpass(150.0, 0.7, kSr));
-    Run(x, Highpass(150.0, 0.7, kSr));
-    return x;
+    return Filtered(Noise(n, rng), {Bandpass(320.0, 0.8, kSr), Highpass(150.0, 0.7, kSr),
+                                    Highpass(150.0, 0.7, kSr)});
   };
   const Track bedShared = bed(), bedL = bed(), bedR = bed(), sizzleL = sizzle(), sizzleR = sizzle(),
               roofL = roof(), roofR = roof();
