@@ -49,9 +49,12 @@ shot() { import -window root -depth 8 "$1"; }  # 8 bits a channel
 # crop_error SHOT REFERENCE GEOMETRY: mean absolute error (0..1) between the same crop of both.
 crop_error() {
   convert "$1" -crop "$3" +repage "$WORK/a.png"
-  convert "$2" -crop "$3" +repage "$WORK/b.png"  # compare exits 1 when they differ:
-  { compare -metric MAE "$WORK/a.png" "$WORK/b.png" null: 2>&1 || true; } | sed -E 's/.*\((.*)\).*/\1/'
+  convert "$2" -crop "$3" +repage "$WORK/b.png"
+  mae "$WORK/a.png" "$WORK/b.png"
 }
+# mae A B: mean absolute error (0..1) between two pictures of one size (compare exits 1 when they
+# differ).
+mae() { { compare -metric MAE "$1" "$2" null: 2>&1 || true; } | sed -E 's/.*\((.*)\).*/\1/'; }
 
 # expect_picture REFERENCE GEOMETRY SECONDS WHY [LIMIT]: screenshots until the crop is within LIMIT
 # (0.03); fails with WHY unless it gets there.
@@ -90,6 +93,18 @@ start_weston() {
   WESTON_PID=$! && PIDS+=("$WESTON_PID")
   wait_for 100 test -S "$XDG_RUNTIME_DIR/lumorra" || fail "weston did not start: $(tail -5 "$WORK/weston.log")"
 }
+# start_on_weston: the program, silent, on start_weston's socket; sets APP_PID.
+start_on_weston() {
+  env -u DISPLAY WAYLAND_DISPLAY=lumorra SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy \
+    "$NO_LEAK_CHECK" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+  APP_PID=$! && PIDS+=("$APP_PID")
+}
+# weston_pointer WIDTHxHEIGHT: Weston moves its pointer by the X pointer's relative motion,
+# sometimes from its output's corner: the two corners clamp both pointers to one place.
+weston_pointer() { xdotool mousemove 0 0 sleep 0.1 mousemove $((${1%x*} - 1)) $((${1#*x} - 1)) sleep 0.1; }
+
+# pull: off the chain and back, a click on it where a 1920x1080 screen shows it; the sound starts.
+pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
 
 # start_xorg_dummy WIDTHxHEIGHT: Xorg's dummy driver, as a real graphics card with monitors that
 # change mode, its screen at most WIDTHxHEIGHT; sets DISPLAY and XVFB_PID.

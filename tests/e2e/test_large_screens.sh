@@ -11,8 +11,7 @@ expect_corners() {
   for corner in "${geometries[@]}"; do convert "$1" -crop "$corner" +repage "$WORK/ref_$corner.png"; done
   for corner in "${geometries[@]}"; do
     until import -window root -depth 8 -crop "$corner" +repage "$WORK/corner.png" &&
-      below "$({ compare -metric MAE "$WORK/corner.png" "$WORK/ref_$corner.png" null: 2>&1 || true; } |
-        sed -E 's/.*\((.*)\).*/\1/')" 0.03; do
+      below "$(mae "$WORK/corner.png" "$WORK/ref_$corner.png")" 0.03; do
       [ $((SECONDS - start)) -lt "$2" ] || fail "${W}x$H: $3 at $corner: $(said)"
       sleep 0.2
     done
@@ -22,8 +21,7 @@ expect_corners() {
 strip_error() {
   import -window root -depth 8 -crop 140x20+24+4 +repage "$WORK/strip.png"
   convert "$1" -crop 140x20+24+4 +repage "$WORK/ref_strip.png"
-  { compare -metric MAE "$WORK/strip.png" "$WORK/ref_strip.png" null: 2>&1 || true; } |
-    sed -E 's/.*\((.*)\).*/\1/'
+  mae "$WORK/strip.png" "$WORK/ref_strip.png"
 }
 # expect_strip REFERENCE shown|gone: "Quit" and "About" are drawn over the picture, or gone and the
 # picture whole again where they were.

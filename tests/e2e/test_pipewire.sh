@@ -30,7 +30,6 @@ start_pipewire() {
   PIDS+=("${SERVER_PIDS[@]}")
 }
 stop_pipewire() { kill "${SERVER_PIDS[@]}" 2>/dev/null; wait "${SERVER_PIDS[@]}" 2>/dev/null || true; }
-pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
 # timed_end WHAT COMMAND...: runs COMMAND, then waits for the program; fails unless it ended with
 # status 0 within LIMIT_MS of the command's end, when its key or signal has gone out (the program
 # is killed after 5 s).

@@ -8,7 +8,6 @@ start_pulse() {
   PULSE_PID=$! && PIDS+=("$PULSE_PID")
   wait_for 100 pactl info >/dev/null 2>&1 || fail "pulseaudio did not start: $(tail -3 "$WORK/pulse.log")"
 }
-pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
 streams() { pactl list short sink-inputs | grep -c . || true; }
 
 start_xvfb 1920x1080

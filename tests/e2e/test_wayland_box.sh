@@ -5,20 +5,16 @@
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1152x768
 start_weston 1152x768
-env -u DISPLAY WAYLAND_DISPLAY=lumorra SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy \
-  "$NO_LEAK_CHECK" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
-APP_PID=$!
-PIDS+=("$APP_PID")
+start_on_weston
 reduced_scene
 expect_picture "$WORK/reduced.png" 1152x768+0+0 10 "Weston's output does not show the scene"
 
 box=200x120+476+324  # the middle of the 1152x768 scene
 top=900x32+240+0     # the top of the scene right of "Quit" and "About", where Weston's panel goes
-# Weston's keyboard follows the X focus; its pointer follows the X pointer's relative motion,
-# sometimes from its output's corner: the two corners clamp both pointers to one place first.
+# Weston's keyboard follows the X focus.
 xdotool windowfocus "$(xwininfo -root -children | awk '/Weston Compositor/ { print $1; exit }')"
 about() { xdotool mousemove 120 1 sleep 0.3 mousemove 120 12 sleep 0.3 click 1; }  # "About"
-xdotool mousemove 0 0 sleep 0.1 mousemove 1151 767 sleep 0.1 && about
+weston_pointer 1152x768 && about
 box_shown() {
   shot "$WORK/box.png"
   below "$(mean_level "$WORK/box.png" $box)" 0.1 &&
