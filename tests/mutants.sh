@@ -91,7 +91,8 @@ EOF
 }
 
 # The copy leaves out builds; only files whose content differs are written, so that its own
-# build stays incremental and never keeps an object made from a fault.
+# build stays incremental and never keeps an object made from a fault, and files gone from the
+# tree are removed.
 mkdir -p "$scratch/src" || fail "cannot make $scratch"
 python3 - "$root" "$scratch/src" <<'EOF' || fail "cannot copy the sources"
 import filecmp, os, shutil, sys
@@ -105,6 +106,11 @@ for top, dirs, files in os.walk(root):
         if not os.path.exists(dst) or not filecmp.cmp(src, dst, shallow=False):
             shutil.copyfile(src, dst)
             shutil.copymode(src, dst)
+for top, dirs, files in os.walk(copy):  # a file deleted from the tree, a test above all, goes too
+    dirs[:] = [d for d in dirs if not d.startswith(("build", ".git"))]
+    for name in files:
+        if not os.path.exists(os.path.join(root, os.path.relpath(os.path.join(top, name), copy))):
+            os.remove(os.path.join(top, name))
 EOF
 cmake -S "$scratch/src" -B "$scratch/build" >"$scratch/configure.log" 2>&1 ||
   fail "configure failed, see $scratch/configure.log"
