@@ -1,4 +1,4 @@
-// Start-up and the end of the run: command line, finalisation, window icon, shortcuts.
+// Start-up and the end of the run: command line, finalisation and shortcuts.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include "app/command_line.h"
 #include "app/menubar1.h"
-#include "host/icon.h"
 #include "media/media_table.h"
 #include "support/scene_fixture.h"
 
@@ -91,22 +90,6 @@ TEST_F(StartUp, FinalisationReleasesEverythingItKeepsInOrder) {
   EXPECT_EQ(FileTypes::pText, nullptr);
   EXPECT_FALSE(MenuBar1::HasInstance());
   runtime.reset();
-}
-
-TEST(WindowIcon, BothWindowsCarryTheBuiltInBulb) {
-  host::headless::HeadlessBackend backend;
-  host::Runtime runtime(backend, &EmbeddedResources());
-  SetUpIcon(runtime);
-  const auto icon = runtime.Icon();
-  ASSERT_NE(icon, nullptr);
-
-  InitFileTypes();
-  NewAppInstance();
-  MakeDefaultView();
-  AboutWin::Instance()->Show();
-  ASSERT_EQ(backend.NativeWindows().size(), 2u);
-  for (const auto* native : backend.NativeWindows()) EXPECT_EQ(native->Spec().icon, icon);
-  Finalise();
 }
 
 TEST_F(StartUp, OnlyCtrlQQuitsAlsoWithTheBoxUpAndTheEditShortcutsDoNothing) {
