@@ -5,7 +5,6 @@
 #include <array>
 #include <cmath>
 #include <string>
-#include <tuple>
 
 #include "media/media_table.h"
 #include "support/scene_fixture.h"
@@ -16,8 +15,14 @@ namespace {
 // How the photographs are shown on a screen: as 1152x768 copies, as they are, scaled from the
 // masters to cover it, or the masters as they are.
 enum class Fit { Reduced, Full, Cover, Master };
-// Screen width and height, the fit, and where the chain is grabbed.
-using ScreenCase = std::tuple<int, int, Fit, host::Rect>;
+// A screen: its size in points, how the photographs fit it, where the chain is grabbed (in
+// points), and the pixels behind the points where the desktop scales it (Wayland's output scale).
+struct ScreenCase {
+  host::Size points;
+  Fit fit;
+  host::Rect chain;
+  host::Size pixels = points;
+};
 
 constexpr int kPhotographs[] = {medium::lowlight1, medium::lowlight2, medium::chain1,
                                 medium::chain2, medium::highlight};
@@ -41,11 +46,13 @@ double ChainError(const host::Picture& copy, const host::Picture& source) {
 
 class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<ScreenCase> {
  protected:
-  OpenOnScreen() : SceneTest({std::get<0>(GetParam()), std::get<1>(GetParam())}) {}
+  OpenOnScreen() : SceneTest(GetParam().points) { backend.SetScreenPixels(GetParam().pixels); }
 };
 
+// The pictures are made for the screen's pixels, and a pull lands where the chain is drawn.
 TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
-  const auto [sw, sh, fit, chain] = GetParam();
+  const auto [points, fit, chain, pixels] = GetParam();
+  const int sw = pixels.width, sh = pixels.height;
   const bool large = fit == Fit::Cover || fit == Fit::Master;
   // Screens up to 1920x1280 never decode a master (nor does the test for them, below); larger
   // ones decode the masters and never the photographs.
@@ -102,13 +109,15 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
   }
   EXPECT_EQ(window->Find<host::Canvas>("Canvas2")->Bounds(), chain);
   EXPECT_EQ(window->Find<host::RectControl>("StaticText1")->Bounds(),
-            (host::Rect{24, 4, 168 + sw - 415, 20}));
+            (host::Rect{24, 4, 168 + points.width - 415, 20}));
   Mark();
-  PullChain();
+  // The middle of the chain as the pictures draw it (118,271 in a photograph), in points.
+  driver->Click(*window, 118 * size.width / 1920 * points.width / sw,
+                271 * size.width / 1920 * points.height / sh);
   driver->Advance(kPastTheShow);
   EXPECT_EQ(Timeline(), kWholeShow) << "every picture shown is one of the checked five";
   for (std::size_t i = markFrame_; i < Native().Frames().size(); ++i)
-    EXPECT_EQ(Native().Frames()[i].view.size, (host::Size{sw, sh}));
+    EXPECT_EQ(Native().Frames()[i].view.size, points);
   if (!large) checkDecodes();
 }
 
@@ -116,67 +125,28 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
 // largest whole pixel at or before its scaled left and top to the smallest at or after its
 // scaled right and bottom.
 constexpr host::Rect kReducedChain{59, 26, 26, 279}, kChain{98, 26, 40, 490};
-const ScreenCase kScreens[] = {{1152, 768, Fit::Reduced, kReducedChain},
-                               {1024, 768, Fit::Reduced, kReducedChain},
-                               {640, 480, Fit::Reduced, kReducedChain},
-                               {1152, 769, Fit::Full, kChain},
-                               {1153, 768, Fit::Full, kChain},
-                               {1920, 1080, Fit::Full, kChain},
-                               {1920, 1280, Fit::Full, kChain},
-                               {1960, 1280, Fit::Cover, {100, 26, 41, 501}},    // by width, 49/48
-                               {1920, 1360, Fit::Cover, {104, 27, 43, 522}},    // by height, 17/16
-                               {2560, 1440, Fit::Cover, {130, 34, 54, 654}},    // 4/3
-                               {3440, 1440, Fit::Cover, {175, 46, 73, 879}},    // 43/24
-                               {3840, 2160, Fit::Master, {196, 52, 80, 980}}};  // 2
+const ScreenCase kScreens[] = {
+    {{1152, 768}, Fit::Reduced, kReducedChain},
+    {{1024, 768}, Fit::Reduced, kReducedChain},
+    {{640, 480}, Fit::Reduced, kReducedChain},
+    {{1152, 769}, Fit::Full, kChain},
+    {{1153, 768}, Fit::Full, kChain},
+    {{1920, 1080}, Fit::Full, kChain},
+    {{1920, 1280}, Fit::Full, kChain},
+    {{1960, 1280}, Fit::Cover, {100, 26, 41, 501}},                 // by width, 49/48
+    {{1920, 1360}, Fit::Cover, {104, 27, 43, 522}},                 // by height, 17/16
+    {{2560, 1440}, Fit::Cover, {130, 34, 54, 654}},                 // 4/3
+    {{3440, 1440}, Fit::Cover, {175, 46, 73, 879}},                 // 43/24
+    {{3840, 2160}, Fit::Master, {196, 52, 80, 980}},                // 2
+    {{960, 540}, Fit::Full, {49, 13, 20, 245}, {1920, 1080}},       // scaled 2
+    {{1280, 720}, Fit::Full, {65, 17, 27, 327}, {1920, 1080}},      // scaled 1.5
+    {{2048, 1280}, Fit::Cover, {104, 27, 44, 524}, {2560, 1600}}};  // scaled 1.25, 4/3
 INSTANTIATE_TEST_SUITE_P(Screens, OpenOnScreen, ::testing::ValuesIn(kScreens),
                          [](const auto& info) {
-                           return std::to_string(std::get<0>(info.param)) + "x" +
-                                  std::to_string(std::get<1>(info.param));
-                         });
-
-// Desktops that scale their screens (Wayland's output scale): the size in points, the pixels
-// behind it, the pictures' size, where the chain is grabbed in points, and the middle of the chain
-// as the pictures draw it, in pixels.
-struct ScaledCase {
-  host::Size points, pixels, pictures;
-  host::Rect chain;
-  int drawnX, drawnY;
-};
-
-class OpenOnScaledScreen : public SceneTest, public ::testing::WithParamInterface<ScaledCase> {
- protected:
-  OpenOnScaledScreen() : SceneTest(GetParam().points) {
-    backend.SetScreenPixels(GetParam().pixels);
-  }
-};
-
-TEST_P(OpenOnScaledScreen, PicturesAreMadeForThePixelsAndThePullLandsOnTheDrawnChain) {
-  const ScaledCase& c = GetParam();
-  for (const auto& field :
-       {window->darker, window->darker2, window->lighter, window->lighter2, window->flash}) {
-    ASSERT_NE(field, nullptr);
-    EXPECT_EQ((host::Size{field->Width(), field->Height()}), c.pictures);
-  }
-  EXPECT_EQ(window->Find<host::Canvas>("Canvas2")->Bounds(), c.chain);
-  Mark();
-  // The pointer is in points: where the chain is drawn, the pixels over the points.
-  driver->Click(*window, c.drawnX * c.points.width / c.pixels.width,
-                c.drawnY * c.points.height / c.pixels.height);
-  driver->Advance(kPastTheShow);
-  EXPECT_EQ(Timeline(), kWholeShow);
-  EXPECT_EQ(Native().Frames().back().view.size, c.points);
-}
-
-const ScaledCase kScaledScreens[] = {
-    {{960, 540}, {1920, 1080}, {1920, 1280}, {49, 13, 20, 245}, 118, 271},      // 2
-    {{1280, 720}, {1920, 1080}, {1920, 1280}, {65, 17, 27, 327}, 118, 271},     // 1.5
-    {{2048, 1280}, {2560, 1600}, {2560, 1600}, {104, 27, 44, 524}, 157, 361}};  // 1.25, covered
-INSTANTIATE_TEST_SUITE_P(Scales, OpenOnScaledScreen, ::testing::ValuesIn(kScaledScreens),
-                         [](const auto& info) {
-                           const ScaledCase& c = info.param;
-                           return std::to_string(c.pixels.width) + "x" +
-                                  std::to_string(c.pixels.height) + "at" +
-                                  std::to_string(c.points.width);
+                           const ScreenCase& c = info.param;
+                           return std::to_string(c.points.width) + "x" +
+                                  std::to_string(c.points.height) + "on" +
+                                  std::to_string(c.pixels.width);
                          });
 
 }  // namespace
