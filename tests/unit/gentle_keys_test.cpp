@@ -11,29 +11,8 @@ namespace {
 
 using Special = host::InputEvent::Special;
 
-struct Shown {
-  long ms;
-  std::string picture;
-  int brightness;
-  bool operator==(const Shown&) const = default;
-};
-
 class Gentle : public SceneTest {
  protected:
-  // Every frame that differed from the one before, since the pull.
-  std::vector<Shown> Frames() const {
-    std::vector<Shown> shown;
-    const auto& frames = Native().Frames();
-    for (std::size_t i = markFrame_; i < frames.size(); ++i) {
-      const auto& view = frames[i].view;
-      Shown now{frames[i].time / host::kMillis - markMs_, NameOf(view.backdrop), view.brightness};
-      if (shown.empty() || shown.back().picture != now.picture ||
-          shown.back().brightness != now.brightness)
-        shown.push_back(now);
-    }
-    return shown;
-  }
-
   // Every timer's firing in ms after the pull, and the whole show played out.
   std::vector<std::pair<long, std::string>> PlayWholeShow() {
     std::vector<std::pair<long, std::string>> fired;
@@ -57,11 +36,7 @@ TEST_F(Gentle, SameTimersNoFlashAtMostThreeChangesASecondAndAFadeEndingAtTheBlac
   EXPECT_EQ(PlayWholeShow(), normalTimers) << "gentle mode runs on the very same timers";
   EXPECT_TRUE(window->enditall);
 
-  const auto frames = Frames();
-  std::vector<Step> pictures;  // changes of the picture itself
-  for (const auto& f : frames)
-    if (pictures.empty() || pictures.back().second != f.picture)
-      pictures.emplace_back(f.ms, f.picture);
+  const std::vector<Step> pictures = Timeline();
   const long black = LastMoment("none"), fadeStart = black - 1200;
   EXPECT_EQ(pictures, (std::vector<Step>{{0, "lighter2"},
                                          {50, "lighter"},
@@ -74,16 +49,20 @@ TEST_F(Gentle, SameTimersNoFlashAtMostThreeChangesASecondAndAFadeEndingAtTheBlac
     EXPECT_GT(pictures[i].first - pictures[i - 3].first, 1000) << "four changes within a second";
 
   // The fade: full light, then only ever darker by small steps, down to black.
-  int level = host::WindowView::kFullBrightness + 1;
-  for (const auto& f : frames) {
-    EXPECT_LE(f.brightness, host::WindowView::kFullBrightness);
-    if (f.ms < fadeStart) continue;
-    if (f.picture == "none") break;
-    EXPECT_LT(f.brightness, level);
-    EXPECT_LE(level - f.brightness, host::WindowView::kFullBrightness / 20 + 1) << f.ms;
-    level = f.brightness;
+  constexpr int kFull = host::WindowView::kFullBrightness;
+  int level = kFull + 1;
+  for (std::size_t i = markFrame_; i < Native().Frames().size(); ++i) {
+    const host::headless::Frame& f = Native().Frames()[i];
+    const long ms = f.time / host::kMillis - markMs_;
+    EXPECT_LE(f.view.brightness, kFull);
+    if (ms < fadeStart) continue;
+    if (!f.view.backdrop) break;
+    if (f.view.brightness == level) continue;  // the same frame again
+    EXPECT_LT(f.view.brightness, level);
+    EXPECT_LE(level - f.view.brightness, kFull / 20 + 1) << ms;
+    level = f.view.brightness;
   }
-  EXPECT_LT(level, host::WindowView::kFullBrightness / 10) << "the fade ends near black";
+  EXPECT_LT(level, kFull / 10) << "the fade ends near black";
   EXPECT_LT(runtime->NextDeadline(), 0) << "nothing wakes the program after the fade";
 }
 
@@ -98,67 +77,59 @@ TEST_F(Gentle, FollowsTheDesktopUnlessTheCommandLineSaysOtherwise) {
   EXPECT_FALSE(window->gentle);
 }
 
-// A settings daemon's property, built as the format describes it, in either byte order.
-class XSettingsBlob {
- public:
-  explicit XSettingsBlob(bool bigEndian) : big_(bigEndian) {
-    bytes_ = {static_cast<unsigned char>(big_), 0, 0, 0};
-    Card(4, 7);  // serial
-    Card(4, 0);  // count, set as settings are added
-  }
-  XSettingsBlob& Add(int type, const std::string& name, const std::string& value, int number) {
-    bytes_.insert(bytes_.end(), {static_cast<unsigned char>(type), 0});
-    Card(2, name.size());
-    Padded(name);
-    Card(4, 3);  // last change
-    if (type == 0) Card(4, static_cast<std::uint32_t>(number));
-    if (type == 1) Card(4, value.size()), Padded(value);
-    if (type == 2) Card(4, 0xffff), Card(4, 0x8000);
-    ++count_;
-    const std::size_t at = bytes_.size();
-    Card(4, count_);
-    std::copy(bytes_.end() - 4, bytes_.end(), bytes_.begin() + 8);
-    bytes_.resize(at);
-    return *this;
-  }
-  std::optional<std::int32_t> Get(const char* name, std::size_t cut = 0) const {
-    return host::XSettingsInteger(bytes_.data(), bytes_.size() - cut, name);
-  }
-
- private:
-  void Card(int n, std::uint32_t v) {
-    for (int i = 0; i < n; ++i) {
-      const int shift = 8 * (big_ ? n - 1 - i : i);
-      bytes_.push_back(static_cast<unsigned char>(v >> shift));
-    }
-  }
-  void Padded(const std::string& s) {
-    bytes_.insert(bytes_.end(), s.begin(), s.end());
-    bytes_.resize(bytes_.size() + (4 - s.size() % 4) % 4);
-  }
-  bool big_;
-  std::uint32_t count_ = 0;
-  std::vector<unsigned char> bytes_;
+struct Setting {
+  int type;  // 0 an integer, 1 a string, 2 a colour
+  std::string name, text;
+  std::int32_t number = 0;
 };
+
+// A settings daemon's property holding `settings`, laid out as the format describes, in either
+// byte order.
+std::vector<unsigned char> Property(bool big, const std::vector<Setting>& settings) {
+  std::vector<unsigned char> b{static_cast<unsigned char>(big), 0, 0, 0};
+  const auto card = [&](int n, std::uint32_t v) {
+    for (int i = 0; i < n; ++i)
+      b.push_back(static_cast<unsigned char>(v >> 8 * (big ? n - 1 - i : i)));
+  };
+  const auto padded = [&](const std::string& s) {
+    b.insert(b.end(), s.begin(), s.end());
+    b.resize(b.size() + (4 - s.size() % 4) % 4);
+  };
+  card(4, 7);  // serial
+  card(4, settings.size());
+  for (const Setting& s : settings) {
+    b.insert(b.end(), {static_cast<unsigned char>(s.type), 0});
+    card(2, s.name.size());
+    padded(s.name);
+    card(4, 3);  // last change
+    if (s.type == 0) card(4, static_cast<std::uint32_t>(s.number));
+    if (s.type == 1) card(4, s.text.size()), padded(s.text);
+    if (s.type == 2) card(4, 0xffff), card(4, 0x8000);
+  }
+  return b;
+}
+
+std::optional<std::int32_t> Get(const std::vector<unsigned char>& p, const char* name,
+                                std::size_t cut = 0) {
+  return host::XSettingsInteger(p.data(), p.size() - cut, name);
+}
 
 TEST(XSettings, FindsAnIntegerSettingAmongOthersInEitherByteOrder) {
   for (bool big : {false, true}) {
-    XSettingsBlob blob(big);
-    blob.Add(1, "Net/ThemeName", "Adwaita", 0)
-        .Add(2, "Gtk/Colour", "", 0)
-        .Add(0, "Gtk/EnableAnimations", "", 0)
-        .Add(0, "Xft/DPI", "", -1)
-        .Add(1, "Gtk/FontName", "Sans 10", 0);
-    EXPECT_EQ(blob.Get("Gtk/EnableAnimations"), 0) << big;
-    EXPECT_EQ(blob.Get("Xft/DPI"), -1) << "a negative INT32";
-    EXPECT_EQ(blob.Get("Gtk/Missing"), std::nullopt);
-    EXPECT_EQ(blob.Get("Net/ThemeName"), std::nullopt) << "a string is no integer";
-    XSettingsBlob last(big);
-    last.Add(0, "Gtk/EnableAnimations", "", 1);
-    EXPECT_EQ(last.Get("Gtk/EnableAnimations"), 1);
-    EXPECT_EQ(last.Get("Gtk/EnableAnimations", 2), std::nullopt) << "cut short in its value";
+    const auto many = Property(big, {{1, "Net/ThemeName", "Adwaita"},
+                                     {2, "Gtk/Colour", ""},
+                                     {0, "Gtk/EnableAnimations", "", 0},
+                                     {0, "Xft/DPI", "", -1},
+                                     {1, "Gtk/FontName", "Sans 10"}});
+    EXPECT_EQ(Get(many, "Gtk/EnableAnimations"), 0) << big;
+    EXPECT_EQ(Get(many, "Xft/DPI"), -1) << "a negative INT32";
+    EXPECT_EQ(Get(many, "Gtk/Missing"), std::nullopt);
+    EXPECT_EQ(Get(many, "Net/ThemeName"), std::nullopt) << "a string is no integer";
+    const auto last = Property(big, {{0, "Gtk/EnableAnimations", "", 1}});
+    EXPECT_EQ(Get(last, "Gtk/EnableAnimations"), 1);
+    EXPECT_EQ(Get(last, "Gtk/EnableAnimations", 2), std::nullopt) << "cut short in its value";
   }
-  EXPECT_EQ(XSettingsBlob(false).Add(7, "Odd", "", 0).Add(0, "A", "", 1).Get("A"), std::nullopt)
+  EXPECT_EQ(Get(Property(false, {{7, "Odd", ""}, {0, "A", "", 1}}), "A"), std::nullopt)
       << "an unknown type cannot be skipped";
 }
 
