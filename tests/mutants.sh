@@ -58,6 +58,7 @@ src/scene/open.cpp ::   ControlRect("Canvas2").SetBounds(host::Deref(screen).Fro
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
 src/app/app.cpp ::   if (!UsesMasters(screen.width, screen.height)) { ::   if (!UsesMasters(screen.width + 1, screen.height)) { :: a full HD screen decodes the dark master at start-up
+src/host/picture.cpp ::     const std::uint32_t* src = from(rowsUnder(bottom)); ::     const std::uint32_t* src = from(rowsUnder(top)); :: a scaled copy reads source rows that are not decoded yet
 EOF
 )
 

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -206,9 +208,11 @@ void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Pic
   // pixels of the larger of the two pictures (a few rows more for rounding).
   const double scale = static_cast<double>(height) / (sy1 - sy0);
   const int reach = static_cast<int>(std::ceil(2 / std::min(scale, 1.0))) + 2;
-  const int rows = std::min(sy1, sy0 + static_cast<int>(std::ceil((ty1 - y) / scale)) + reach);
-  const std::uint32_t* src = from(rows);
+  const auto rowsUnder = [&](int bottom) {  // source rows read to make target rows above `bottom`
+    return std::min(sy1, sy0 + static_cast<int>(std::ceil((bottom - y) / scale)) + reach);
+  };
   const auto band = [&](int top, int bottom) {  // target rows [top, bottom)
+    const std::uint32_t* src = from(rowsUnder(bottom));
     // The fourth byte carries no colour; it is filtered like the others and ignored.
     stbir_resize_region(src, sx1 - sx0, sy1 - sy0, source.Width() * 4,
                         dst + static_cast<std::size_t>(top) * targetWidth + tx0, tx1 - tx0,
@@ -218,19 +222,28 @@ void DrawScaled(std::uint32_t* dst, int targetWidth, int targetHeight, const Pic
                         share(tx0, x, width), share(top, y, height), share(tx1, x, width),
                         share(bottom, y, height));
   };
-  // A large picture is scaled in two bands at once, the top one on a thread of its own: a large
-  // screen's dark copy is made before the first frame can be shown, and there are two cores.
+  // A large picture is scaled in bands, top down, by two threads that each take the next band:
+  // a large screen's dark copy is made before the first frame can be shown, there are two cores,
+  // and a band waits only for the source rows it reads, so the scaling follows a decode that is
+  // still going instead of waiting for its end.
   constexpr long kBandPixels = 1L << 20;
-  if (static_cast<long>(tx1 - tx0) * (ty1 - ty0) >= kBandPixels) {
-    const int middle = ty0 + (ty1 - ty0) / 2;
+  const long pixels = static_cast<long>(tx1 - tx0) * (ty1 - ty0);
+  if (pixels >= kBandPixels) {
+    const int bands = static_cast<int>(std::min<long>(8, pixels / (kBandPixels / 4)));
+    std::atomic<int> next{0};
+    const auto bandsInTurn = [&] {
+      for (int i = next++; i < bands; i = next++)
+        band(ty0 + (ty1 - ty0) * i / bands, ty0 + (ty1 - ty0) * (i + 1) / bands);
+    };
+    std::optional<std::thread> helper;
     try {
-      std::thread top(band, ty0, middle);
-      band(middle, ty1);
-      top.join();
-      return;
+      helper.emplace(bandsInTurn);
     } catch (const std::system_error&) {
-      // No thread to spare: one band, as below.
+      // No thread to spare: this one takes every band.
     }
+    bandsInTurn();
+    if (helper) helper->join();
+    return;
   }
   band(ty0, ty1);
 }

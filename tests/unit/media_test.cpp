@@ -150,12 +150,15 @@ TEST(MediaPhotographs, DecodedTopFirstReadsAsTheWholeDecode) {
   EXPECT_EQ(FirstDifferentRow(*part, *whole, 1080, 1081), -1) << "the rest goes on at row 1080";
   EXPECT_EQ(FirstDifferentRow(*part, *whole, 1081, 1280), -1);
   // Cut off 300 rows down, shown as it is, scaled up to cover (2560x1440) and reduced, from a
-  // photograph not decoded at all yet: a copy must ask for every row it reads.
-  for (const auto& [scaledWidth, scaledHeight] :
-       {std::pair{1920, 1280}, {2560, 1707}, {1152, 768}}) {
-    const auto a = host::NewScaledPicture(top(0), 600, 300, scaledWidth, scaledHeight);
-    const auto b = host::NewScaledPicture(whole, 600, 300, scaledWidth, scaledHeight);
-    EXPECT_EQ(FirstDifferentRow(*a, *b, 0, 300), -1) << "scaled to " << scaledWidth;
+  // photograph not decoded at all yet: a copy must ask for every row it reads. A whole large
+  // screen is scaled in bands, each asking only for the rows above its own bottom.
+  for (const auto& [width, height, scaledWidth, scaledHeight] : {std::tuple{600, 300, 1920, 1280},
+                                                                 {600, 300, 2560, 1707},
+                                                                 {600, 300, 1152, 768},
+                                                                 {2560, 1440, 2560, 1707}}) {
+    const auto a = host::NewScaledPicture(top(0), width, height, scaledWidth, scaledHeight);
+    const auto b = host::NewScaledPicture(whole, width, height, scaledWidth, scaledHeight);
+    EXPECT_EQ(FirstDifferentRow(*a, *b, 0, height), -1) << width << " scaled to " << scaledWidth;
   }
 }
 
