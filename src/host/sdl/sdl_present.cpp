@@ -1,5 +1,6 @@
 #include "host/sdl/sdl_present.h"
 
+#include <SDL_opengles2.h>
 #include <SDL_syswm.h>
 
 #include <algorithm>
@@ -592,14 +593,165 @@ std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window*,
 
 namespace {
 
+// On software GL (llvmpipe) drawing a texture over the window runs a shader for each pixel: some
+// 11 ms a frame at 1920x1080. A framebuffer blit between buffers of one pixel layout, unscaled, is
+// a plain copy of rows instead, well under a millisecond. It takes an OpenGL ES context (desktop
+// GL makes its 8-bit window buffers sRGB, which no texture blits into as a copy) and textures in
+// the window's own BGRA layout, which SDL's renderer does not make: so here the pictures'
+// textures are made with calls of our own, on the renderer's context, and copied to the window
+// before SDL draws the labels over them.
+class Blitter {
+ public:
+  // Null unless the renderer is on such a context, with a window buffer without alpha (the
+  // pictures' unused byte would become its alpha).
+  static std::unique_ptr<Blitter> For(SDL_Window* window, SDL_Renderer* renderer);
+  ~Blitter();
+  // The top-left `width` x `height` of `picture` in a new texture; 0 when it cannot be made.
+  GLuint Upload(const Picture& picture, int width, int height);
+  void Delete(GLuint texture);
+  // The texture's top-left `width` x `height` to the window's top-left.
+  void Copy(GLuint texture, int width, int height, int windowHeight);
+
+ private:
+  struct Calls {
+    PFNGLGETINTEGERVPROC getIntegerv = nullptr;
+    PFNGLGENTEXTURESPROC genTextures = nullptr;
+    PFNGLDELETETEXTURESPROC deleteTextures = nullptr;
+    PFNGLBINDTEXTUREPROC bindTexture = nullptr;
+    PFNGLTEXPARAMETERIPROC texParameteri = nullptr;
+    PFNGLPIXELSTOREIPROC pixelStorei = nullptr;
+    PFNGLTEXIMAGE2DPROC texImage2D = nullptr;
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLISENABLEDPROC isEnabled = nullptr;
+    PFNGLENABLEPROC enable = nullptr;
+    PFNGLDISABLEPROC disable = nullptr;
+    void(GL_APIENTRYP blitFramebuffer)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint,
+                                       GLbitfield, GLenum) = nullptr;
+  };
+  // Taken from OpenGL ES 3, which SDL's headers for ES 2 lack.
+  static constexpr GLenum kReadFramebuffer = 0x8CA8, kDrawFramebuffer = 0x8CA9;
+  static constexpr GLenum kReadFramebufferBinding = 0x8CAA, kUnpackRowLength = 0x0CF2;
+
+  bool Current() const;
+  Calls gl_;
+  SDL_Window* window_ = nullptr;
+  SDL_GLContext context_ = nullptr;
+  GLuint framebuffer_ = 0;
+};
+
+std::unique_ptr<Blitter> Blitter::For(SDL_Window* window, SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || SDL_strcmp(info.name, "opengles2") != 0)
+    return nullptr;
+  auto blitter = std::make_unique<Blitter>();
+  blitter->window_ = window;
+  blitter->context_ = SDL_GL_GetCurrentContext();  // the renderer's, just made
+  Calls& gl = blitter->gl_;
+  const auto load = [](auto& f, const char* name) {
+    f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(SDL_GL_GetProcAddress(name));
+    return f != nullptr;
+  };
+  const auto getString = reinterpret_cast<PFNGLGETSTRINGPROC>(SDL_GL_GetProcAddress("glGetString"));
+  if (!blitter->context_ || !getString || !load(gl.getIntegerv, "glGetIntegerv") ||
+      !load(gl.genTextures, "glGenTextures") || !load(gl.deleteTextures, "glDeleteTextures") ||
+      !load(gl.bindTexture, "glBindTexture") || !load(gl.texParameteri, "glTexParameteri") ||
+      !load(gl.pixelStorei, "glPixelStorei") || !load(gl.texImage2D, "glTexImage2D") ||
+      !load(gl.genFramebuffers, "glGenFramebuffers") ||
+      !load(gl.deleteFramebuffers, "glDeleteFramebuffers") ||
+      !load(gl.bindFramebuffer, "glBindFramebuffer") ||
+      !load(gl.framebufferTexture2D, "glFramebufferTexture2D") ||
+      !load(gl.checkFramebufferStatus, "glCheckFramebufferStatus") ||
+      !load(gl.isEnabled, "glIsEnabled") || !load(gl.enable, "glEnable") ||
+      !load(gl.disable, "glDisable") || !load(gl.blitFramebuffer, "glBlitFramebuffer"))
+    return nullptr;
+  // Blits and row lengths came with version 3; SDL asks for 2, and gets 3 where there is one.
+  const auto* version = reinterpret_cast<const char*>(getString(GL_VERSION));
+  int major = 0;
+  if (!version || SDL_sscanf(version, "OpenGL ES %d", &major) != 1 || major < 3 ||
+      !SDL_GL_ExtensionSupported("GL_EXT_texture_format_BGRA8888"))
+    return nullptr;
+  GLint alpha = -1;
+  gl.getIntegerv(GL_ALPHA_BITS, &alpha);
+  if (alpha != 0) return nullptr;
+  gl.genFramebuffers(1, &blitter->framebuffer_);
+  if (!blitter->framebuffer_) return nullptr;
+  return blitter;
+}
+
+Blitter::~Blitter() {
+  if (framebuffer_ && Current()) gl_.deleteFramebuffers(1, &framebuffer_);
+}
+
+// SDL's renderer makes its context current only as it draws; another window's could be.
+bool Blitter::Current() const {
+  return SDL_GL_GetCurrentContext() == context_ || SDL_GL_MakeCurrent(window_, context_) == 0;
+}
+
+GLuint Blitter::Upload(const Picture& picture, int width, int height) {
+  if (!Current()) return 0;
+  GLint bound = 0;  // SDL's renderer remembers what it bound
+  gl_.getIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  GLuint texture = 0;
+  gl_.genTextures(1, &texture);
+  gl_.bindTexture(GL_TEXTURE_2D, texture);
+  gl_.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  gl_.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  gl_.pixelStorei(kUnpackRowLength, picture.Width());
+  // 0x00RRGGBB words are B, G, R, 0 bytes in memory on this machine's byte order.
+  gl_.texImage2D(GL_TEXTURE_2D, 0, GL_BGRA_EXT, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
+                 picture.Pixels());
+  gl_.pixelStorei(kUnpackRowLength, 0);
+  gl_.bindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+  // A texture the context cannot read a blit from is drawn SDL's way instead.
+  GLint read = 0;
+  gl_.getIntegerv(kReadFramebufferBinding, &read);
+  gl_.bindFramebuffer(kReadFramebuffer, framebuffer_);
+  gl_.framebufferTexture2D(kReadFramebuffer, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  const bool readable = gl_.checkFramebufferStatus(kReadFramebuffer) == GL_FRAMEBUFFER_COMPLETE;
+  gl_.bindFramebuffer(kReadFramebuffer, static_cast<GLuint>(read));
+  if (!readable) Delete(texture);
+  return readable ? texture : 0;
+}
+
+void Blitter::Delete(GLuint texture) {
+  if (texture && Current()) gl_.deleteTextures(1, &texture);
+}
+
+void Blitter::Copy(GLuint texture, int width, int height, int windowHeight) {
+  if (!Current()) return;
+  GLint read = 0, draw = 0;
+  gl_.getIntegerv(kReadFramebufferBinding, &read);
+  gl_.getIntegerv(GL_FRAMEBUFFER_BINDING, &draw);  // the window's, as SDL left it
+  const bool scissor = gl_.isEnabled(GL_SCISSOR_TEST);
+  if (scissor) gl_.disable(GL_SCISSOR_TEST);
+  gl_.bindFramebuffer(kReadFramebuffer, framebuffer_);
+  gl_.framebufferTexture2D(kReadFramebuffer, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  // The texture's first row is the picture's top; the window's rows count up from its bottom.
+  gl_.blitFramebuffer(0, 0, width, height, 0, windowHeight, width, windowHeight - height,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  gl_.bindFramebuffer(kReadFramebuffer, static_cast<GLuint>(read));
+  gl_.bindFramebuffer(kDrawFramebuffer, static_cast<GLuint>(draw));
+  if (scissor) gl_.enable(GL_SCISSOR_TEST);
+}
+
 // On SDL's renderer (native Wayland, screens SDL's window surfaces do not know) each picture is
 // uploaded to a texture once; a present is then a copy the renderer makes on its own side.
 class TexturePresenter final : public DirectPresenter {
  public:
-  explicit TexturePresenter(RendererPtr renderer) : renderer_(std::move(renderer)) {
+  TexturePresenter(RendererPtr renderer, std::unique_ptr<Blitter> blitter)
+      : renderer_(std::move(renderer)), blitter_(std::move(blitter)) {
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(renderer_.get(), &info) == 0)
       maxWidth_ = info.max_texture_width, maxHeight_ = info.max_texture_height;
+  }
+
+  ~TexturePresenter() override {
+    for (const Cached& cached : textures_)
+      if (blitter_) blitter_->Delete(cached.copied);
   }
 
   bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
@@ -608,9 +760,9 @@ class TexturePresenter final : public DirectPresenter {
     int width = 0, height = 0;
     SDL_GetRendererOutputSize(renderer, &width, &height);
     const Color back = view.hasBackColor ? view.backColor : Color{};
-    SDL_Texture* texture = TextureFor(view.backdrop);
-    int textureWidth = 0, textureHeight = 0;
-    if (texture) SDL_QueryTexture(texture, nullptr, nullptr, &textureWidth, &textureHeight);
+    const Cached* texture = TextureFor(view.backdrop);
+    const int textureWidth = texture ? texture->width : 0;
+    const int textureHeight = texture ? texture->height : 0;
     // On software GL a clear costs a pass over the screen: only where the picture leaves some.
     if (textureWidth < width || textureHeight < height) {
       SDL_SetRenderDrawColor(renderer, back.red, back.green, back.blue, 255);
@@ -618,10 +770,22 @@ class TexturePresenter final : public DirectPresenter {
     }
     if (texture) {
       const SDL_Rect area{0, 0, std::min(textureWidth, width), std::min(textureHeight, height)};
-      // A fade's steps differ only in this: the renderer dims as it copies.
       const auto level = static_cast<Uint8>(std::clamp(view.brightness, 0, 255));
-      SDL_SetTextureColorMod(texture, level, level, level);
-      SDL_RenderCopy(renderer, texture, &area, &area);
+      if (texture->copied) {
+        SDL_RenderFlush(renderer);  // the clear goes first
+        blitter_->Copy(texture->copied, area.w, area.h, height);
+        if (level < 255) {
+          // A fade's step: black over the picture, letting `level` of it through.
+          SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+          SDL_SetRenderDrawColor(renderer, 0, 0, 0, static_cast<Uint8>(255 - level));
+          SDL_RenderFillRect(renderer, &area);
+          SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+        }
+      } else {
+        // A fade's steps differ only in this: the renderer dims as it copies.
+        SDL_SetTextureColorMod(texture->drawn.get(), level, level, level);
+        SDL_RenderCopy(renderer, texture->drawn.get(), &area, &area);
+      }
     }
     std::vector<TexturePtr> drawn;  // alive until the frame is presented
     for (const Rect& patch : patches) {
@@ -630,50 +794,80 @@ class TexturePresenter final : public DirectPresenter {
       SurfacePtr surface = PatchSurface(scratch_, clipped);
       if (!surface) continue;
       compose(surface.get(), clipped);
-      TexturePtr texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
-      if (!texture) continue;
+      TexturePtr patchTexture(SDL_CreateTextureFromSurface(renderer, surface.get()));
+      if (!patchTexture) continue;
       const SDL_Rect where{clipped.left, clipped.top, clipped.width, clipped.height};
-      SDL_RenderCopy(renderer, texture.get(), nullptr, &where);
-      drawn.push_back(std::move(texture));
+      SDL_RenderCopy(renderer, patchTexture.get(), nullptr, &where);
+      drawn.push_back(std::move(patchTexture));
     }
     SDL_RenderPresent(renderer);
     return true;
   }
 
  private:
-  SDL_Texture* TextureFor(const std::shared_ptr<Picture>& picture) {
-    if (!picture) return nullptr;
-    std::erase_if(textures_, [](const Cached& cached) { return cached.picture.expired(); });
-    for (const Cached& cached : textures_)
-      if (cached.picture.lock() == picture) return cached.texture.get();
-    const int width = maxWidth_ > 0 ? std::min(picture->Width(), maxWidth_) : picture->Width();
-    const int height = maxHeight_ > 0 ? std::min(picture->Height(), maxHeight_) : picture->Height();
-    TexturePtr texture(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
-                                         SDL_TEXTUREACCESS_STATIC, width, height));
-    if (!texture) return nullptr;
-    SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_NONE);
-    SDL_UpdateTexture(texture.get(), nullptr, picture->Pixels(), picture->Width() * 4);
-    textures_.push_back({picture, std::move(texture)});
-    return textures_.back().texture.get();
-  }
-
   struct Cached {
     std::weak_ptr<Picture> picture;
-    TexturePtr texture;
+    TexturePtr drawn;   // SDL's texture, or
+    GLuint copied = 0;  // the blitter's
+    int width = 0, height = 0;
   };
+
+  const Cached* TextureFor(const std::shared_ptr<Picture>& picture) {
+    if (!picture) return nullptr;
+    std::erase_if(textures_, [this](const Cached& cached) {
+      if (!cached.picture.expired()) return false;
+      if (blitter_) blitter_->Delete(cached.copied);
+      return true;
+    });
+    for (const Cached& cached : textures_)
+      if (cached.picture.lock() == picture) return &cached;
+    Cached made;
+    made.picture = picture;
+    made.width = maxWidth_ > 0 ? std::min(picture->Width(), maxWidth_) : picture->Width();
+    made.height = maxHeight_ > 0 ? std::min(picture->Height(), maxHeight_) : picture->Height();
+    if (blitter_) made.copied = blitter_->Upload(*picture, made.width, made.height);
+    if (!made.copied) {
+      made.drawn.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
+                                         SDL_TEXTUREACCESS_STATIC, made.width, made.height));
+      if (!made.drawn) return nullptr;
+      SDL_SetTextureBlendMode(made.drawn.get(), SDL_BLENDMODE_NONE);
+      SDL_UpdateTexture(made.drawn.get(), nullptr, picture->Pixels(), picture->Width() * 4);
+    }
+    textures_.push_back(std::move(made));
+    return &textures_.back();
+  }
+
   RendererPtr renderer_;
+  std::unique_ptr<Blitter> blitter_;  // goes before the renderer, whose context it uses
   int maxWidth_ = 0, maxHeight_ = 0;
   std::vector<Cached> textures_;
   SurfacePtr scratch_;
 };
 
+// The index of SDL's render driver `name`, or -1 for SDL's own choice.
+int RenderDriver(const char* name) {
+  for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRenderDriverInfo(i, &info) == 0 && SDL_strcmp(info.name, name) == 0) return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::unique_ptr<DirectPresenter> NewTexturePresenter(SDL_Window* window) {
   if (!window) return nullptr;
-  RendererPtr renderer(SDL_CreateRenderer(window, -1, 0));
+  // On Wayland OpenGL ES lets pictures be copied rather than drawn (see Blitter); on X11 its window
+  // buffers are those of desktop GL, where it only costs more. One named in the environment wins.
+  const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  const bool wayland = SDL_strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0;
+  RendererPtr renderer;
+  if (wayland && (!asked || !*asked))
+    renderer.reset(SDL_CreateRenderer(window, RenderDriver("opengles2"), 0));
+  if (!renderer) renderer.reset(SDL_CreateRenderer(window, -1, 0));
   if (!renderer) return nullptr;
-  return std::make_unique<TexturePresenter>(std::move(renderer));
+  auto blitter = Blitter::For(window, renderer.get());
+  return std::make_unique<TexturePresenter>(std::move(renderer), std::move(blitter));
 }
 
 }  // namespace host::sdl
