@@ -604,7 +604,8 @@ bool SdlWindow::DrawDirect(Context& context) {
     if (context.sharedPixels) {
       direct_ = NewSharedMemoryPresenter(window_.get(), context.sharedPixels);
     } else if (context.textures) {
-      direct_ = NewTexturePresenter(window_.get());
+      direct_ = NewPixmapPresenter(window_.get());
+      if (!direct_) direct_ = NewTexturePresenter(window_.get());
     }
   }
   if (!direct_) return false;

@@ -214,16 +214,32 @@ std::shared_ptr<SharedPixels> ShareThePictures() {
 
 namespace {
 
+// On a screen of another pixel layout (30-bit colour) the server cannot show the pictures' own
+// memory: each is converted once, as it is first shown, into a pixmap of the server's, which a
+// present then copies from. The layout's value of each 8-bit level, for red, green and blue.
+struct PixelLayout {
+  int depth = 24;
+  std::uint32_t red[256]{}, green[256]{}, blue[256]{};
+  std::uint32_t Pixel(std::uint32_t rgb) const {
+    return red[(rgb >> 16) & 0xff] | green[(rgb >> 8) & 0xff] | blue[rgb & 0xff];
+  }
+};
+
 class SharedMemoryPresenter final : public DirectPresenter {
  public:
+  // With `pixels` the pictures are shown from their own shared memory; without, from pixmaps
+  // made in `layout`.
   SharedMemoryPresenter(std::shared_ptr<SharedPixels> pixels, SDL_Window* window, Display* display,
-                        Window native, Visual* visual, GC gc)
+                        Window native, Visual* visual, GC gc,
+                        std::unique_ptr<PixelLayout> layout = nullptr)
       : pixels_(std::move(pixels)),
         window_(window),
         display_(display),
         native_(native),
         visual_(visual),
-        gc_(gc) {}
+        gc_(gc),
+        layout_(std::move(layout)),
+        depth_(layout_ ? layout_->depth : 24) {}
 
   ~SharedMemoryPresenter() override;
   bool ReadAhead() override;
@@ -232,17 +248,19 @@ class SharedMemoryPresenter final : public DirectPresenter {
                bool whole) override;
 
   static bool Loaded();
-
- private:
   struct Calls;
   static const Calls& X();
+
+ private:
   struct RenderCalls;
   static const RenderCalls& Render();
   Drawable Offscreen(int width, int height);
   void Warm(XShmSegmentInfo& segment, std::size_t bytes);
   void FreeOffscreen();
-  bool PutWhole(const WindowView& view, XShmSegmentInfo* segment, const std::vector<Rect>& patches,
-                int width, int height);
+  bool PutWhole(const WindowView& view, XShmSegmentInfo* segment, Pixmap stored,
+                const std::vector<Rect>& patches, int width, int height);
+  Pixmap StoredFor(const std::shared_ptr<Picture>& picture, int width, int height);
+  unsigned long PixelOf(const Color& color) const;
   void PutPatches(const std::vector<Rect>& areas, const ComposeArea& compose, int width,
                   int height);
 
@@ -252,6 +270,14 @@ class SharedMemoryPresenter final : public DirectPresenter {
   Window native_;
   Visual* visual_;
   GC gc_;
+  std::unique_ptr<PixelLayout> layout_;
+  int depth_;
+  struct Stored {
+    std::weak_ptr<Picture> picture;
+    Pixmap pixmap = 0;
+    int width = 0, height = 0;
+  };
+  std::vector<Stored> stored_;
   SurfacePtr scratch_;
   // The frame last shown, to tell what changed.
   bool shown_ = false;
@@ -327,7 +353,7 @@ Drawable SharedMemoryPresenter::Offscreen(int width, int height) {
   FreeOffscreen();
   const XRenderPictFormat* format = Render().findFormat(display_, visual_);
   if (!format) return 0;
-  offscreen_ = X().createPixmap(display_, native_, width, height, 24);
+  offscreen_ = X().createPixmap(display_, native_, width, height, depth_);
   offscreenPicture_ = Render().create(display_, offscreen_, format, 0, nullptr);
   offscreenWidth_ = width;
   offscreenHeight_ = height;
@@ -355,6 +381,7 @@ void SharedMemoryPresenter::Warm(XShmSegmentInfo& segment, std::size_t bytes) {
 }
 
 bool SharedMemoryPresenter::ReadAhead() {
+  if (!pixels_) return false;
   bool any = false;
   pixels_->AttachAll(display_, [this, &any](XShmSegmentInfo& segment, std::size_t bytes) {
     Warm(segment, bytes);
@@ -366,6 +393,7 @@ bool SharedMemoryPresenter::ReadAhead() {
 SharedMemoryPresenter::~SharedMemoryPresenter() {
   FreeOffscreen();
   if (warmed_) X().freePixmap(display_, warmed_);
+  for (const Stored& stored : stored_) X().freePixmap(display_, stored.pixmap);
   using FreeGc = int (*)(Display*, GC);
   if (const auto free = XFunction<FreeGc>("XFreeGC")) free(display_, gc_);
 }
@@ -414,8 +442,15 @@ void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const Com
     SurfacePtr patch = PatchSurface(scratch_, clipped);
     if (!patch) continue;
     compose(patch.get(), clipped);
+    if (layout_) {
+      for (int y = 0; y < clipped.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(patch->pixels) +
+                                                     static_cast<std::size_t>(y) * patch->pitch);
+        for (int i = 0; i < clipped.width; ++i) row[i] = layout_->Pixel(row[i]);
+      }
+    }
     XImage* image =
-        x.createImage(display_, visual_, 24, ZPixmap, 0, static_cast<char*>(patch->pixels),
+        x.createImage(display_, visual_, depth_, ZPixmap, 0, static_cast<char*>(patch->pixels),
                       clipped.width, clipped.height, 32, patch->pitch);
     if (!image) continue;
     x.putImage(display_, native_, gc_, image, 0, 0, clipped.left, clipped.top, clipped.width,
@@ -427,7 +462,8 @@ void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const Com
 // The picture everywhere but under the patches, so that a label never blinks; the back colour
 // where the picture does not reach. False when a dimmed frame has nowhere to be made.
 bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* segment,
-                                     const std::vector<Rect>& patches, int width, int height) {
+                                     Pixmap stored, const std::vector<Rect>& patches, int width,
+                                     int height) {
   const Calls& x = X();
   const auto& xext = SharedPixels::Xext();
   const bool dimmed = view.brightness < WindowView::kFullBrightness;
@@ -457,17 +493,16 @@ bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* se
     const Picture& picture = *view.backdrop;
     coveredWidth = std::min(picture.Width(), width);
     coveredHeight = std::min(picture.Height(), height);
-    XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr, segment,
-                                picture.Width(), picture.Height());
-    if (image) {
+    if (stored) {
+      x.copy(display_, stored, target, gc_, 0, 0, coveredWidth, coveredHeight, 0, 0);
+    } else if (XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr,
+                                           segment, picture.Width(), picture.Height())) {
       xext.put(display_, target, gc_, image, 0, 0, 0, 0, coveredWidth, coveredHeight, False);
       x.free(image);  // the pixels and the segment are the picture's
     }
   }
   // Only what the picture leaves uncovered gets the back colour.
-  x.setForeground(display_, gc_,
-                  (static_cast<unsigned long>(back.red) << 16) |
-                      (static_cast<unsigned long>(back.green) << 8) | back.blue);
+  x.setForeground(display_, gc_, PixelOf(back));
   if (coveredWidth < width && coveredHeight > 0)
     x.fill(display_, target, gc_, coveredWidth, 0, width - coveredWidth, coveredHeight);
   if (coveredHeight < height)
@@ -488,6 +523,57 @@ bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* se
   return true;
 }
 
+unsigned long SharedMemoryPresenter::PixelOf(const Color& color) const {
+  const std::uint32_t rgb = (static_cast<std::uint32_t>(color.red) << 16) |
+                            (static_cast<std::uint32_t>(color.green) << 8) | color.blue;
+  return layout_ ? layout_->Pixel(rgb) : rgb;
+}
+
+// The part of `picture` a window of `width` x `height` shows, in a pixmap of the server's; made
+// the first time, and again should the window grow to show more of it. 0 when it cannot be had.
+Pixmap SharedMemoryPresenter::StoredFor(const std::shared_ptr<Picture>& picture, int width,
+                                        int height) {
+  const Calls& x = X();
+  std::erase_if(stored_, [this, &x](const Stored& stored) {
+    if (!stored.picture.expired()) return false;
+    x.freePixmap(display_, stored.pixmap);
+    return true;
+  });
+  const int shownWidth = std::min(width, picture->Width());
+  const int shownHeight = std::min(height, picture->Height());
+  if (shownWidth <= 0 || shownHeight <= 0) return 0;
+  const auto found = std::find_if(stored_.begin(), stored_.end(), [&](const Stored& stored) {
+    return stored.picture.lock() == picture;
+  });
+  if (found != stored_.end()) {
+    if (found->width >= shownWidth && found->height >= shownHeight) return found->pixmap;
+    x.freePixmap(display_, found->pixmap);
+    stored_.erase(found);
+  }
+  const std::uint32_t* pixels = picture->TopRows(shownHeight);
+  if (!pixels || !layout_) return 0;
+  const Pixmap pixmap = x.createPixmap(display_, native_, shownWidth, shownHeight, depth_);
+  // Converted and sent a band of rows at a time, through one small buffer.
+  constexpr int kBand = 64;
+  std::vector<std::uint32_t> band(static_cast<std::size_t>(shownWidth) * kBand);
+  for (int top = 0; top < shownHeight; top += kBand) {
+    const int rows = std::min(kBand, shownHeight - top);
+    for (int y = 0; y < rows; ++y) {
+      const std::uint32_t* from = pixels + static_cast<std::size_t>(top + y) * picture->Width();
+      std::uint32_t* to = band.data() + static_cast<std::size_t>(y) * shownWidth;
+      for (int i = 0; i < shownWidth; ++i) to[i] = layout_->Pixel(from[i]);
+    }
+    XImage* image =
+        x.createImage(display_, visual_, depth_, ZPixmap, 0, reinterpret_cast<char*>(band.data()),
+                      shownWidth, rows, 32, shownWidth * 4);
+    if (!image) continue;
+    x.putImage(display_, pixmap, gc_, image, 0, 0, 0, top, shownWidth, rows);
+    x.free(image);  // the pixels are the band's
+  }
+  stored_.push_back({picture, pixmap, shownWidth, shownHeight});
+  return pixmap;
+}
+
 bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Rect>& patches,
                                     const ComposeArea& compose, bool whole) {
   XShmSegmentInfo* segment = nullptr;
@@ -496,15 +582,20 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
     shown_ = false;
     return false;
   }
-  pixels_->DetachReleased(display_);
+  if (pixels_) pixels_->DetachReleased(display_);
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
+  Pixmap stored = 0;
   if (view.backdrop) {
     // Only the rows the window shows need be there: a photograph taller than the screen has the
     // rest decoded only if something reads them.
     const Picture& picture = *view.backdrop;
-    segment = pixels_->Attached(display_, picture.TopRows(std::min(height, picture.Height())));
-    if (!segment) {
+    if (pixels_) {
+      segment = pixels_->Attached(display_, picture.TopRows(std::min(height, picture.Height())));
+    } else {
+      stored = StoredFor(view.backdrop, width, height);
+    }
+    if (!segment && !stored) {
       shown_ = false;
       return false;
     }
@@ -519,7 +610,7 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
     areas.insert(areas.end(), patches.begin(), patches.end());
     PutPatches(areas, compose, width, height);
   } else {
-    if (!PutWhole(view, segment, patches, width, height)) {
+    if (!PutWhole(view, segment, stored, patches, width, height)) {
       shown_ = false;
       return false;
     }
@@ -580,6 +671,53 @@ std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
                                                  attrs.visual, gc);
 }
 
+std::unique_ptr<DirectPresenter> NewPixmapPresenter(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11 ||
+      !SharedMemoryPresenter::Loaded())
+    return nullptr;
+  Display* display = info.info.x11.display;
+  const Window native = info.info.x11.window;
+  using GetAttributes = Status (*)(Display*, Window, XWindowAttributes*);
+  using CreateGc = GC (*)(Display*, Drawable, unsigned long, XGCValues*);
+  using ByteOrder = int (*)(Display*);
+  const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
+  const auto createGc = XFunction<CreateGc>("XCreateGC");
+  const auto byteOrder = XFunction<ByteOrder>("XImageByteOrder");
+  XWindowAttributes attrs{};
+  if (!attributes || !createGc || !byteOrder || !attributes(display, native, &attrs) ||
+      !attrs.visual ||
+      // SDL gives a DirectColor window a colour map of even steps: it shows pixels as TrueColor.
+      (attrs.visual->c_class != TrueColor && attrs.visual->c_class != DirectColor) ||
+      byteOrder(display) != (SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst))
+    return nullptr;
+  // Pixels in 32-bit words, 8 to 16 bits a colour: each 8-bit level is spread over its bits.
+  auto layout = std::make_unique<PixelLayout>();
+  layout->depth = attrs.depth;
+  for (auto [mask, levels] : {std::pair{attrs.visual->red_mask, layout->red},
+                              {attrs.visual->green_mask, layout->green},
+                              {attrs.visual->blue_mask, layout->blue}}) {
+    if (mask == 0) return nullptr;
+    const int shift = __builtin_ctzl(mask), bits = __builtin_popcountl(mask);
+    if (bits < 8 || bits > 16 || (mask >> shift) != (1UL << bits) - 1) return nullptr;
+    for (std::uint32_t level = 0; level < 256; ++level)
+      levels[level] = ((level << (bits - 8)) | (level >> (16 - bits))) << shift;
+  }
+  const auto& x = SharedMemoryPresenter::X();
+  XImage* probe =
+      x.createImage(display, attrs.visual, attrs.depth, ZPixmap, 0, nullptr, 1, 1, 32, 0);
+  const bool wordPixels = probe && probe->bits_per_pixel == 32;
+  if (probe) x.free(probe);
+  if (!wordPixels) return nullptr;
+  XGCValues values{};
+  values.graphics_exposures = False;
+  GC gc = createGc(display, native, GCGraphicsExposures, &values);
+  if (!gc) return nullptr;
+  return std::make_unique<SharedMemoryPresenter>(nullptr, window, display, native, attrs.visual, gc,
+                                                 std::move(layout));
+}
+
 #else
 
 class SharedPixels {};
@@ -588,6 +726,7 @@ std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window*,
                                                           std::shared_ptr<SharedPixels>) {
   return nullptr;
 }
+std::unique_ptr<DirectPresenter> NewPixmapPresenter(SDL_Window*) { return nullptr; }
 
 #endif
 
