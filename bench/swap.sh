@@ -10,12 +10,8 @@ for screen in ${SCREENS:-24 30 wayland}; do
   [ "${WM:-openbox}" = none ] || start_wm "${WM:-openbox}" # a desktop, as people run it
   if [ "$screen" = wayland ]; then
     command -v weston >/dev/null || { echo "wayland: weston is not installed"; continue; }
-    export XDG_RUNTIME_DIR=$WORK/runtime && mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-    scale=${WESTON_SCALE:-1}
-    weston --backend=x11-backend.so --width=$((${SCREEN%x*} / scale)) --height=$((${SCREEN#*x} / scale)) \
-      --scale="$scale" --socket=bench --idle-time=0 >"$WORK/weston.log" 2>&1 &
-    server=$! name="Wayland (Weston, scale $scale)" && PIDS+=("$server")
-    wait_for 100 test -S "$XDG_RUNTIME_DIR/bench" || fail "weston did not start"
+    start_weston "$SCREEN" "${WESTON_SCALE:-1}"
+    server=$WESTON_PID name="Wayland (Weston, scale ${WESTON_SCALE:-1})"
   fi
   machine_busy_start
   WAYLAND_DISPLAY=bench SDL_VIDEODRIVER=${screen/#[0-9]*/x11} SERVER_PID=$server \

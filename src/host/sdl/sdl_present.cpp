@@ -842,7 +842,7 @@ GLuint Blitter::Upload(const Picture& picture, int width, int height) {
   gl_.pixelStorei(kUnpackRowLength, picture.Width());
   // 0x00RRGGBB words are B, G, R, 0 bytes in memory on this machine's byte order.
   gl_.texImage2D(GL_TEXTURE_2D, 0, GL_BGRA_EXT, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
-                 picture.Pixels());
+                 picture.TopRows(height));
   gl_.pixelStorei(kUnpackRowLength, 0);
   gl_.bindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
   // A texture the context cannot read a blit from is drawn SDL's way instead.
@@ -899,7 +899,7 @@ class TexturePresenter final : public DirectPresenter {
     int width = 0, height = 0;
     SDL_GetRendererOutputSize(renderer, &width, &height);
     const Color back = view.hasBackColor ? view.backColor : Color{};
-    const Cached* texture = TextureFor(view.backdrop);
+    const Cached* texture = TextureFor(view.backdrop, width, height);
     const int textureWidth = texture ? texture->width : 0;
     const int textureHeight = texture ? texture->height : 0;
     // On software GL a clear costs a pass over the screen: only where the picture leaves some.
@@ -943,6 +943,27 @@ class TexturePresenter final : public DirectPresenter {
     return true;
   }
 
+  // Uploading a picture costs some 60 ms on software GL at 1920x1080, which its first present
+  // would wait for in the middle of the light show: so the pictures the program holds are
+  // uploaded ahead, one at each of the idle program's wakes. While one is still being made none
+  // is, because the pictures a large screen's copies are scaled from are held only until then.
+  bool ReadAhead() override {
+    int width = 0, height = 0;
+    SDL_GetRendererOutputSize(renderer_.get(), &width, &height);
+    Forget(nullptr);
+    std::shared_ptr<Picture> next;
+    for (const std::shared_ptr<Picture>& picture : LivePictures()) {
+      // Icons and the like go in a moment when they are first shown.
+      constexpr long kSmallest = 64 * 1024;
+      if (static_cast<long>(picture->Width()) * picture->Height() < kSmallest ||
+          Find(*picture, width, height))
+        continue;
+      if (!picture->Made()) return true;  // again at the next wake
+      if (!next) next = picture;
+    }
+    return next && TextureFor(next, width, height);
+  }
+
  private:
   struct Cached {
     std::weak_ptr<Picture> picture;
@@ -951,26 +972,53 @@ class TexturePresenter final : public DirectPresenter {
     int width = 0, height = 0;
   };
 
-  const Cached* TextureFor(const std::shared_ptr<Picture>& picture) {
-    if (!picture) return nullptr;
-    std::erase_if(textures_, [this](const Cached& cached) {
-      if (!cached.picture.expired()) return false;
+  // Lets go of the textures of the pictures that are gone, and of `replaced`'s.
+  void Forget(const Picture* replaced) {
+    std::erase_if(textures_, [this, replaced](const Cached& cached) {
+      const std::shared_ptr<Picture> held = cached.picture.lock();
+      if (held && held.get() != replaced) return false;
       if (blitter_) blitter_->Delete(cached.copied);
       return true;
     });
+  }
+
+  // How much of the picture a window of `width` x `height` shows, in the texture it needs.
+  Size Shown(const Picture& picture, int width, int height) const {
+    const auto fit = [](int size, int window, int most) {
+      return std::min(size, most > 0 ? std::min(window, most) : window);
+    };
+    return {fit(picture.Width(), width, maxWidth_), fit(picture.Height(), height, maxHeight_)};
+  }
+
+  // The picture's texture, if it has one large enough for the window.
+  const Cached* Find(const Picture& picture, int width, int height) const {
+    const Size shown = Shown(picture, width, height);
     for (const Cached& cached : textures_)
-      if (cached.picture.lock() == picture) return &cached;
+      if (cached.picture.lock().get() == &picture && cached.width >= shown.width &&
+          cached.height >= shown.height)
+        return &cached;
+    return nullptr;
+  }
+
+  // Only the part the window shows is uploaded; a window grown since gets it again, larger.
+  const Cached* TextureFor(const std::shared_ptr<Picture>& picture, int width, int height) {
+    if (!picture) return nullptr;
+    if (const Cached* found = Find(*picture, width, height)) return found;
+    Forget(picture.get());
     Cached made;
     made.picture = picture;
-    made.width = maxWidth_ > 0 ? std::min(picture->Width(), maxWidth_) : picture->Width();
-    made.height = maxHeight_ > 0 ? std::min(picture->Height(), maxHeight_) : picture->Height();
+    const Size shown = Shown(*picture, width, height);
+    made.width = shown.width;
+    made.height = shown.height;
+    if (made.width <= 0 || made.height <= 0) return nullptr;
     if (blitter_) made.copied = blitter_->Upload(*picture, made.width, made.height);
     if (!made.copied) {
       made.drawn.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
                                          SDL_TEXTUREACCESS_STATIC, made.width, made.height));
       if (!made.drawn) return nullptr;
       SDL_SetTextureBlendMode(made.drawn.get(), SDL_BLENDMODE_NONE);
-      SDL_UpdateTexture(made.drawn.get(), nullptr, picture->Pixels(), picture->Width() * 4);
+      SDL_UpdateTexture(made.drawn.get(), nullptr, picture->TopRows(made.height),
+                        picture->Width() * 4);
     }
     textures_.push_back(std::move(made));
     return &textures_.back();
