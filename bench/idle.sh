@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Usage: bench/idle.sh path/to/build. Idle CPU and wake-ups, disk driver and ALSA without a card.
+# Usage: [VIDEO=wayland] bench/idle.sh path/to/build. Idle CPU and wake-ups, disk driver and ALSA
+# without a card.
 source "$(dirname "$0")/lib.sh"
 
 counters() { # PID: CPU ns (schedstat) and context switches, summed over the live threads
@@ -32,6 +33,7 @@ measure() { # measure DRIVER: one table row, over 10 s
 }
 
 start_xvfb 1920x1080
+on_wayland 1920x1080
 machine_busy_start
 echo "idle over 10 s on Xvfb 1920x1080 (goal: 0 wake-ups/s, <= 5 ms CPU)"
 echo "| audio | CPU ms per 10 s | wake-ups/s |"

@@ -27,6 +27,24 @@ busy_pct() {
 }
 machine_busy_report() { echo "machine during this benchmark: $(busy_pct)% of $(nproc) CPUs busy"; }
 
+# start_weston WxH [SCALE]: Weston's x11 backend on the Xvfb, its output WxH pixels at SCALE (1),
+# so WxH/SCALE in points, for clients with WAYLAND_DISPLAY=bench; sets WESTON_PID.
+start_weston() {
+  local scale=${2:-1}
+  command -v weston >/dev/null || fail "weston is not installed"
+  export XDG_RUNTIME_DIR=$WORK/runtime && mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  weston --backend=x11-backend.so --width=$((${1%x*} / scale)) --height=$((${1#*x} / scale)) \
+    --scale="$scale" --socket=bench --idle-time=0 >"$WORK/weston.log" 2>&1 &
+  WESTON_PID=$! && PIDS+=("$WESTON_PID")
+  wait_for 100 test -S "$XDG_RUNTIME_DIR/bench" || fail "weston did not start"
+}
+# on_wayland WxH: with VIDEO=wayland, the program runs on Weston (start_weston) on the Xvfb.
+on_wayland() {
+  [ "${VIDEO:-x11}" = wayland ] || return 0
+  start_weston "$1" && export WAYLAND_DISPLAY=bench SDL_VIDEODRIVER=wayland
+  echo "native Wayland: Weston's x11 backend, $1"
+}
+
 # Wait (up to BENCH_WAIT_QUIET s, 60 by default) until the CPUs are under 20 % busy over 2 s.
 for _ in $(seq 2 2 "${BENCH_WAIT_QUIET:-60}"); do
   machine_busy_start && sleep 2 && [ "$(busy_pct)" -ge 20 ] || break

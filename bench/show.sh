@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Usage: [SCREEN=WxH] [WM=openbox] bench/show.sh path/to/build. The whole show RUNS (3) times,
-# ~40 s each, lateness pooled. SCREEN is 1920x1080 unless given.
+# Usage: [SCREEN=WxH] [WM=openbox] [VIDEO=wayland] bench/show.sh path/to/build. The whole show
+# RUNS (3) times, ~40 s each, lateness pooled. SCREEN is 1920x1080 unless given.
 source "$(dirname "$0")/lib.sh"
 start_xvfb "${SCREEN:-1920x1080}"
 [ "${WM:-none}" = none ] || start_wm "$WM" # WM=openbox: on a desktop
+on_wayland "${SCREEN:-1920x1080}"
 echo "screen ${SCREEN:-1920x1080}"
 machine_busy_start
 RUNS=${RUNS:-3}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Usage: [SCREEN=WxH] [SCREENS="24 30 wayland"] [WM=openbox|none] bench/swap.sh path/to/build. Swap cost on a 24-bit
-# screen, a 30-bit one and native Wayland (Weston's x11 backend), with the display server's CPU.
+# Usage: [SCREEN=WxH] [SCREENS="24 30 wayland"] [WM=openbox|none] [WESTON_SCALE=N] bench/swap.sh path/to/build.
+# Swap cost on a 24-bit screen, a 30-bit one and native Wayland (Weston's x11 backend, its output
+# SCREEN pixels at scale N: SCREEN/N in points), with the display server's CPU.
 source "$(dirname "$0")/lib.sh"
 SCREEN=${SCREEN:-1920x1080}
 for screen in ${SCREENS:-24 30 wayland}; do
@@ -9,11 +10,8 @@ for screen in ${SCREENS:-24 30 wayland}; do
   [ "${WM:-openbox}" = none ] || start_wm "${WM:-openbox}" # a desktop, as people run it
   if [ "$screen" = wayland ]; then
     command -v weston >/dev/null || { echo "wayland: weston is not installed"; continue; }
-    export XDG_RUNTIME_DIR=$WORK/runtime && mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-    weston --backend=x11-backend.so --width="${SCREEN%x*}" --height="${SCREEN#*x}" \
-      --socket=bench --idle-time=0 >"$WORK/weston.log" 2>&1 &
-    server=$! name="Wayland (Weston)" && PIDS+=("$server")
-    wait_for 100 test -S "$XDG_RUNTIME_DIR/bench" || fail "weston did not start"
+    start_weston "$SCREEN" "${WESTON_SCALE:-1}"
+    server=$WESTON_PID name="Wayland (Weston, scale ${WESTON_SCALE:-1})"
   fi
   machine_busy_start
   WAYLAND_DISPLAY=bench SDL_VIDEODRIVER=${screen/#[0-9]*/x11} SERVER_PID=$server \

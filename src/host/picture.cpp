@@ -48,7 +48,34 @@ void MapRows(std::uint32_t* pixels, int width, int from, int to) {
 std::mutex allocatorMutex;
 std::shared_ptr<PixelAllocator> currentAllocator;
 
+// Every picture made and not yet gone, in the order made. A picture leaves it as its destructor
+// starts, under the lock that LivePictures holds while it takes references: a picture is never
+// destroyed while a reference to it is being taken.
+std::mutex liveMutex;
+std::vector<const Picture*> live;
+
+// Never throws: a picture left off the list is only not readied ahead.
+void Enlist(const Picture* picture) noexcept {
+  const std::lock_guard lock(liveMutex);
+  try {
+    live.push_back(picture);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 }  // namespace
+
+std::vector<std::shared_ptr<Picture>> LivePictures() {
+  std::vector<std::shared_ptr<Picture>> held;
+  const std::lock_guard lock(liveMutex);
+  held.reserve(live.size());
+  for (const Picture* picture : live) {
+    // Empty for a picture whose last reference is gone, or that no shared pointer owns.
+    if (auto shared = std::const_pointer_cast<Picture>(picture->weak_from_this().lock()))
+      held.push_back(std::move(shared));
+  }
+  return held;
+}
 
 void SetPixelAllocator(std::shared_ptr<PixelAllocator> allocator) {
   const std::lock_guard lock(allocatorMutex);
@@ -92,6 +119,7 @@ Picture::Picture(int width, int height)
       firstRows_(height),
       rows_(height) {
   if (!pixels_) throw std::bad_alloc();
+  Enlist(this);
 }
 
 Picture::Picture(int width, int height, std::function<void(std::uint32_t* pixels)> fill)
@@ -122,9 +150,14 @@ Picture::Picture(int width, int height, int rows, RowFill fill)
     }
     done(firstRows_);
   });
+  Enlist(this);
 }
 
 Picture::~Picture() {
+  {
+    const std::lock_guard lock(liveMutex);
+    std::erase(live, this);
+  }
   std::lock_guard hold(lock_);
   if (ready_.valid()) ready_.wait();  // the worker writes into the pixels until then
 }

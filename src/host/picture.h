@@ -6,6 +6,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace host {
 
@@ -51,7 +52,7 @@ class Graphics {
 // Such a picture may also start with only its top rows: a screen that shows the top of a
 // photograph never needs the rest, whose memory is then never touched. Asking for more rows
 // fills them then, so a reader always finds every row it asks for.
-class Picture {
+class Picture : public std::enable_shared_from_this<Picture> {
  public:
   // Fills rows [fromRow, toRow) of the picture's pixels from the top down, telling `done` as it
   // goes how many of the picture's rows are there, so that a reader of the top rows need not
@@ -77,6 +78,9 @@ class Picture {
   // The pixels, of which only the top `rows` rows are sure to be there: for a reader that needs
   // no more, so that the rest need not be made nor waited for.
   const std::uint32_t* TopRows(int rows) const;
+  // Whether the rows the worker makes are all there: a reader then waits for no other thread
+  // (rows below them are made by the reader that asks for them).
+  bool Made() const { return rows_.load(std::memory_order_acquire) >= firstRows_; }
   std::uint32_t Pixel(int x, int y) const {
     return Pixels()[static_cast<std::size_t>(y) * width_ + x];
   }
@@ -108,6 +112,11 @@ class Picture {
   mutable RowFill fill_;  // kept only while rows are left to make
   host::Graphics graphics_{*this};
 };
+
+// The pictures held now, oldest first (those a shared pointer owns, as every maker here makes
+// them): for a backend that readies them for the screen before they are first shown. Called on
+// the thread that makes pictures.
+std::vector<std::shared_ptr<Picture>> LivePictures();
 
 // A blank (black) picture, or nil when the size or depth cannot be made.
 std::shared_ptr<Picture> NewPicture(int width, int height, int depth);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "host/deadline_wait.h"
 #include "host/headless/headless_backend.h"
 #include "host/keys.h"
+#include "host/picture.h"
 #include "host/placement.h"
 #include "host/runtime.h"
 
@@ -240,6 +242,25 @@ TEST_F(HostTest, APressInsideAControlNeverReachesTheBackground) {
   backend.SetFocusedId(0);  // another client took the keyboard; a click takes it back
   EXPECT_EQ(Do("click 52,55"), Log{"enter area"});
   EXPECT_EQ(backend.FocusedId(), window->Native()->Id());
+}
+
+// A backend readies the pictures the program holds for the screen before their first present:
+// every one made is listed, a copy still being scaled too, and none once let go.
+TEST(Pictures, ListedWhileHeldAndNotOnceLetGo) {
+  auto source = host::NewPicture(64, 64, 32);
+  auto copy = host::NewScaledPicture(source, 32, 32, 32, 32);
+  const auto listed = [](const host::Picture* picture) {
+    const auto live = host::LivePictures();
+    return std::any_of(live.begin(), live.end(), [&](const auto& p) { return p.get() == picture; });
+  };
+  EXPECT_TRUE(listed(source.get()));
+  EXPECT_TRUE(listed(copy.get()));
+  copy->Pixels();
+  EXPECT_TRUE(copy->Made());
+  const host::Picture* gone = source.get();
+  source.reset();  // the copy's job let go of it once it was scaled
+  EXPECT_FALSE(listed(gone));
+  EXPECT_TRUE(listed(copy.get()));
 }
 
 // X key symbols of the keys in the US layout's Q and Z positions, and a Unicode one.

@@ -101,38 +101,13 @@ struct Context final : PointerRouter::Geometry {
 
 namespace {
 
-// On a desktop that scales its screens (Wayland's output scale), SDL makes a window's surface at
-// its size in points and stretches it onto the screen: the pictures come out enlarged and
-// blurred. There a window is drawn through a renderer instead, into a texture of the window's own
-// pixels that goes on screen pixel for pixel. Where pixels and points are the same (X11, unscaled
-// outputs) the window surface serves, and none of this is made.
-class PixelFrame {
- public:
-  // Null unless the window has more pixels than points and a renderer can draw on it.
-  static std::unique_ptr<PixelFrame> For(SDL_Window* window);
-  // A surface over the texture's pixels, which the frame then fills whole; null when the texture
-  // cannot be had.
-  SDL_Surface* Begin();
-  // Puts the frame on screen.
-  void End();
-  // Pixels a point, across.
-  double Scale(SDL_Window* window) const;
-
- private:
-  RendererPtr renderer_;
-  TexturePtr texture_;
-  SurfacePtr surface_;
-  int width_ = 0, height_ = 0;
-};
-
 class SdlWindow final : public NativeWindow {
  public:
   SdlWindow(const std::shared_ptr<Context>& context, WindowPtr window, bool fullScreen)
       : context_(context),
         window_(std::move(window)),
         id_(window_ ? static_cast<int>(SDL_GetWindowID(window_.get())) : 0),
-        fullScreen_(fullScreen),
-        pixels_(window_ ? PixelFrame::For(window_.get()) : nullptr) {
+        fullScreen_(fullScreen) {
     if (window_) context->windows.push_back(this);
     // On X11, with the surface in shared memory, a full-screen window's first frames go to the
     // server directly (see x_put.h); elsewhere the surface is used from the first frame on.
@@ -214,7 +189,6 @@ class SdlWindow final : public NativeWindow {
   // The backend is going away: the native window must go before SDL does.
   void Detach() {
     direct_.reset();
-    pixels_.reset();
     window_.reset();
     shown_ = false;
   }
@@ -227,7 +201,6 @@ class SdlWindow final : public NativeWindow {
   bool DrawDirect(Context& context);
   bool PutFirstFrame();
   void TakeOverFromServer(const Context& context);
-  void PutOnScreen();  // the frame drawn on the surface
   void StartFirstTouch();
   Color BackColor() const { return view_.hasBackColor ? view_.backColor : Color{}; }
 
@@ -235,7 +208,6 @@ class SdlWindow final : public NativeWindow {
   WindowPtr window_;
   int id_;
   bool fullScreen_;
-  std::unique_ptr<PixelFrame> pixels_;  // goes before the window it draws on
   bool shown_ = false;
   bool hasView_ = false;
   bool drawPending_ = false;
@@ -436,22 +408,11 @@ static LabelView AtScale(LabelView label, double scale) {
   return label;
 }
 
-static void DrawLabel(TextRenderer& text, SDL_Surface* surface, const LabelView& label,
-                      double scale) {
-  if (scale == 1.0) {
-    text.Draw(surface, label);
-  } else {
-    text.Draw(surface, AtScale(label, scale));
-  }
-}
-
 void OverlayWindow::DrawOn(SDL_Surface* surface, const Context& context, TextRenderer& text,
                            double scale, SDL_Point origin) const {
   if (!hasView_) return;
-  Rect bounds = Bounds(context);
+  const Rect bounds = Bounds(context);
   Rect pixels = AtScale(bounds, scale);
-  bounds.left -= origin.x;
-  bounds.top -= origin.y;
   pixels.left -= origin.x;
   pixels.top -= origin.y;
   const SDL_Rect area{pixels.left, pixels.top, pixels.width, pixels.height};
@@ -467,56 +428,15 @@ void OverlayWindow::DrawOn(SDL_Surface* surface, const Context& context, TextRen
     if (source) SDL_BlitSurface(source.get(), nullptr, surface, &where);
   }
   SDL_SetClipRect(surface, nullptr);
+  // Laid out in points on the box; placed in the window, then scaled, then moved to the surface.
   for (LabelView label : view_.labels) {
     label.rect.left += bounds.left;
     label.rect.top += bounds.top;
-    DrawLabel(text, surface, label, scale);
+    if (scale != 1.0) label = AtScale(label, scale);
+    label.rect.left -= origin.x;
+    label.rect.top -= origin.y;
+    text.Draw(surface, label);
   }
-}
-
-std::unique_ptr<PixelFrame> PixelFrame::For(SDL_Window* window) {
-  int width = 0, height = 0, points = 0, unused = 0;
-  SDL_GetWindowSizeInPixels(window, &width, &height);
-  SDL_GetWindowSize(window, &points, &unused);
-  if (width <= points) return nullptr;
-  auto frame = std::make_unique<PixelFrame>();
-  frame->renderer_.reset(SDL_CreateRenderer(window, -1, 0));
-  if (!frame->renderer_) return nullptr;  // the window surface still draws, if blurred
-  return frame;
-}
-
-SDL_Surface* PixelFrame::Begin() {
-  int width = 0, height = 0;
-  if (SDL_GetRendererOutputSize(renderer_.get(), &width, &height) != 0) return nullptr;
-  if (!texture_ || width != width_ || height != height_) {
-    surface_.reset();
-    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
-                                     SDL_TEXTUREACCESS_STREAMING, width, height));
-    if (!texture_) return nullptr;
-    width_ = width;
-    height_ = height;
-  }
-  void* pixels = nullptr;
-  int pitch = 0;
-  if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) != 0) return nullptr;
-  // The texture hands out the same memory each time in practice, but need not.
-  if (!surface_ || surface_->pixels != pixels || surface_->pitch != pitch)
-    surface_.reset(SDL_CreateRGBSurfaceWithFormatFrom(pixels, width_, height_, 32, pitch,
-                                                      SDL_PIXELFORMAT_RGB888));
-  if (!surface_) SDL_UnlockTexture(texture_.get());
-  return surface_.get();
-}
-
-void PixelFrame::End() {
-  SDL_UnlockTexture(texture_.get());
-  SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
-  SDL_RenderPresent(renderer_.get());
-}
-
-double PixelFrame::Scale(SDL_Window* window) const {
-  int points = 0, unused = 0;
-  SDL_GetWindowSize(window, &points, &unused);
-  return points > 0 && width_ > 0 ? static_cast<double>(width_) / points : 1.0;
 }
 
 void OverlayWindow::RequestHostDraw(const Context& context) const {
@@ -557,11 +477,11 @@ void SdlWindow::StartFirstTouch() {
   }
 }
 
-// Draws into `patch` what `view` shows over `area` of its window: the picture at the view's
-// brightness, the back colour beyond it, and the labels and overlays that reach into it, each
-// clipped as it is on the whole frame.
+// Draws into `patch` what `view` shows over `area` of its window, in the window's pixels, which
+// are `scale` times its points: the picture at the view's brightness, the back colour beyond it,
+// and the labels and overlays that reach into it, each clipped as it is on the whole frame.
 static void ComposeArea(SDL_Surface* patch, const Rect& area, const WindowView& view, int window,
-                        Context& context) {
+                        Context& context, double scale) {
   const Color back = view.hasBackColor ? view.backColor : Color{};
   SDL_FillRect(patch, nullptr, SDL_MapRGB(patch->format, back.red, back.green, back.blue));
   if (view.backdrop) {
@@ -582,17 +502,18 @@ static void ComposeArea(SDL_Surface* patch, const Rect& area, const WindowView& 
       }
     }
   }
-  for (LabelView label : view.labels) {
-    label.rect.left -= area.left;
-    label.rect.top -= area.top;
-    if (label.rect.left >= patch->w || label.rect.top >= patch->h ||
-        label.rect.left + label.rect.width <= 0 || label.rect.top + label.rect.height <= 0)
+  for (const LabelView& label : view.labels) {
+    LabelView drawn = scale == 1.0 ? label : AtScale(label, scale);
+    drawn.rect.left -= area.left;
+    drawn.rect.top -= area.top;
+    if (drawn.rect.left >= patch->w || drawn.rect.top >= patch->h ||
+        drawn.rect.left + drawn.rect.width <= 0 || drawn.rect.top + drawn.rect.height <= 0)
       continue;
-    context.text.Draw(patch, label);
+    context.text.Draw(patch, drawn);
   }
   for (const OverlayWindow* overlay : context.overlays) {
     if (overlay->Host() == window && overlay->Shown())
-      overlay->DrawOn(patch, context, context.text, 1.0, SDL_Point{area.left, area.top});
+      overlay->DrawOn(patch, context, context.text, scale, SDL_Point{area.left, area.top});
   }
 }
 
@@ -604,18 +525,27 @@ bool SdlWindow::DrawDirect(Context& context) {
     if (context.sharedPixels) {
       direct_ = NewSharedMemoryPresenter(window_.get(), context.sharedPixels);
     } else if (context.textures) {
-      direct_ = NewTexturePresenter(window_.get());
+      direct_ = NewPixmapPresenter(window_.get());
+      if (!direct_) direct_ = NewTexturePresenter(window_.get());
     }
   }
   if (!direct_) return false;
+  // Where a desktop scales its screens (Wayland's output scale) the window has more pixels than
+  // points. The pictures are made for the pixels and go on screen one for one; the labels, laid
+  // out in points, are drawn at the pixels' size so that they are as sharp.
+  int points = 0, pixels = 0, unused = 0;
+  SDL_GetWindowSize(window_.get(), &points, &unused);
+  SDL_GetWindowSizeInPixels(window_.get(), &pixels, &unused);
+  const double scale = points > 0 && pixels > points ? static_cast<double>(pixels) / points : 1.0;
   std::vector<Rect> patches;
   patches.reserve(view_.labels.size());
-  for (const LabelView& label : view_.labels) patches.push_back(label.rect);
+  for (const LabelView& label : view_.labels) patches.push_back(AtScale(label.rect, scale));
   for (const OverlayWindow* overlay : context.overlays) {
-    if (overlay->Host() == id_ && overlay->Shown()) patches.push_back(overlay->Bounds(context));
+    if (overlay->Host() == id_ && overlay->Shown())
+      patches.push_back(AtScale(overlay->Bounds(context), scale));
   }
   const auto compose = [&](SDL_Surface* patch, const Rect& area) {
-    ComposeArea(patch, area, view_, id_, context);
+    ComposeArea(patch, area, view_, id_, context, scale);
   };
   if (!direct_->Present(view_, patches, compose, whole_)) return false;
   whole_ = false;
@@ -669,18 +599,12 @@ void SdlWindow::Draw() {
   auto context = context_.lock();
   if (!context) return;
   if (background_) TakeOverFromServer(*context);
-  // A window with more pixels than points is composed whole at its pixels; any other goes to
-  // the window system's own copy where it has one.
-  if (!pixels_ && DrawDirect(*context)) {
+  if (DrawDirect(*context)) {
     drawPending_ = false;
     context->text.EndFrame();
     return;
   }
-  SDL_Surface* surface = pixels_ ? pixels_->Begin() : DrawableSurface(window_.get());
-  if (!surface) {
-    ExitWithError(std::string("cannot draw on this screen: ") + SDL_GetError());
-  }
-  const double scale = pixels_ ? pixels_->Scale(window_.get()) : 1.0;
+  SDL_Surface* surface = DrawableSurface(window_.get());
   const bool mustLock = SDL_MUSTLOCK(surface);
   if (mustLock && SDL_LockSurface(surface) != 0) return;
 
@@ -693,22 +617,14 @@ void SdlWindow::Draw() {
   if (mustLock) SDL_UnlockSurface(surface);
 
   FillUncovered(surface, covered, view_.hasBackColor ? view_.backColor : Color{});
-  for (const LabelView& label : view_.labels) DrawLabel(context->text, surface, label, scale);
+  for (const LabelView& label : view_.labels) context->text.Draw(surface, label);
   for (const OverlayWindow* overlay : context->overlays) {
     if (overlay->Host() == id_ && overlay->Shown())
-      overlay->DrawOn(surface, *context, context->text, scale);
+      overlay->DrawOn(surface, *context, context->text, 1.0);
   }
   drawPending_ = false;
   context->text.EndFrame();
-  PutOnScreen();
-}
-
-void SdlWindow::PutOnScreen() {
-  if (pixels_) {
-    pixels_->End();
-  } else {
-    SDL_UpdateWindowSurface(window_.get());
-  }
+  SDL_UpdateWindowSurface(window_.get());
 }
 
 class SdlSound final : public NativeSound {

@@ -1,5 +1,6 @@
 #include "host/sdl/sdl_present.h"
 
+#include <SDL_opengles2.h>
 #include <SDL_syswm.h>
 
 #include <algorithm>
@@ -227,16 +228,32 @@ std::shared_ptr<SharedPixels> ShareThePictures() {
 
 namespace {
 
+// On a screen of another pixel layout (30-bit colour) the server cannot show the pictures' own
+// memory: each is converted once, as it is first shown, into a pixmap of the server's, which a
+// present then copies from. The layout's value of each 8-bit level, for red, green and blue.
+struct PixelLayout {
+  int depth = 24;
+  std::uint32_t red[256]{}, green[256]{}, blue[256]{};
+  std::uint32_t Pixel(std::uint32_t rgb) const {
+    return red[(rgb >> 16) & 0xff] | green[(rgb >> 8) & 0xff] | blue[rgb & 0xff];
+  }
+};
+
 class SharedMemoryPresenter final : public DirectPresenter {
  public:
+  // With `pixels` the pictures are shown from their own shared memory; without, from pixmaps
+  // made in `layout`.
   SharedMemoryPresenter(std::shared_ptr<SharedPixels> pixels, SDL_Window* window, Display* display,
-                        Window native, Visual* visual, GC gc)
+                        Window native, Visual* visual, GC gc,
+                        std::unique_ptr<PixelLayout> layout = nullptr)
       : pixels_(std::move(pixels)),
         window_(window),
         display_(display),
         native_(native),
         visual_(visual),
-        gc_(gc) {}
+        gc_(gc),
+        layout_(std::move(layout)),
+        depth_(layout_ ? layout_->depth : 24) {}
 
   ~SharedMemoryPresenter() override;
   bool ReadAhead() override;
@@ -245,17 +262,19 @@ class SharedMemoryPresenter final : public DirectPresenter {
                bool whole) override;
 
   static bool Loaded();
-
- private:
   struct Calls;
   static const Calls& X();
+
+ private:
   struct RenderCalls;
   static const RenderCalls& Render();
   Drawable Offscreen(int width, int height);
   void Warm(XShmSegmentInfo& segment, std::size_t bytes);
   void FreeOffscreen();
-  bool PutWhole(const WindowView& view, XShmSegmentInfo* segment, const std::vector<Rect>& patches,
-                int width, int height);
+  bool PutWhole(const WindowView& view, XShmSegmentInfo* segment, Pixmap stored,
+                const std::vector<Rect>& patches, int width, int height);
+  Pixmap StoredFor(const std::shared_ptr<Picture>& picture, int width, int height);
+  unsigned long PixelOf(const Color& color) const;
   void PutPatches(const std::vector<Rect>& areas, const ComposeArea& compose, int width,
                   int height);
 
@@ -265,6 +284,14 @@ class SharedMemoryPresenter final : public DirectPresenter {
   Window native_;
   Visual* visual_;
   GC gc_;
+  std::unique_ptr<PixelLayout> layout_;
+  int depth_;
+  struct Stored {
+    std::weak_ptr<Picture> picture;
+    Pixmap pixmap = 0;
+    int width = 0, height = 0;
+  };
+  std::vector<Stored> stored_;
   SurfacePtr scratch_;
   // The frame last shown, to tell what changed.
   bool shown_ = false;
@@ -340,7 +367,7 @@ Drawable SharedMemoryPresenter::Offscreen(int width, int height) {
   FreeOffscreen();
   const XRenderPictFormat* format = Render().findFormat(display_, visual_);
   if (!format) return 0;
-  offscreen_ = X().createPixmap(display_, native_, width, height, 24);
+  offscreen_ = X().createPixmap(display_, native_, width, height, depth_);
   offscreenPicture_ = Render().create(display_, offscreen_, format, 0, nullptr);
   offscreenWidth_ = width;
   offscreenHeight_ = height;
@@ -368,6 +395,7 @@ void SharedMemoryPresenter::Warm(XShmSegmentInfo& segment, std::size_t bytes) {
 }
 
 bool SharedMemoryPresenter::ReadAhead() {
+  if (!pixels_) return false;
   bool any = false;
   pixels_->AttachAll(display_, [this, &any](XShmSegmentInfo& segment, std::size_t bytes) {
     Warm(segment, bytes);
@@ -379,6 +407,7 @@ bool SharedMemoryPresenter::ReadAhead() {
 SharedMemoryPresenter::~SharedMemoryPresenter() {
   FreeOffscreen();
   if (warmed_) X().freePixmap(display_, warmed_);
+  for (const Stored& stored : stored_) X().freePixmap(display_, stored.pixmap);
   using FreeGc = int (*)(Display*, GC);
   if (const auto free = XFunction<FreeGc>("XFreeGC")) free(display_, gc_);
 }
@@ -422,8 +451,15 @@ void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const Com
                                        int width, int height) {
   const Calls& x = X();
   ComposePatches(areas, width, height, scratch_, compose, [&](SDL_Surface* patch, const Rect& at) {
+    if (layout_) {
+      for (int y = 0; y < at.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(patch->pixels) +
+                                                     static_cast<std::size_t>(y) * patch->pitch);
+        for (int i = 0; i < at.width; ++i) row[i] = layout_->Pixel(row[i]);
+      }
+    }
     XImage* image =
-        x.createImage(display_, visual_, 24, ZPixmap, 0, static_cast<char*>(patch->pixels),
+        x.createImage(display_, visual_, depth_, ZPixmap, 0, static_cast<char*>(patch->pixels),
                       at.width, at.height, 32, patch->pitch);
     if (!image) return;
     x.putImage(display_, native_, gc_, image, 0, 0, at.left, at.top, at.width, at.height);
@@ -434,7 +470,8 @@ void SharedMemoryPresenter::PutPatches(const std::vector<Rect>& areas, const Com
 // The picture everywhere but under the patches, so that a label never blinks; the back colour
 // where the picture does not reach. False when a dimmed frame has nowhere to be made.
 bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* segment,
-                                     const std::vector<Rect>& patches, int width, int height) {
+                                     Pixmap stored, const std::vector<Rect>& patches, int width,
+                                     int height) {
   const Calls& x = X();
   const auto& xext = SharedPixels::Xext();
   const bool dimmed = view.brightness < WindowView::kFullBrightness;
@@ -464,17 +501,16 @@ bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* se
     const Picture& picture = *view.backdrop;
     coveredWidth = std::min(picture.Width(), width);
     coveredHeight = std::min(picture.Height(), height);
-    XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr, segment,
-                                picture.Width(), picture.Height());
-    if (image) {
+    if (stored) {
+      x.copy(display_, stored, target, gc_, 0, 0, coveredWidth, coveredHeight, 0, 0);
+    } else if (XImage* image = xext.create(display_, visual_, 24, ZPixmap, segment->shmaddr,
+                                           segment, picture.Width(), picture.Height())) {
       xext.put(display_, target, gc_, image, 0, 0, 0, 0, coveredWidth, coveredHeight, False);
       x.free(image);  // the pixels and the segment are the picture's
     }
   }
   // Only what the picture leaves uncovered gets the back colour.
-  x.setForeground(display_, gc_,
-                  (static_cast<unsigned long>(back.red) << 16) |
-                      (static_cast<unsigned long>(back.green) << 8) | back.blue);
+  x.setForeground(display_, gc_, PixelOf(back));
   if (coveredWidth < width && coveredHeight > 0)
     x.fill(display_, target, gc_, coveredWidth, 0, width - coveredWidth, coveredHeight);
   if (coveredHeight < height)
@@ -495,6 +531,57 @@ bool SharedMemoryPresenter::PutWhole(const WindowView& view, XShmSegmentInfo* se
   return true;
 }
 
+unsigned long SharedMemoryPresenter::PixelOf(const Color& color) const {
+  const std::uint32_t rgb = (static_cast<std::uint32_t>(color.red) << 16) |
+                            (static_cast<std::uint32_t>(color.green) << 8) | color.blue;
+  return layout_ ? layout_->Pixel(rgb) : rgb;
+}
+
+// The part of `picture` a window of `width` x `height` shows, in a pixmap of the server's; made
+// the first time, and again should the window grow to show more of it. 0 when it cannot be had.
+Pixmap SharedMemoryPresenter::StoredFor(const std::shared_ptr<Picture>& picture, int width,
+                                        int height) {
+  const Calls& x = X();
+  std::erase_if(stored_, [this, &x](const Stored& stored) {
+    if (!stored.picture.expired()) return false;
+    x.freePixmap(display_, stored.pixmap);
+    return true;
+  });
+  const int shownWidth = std::min(width, picture->Width());
+  const int shownHeight = std::min(height, picture->Height());
+  if (shownWidth <= 0 || shownHeight <= 0) return 0;
+  const auto found = std::find_if(stored_.begin(), stored_.end(), [&](const Stored& stored) {
+    return stored.picture.lock() == picture;
+  });
+  if (found != stored_.end()) {
+    if (found->width >= shownWidth && found->height >= shownHeight) return found->pixmap;
+    x.freePixmap(display_, found->pixmap);
+    stored_.erase(found);
+  }
+  const std::uint32_t* pixels = picture->TopRows(shownHeight);
+  if (!pixels || !layout_) return 0;
+  const Pixmap pixmap = x.createPixmap(display_, native_, shownWidth, shownHeight, depth_);
+  // Converted and sent a band of rows at a time, through one small buffer.
+  constexpr int kBand = 64;
+  std::vector<std::uint32_t> band(static_cast<std::size_t>(shownWidth) * kBand);
+  for (int top = 0; top < shownHeight; top += kBand) {
+    const int rows = std::min(kBand, shownHeight - top);
+    for (int y = 0; y < rows; ++y) {
+      const std::uint32_t* from = pixels + static_cast<std::size_t>(top + y) * picture->Width();
+      std::uint32_t* to = band.data() + static_cast<std::size_t>(y) * shownWidth;
+      for (int i = 0; i < shownWidth; ++i) to[i] = layout_->Pixel(from[i]);
+    }
+    XImage* image =
+        x.createImage(display_, visual_, depth_, ZPixmap, 0, reinterpret_cast<char*>(band.data()),
+                      shownWidth, rows, 32, shownWidth * 4);
+    if (!image) continue;
+    x.putImage(display_, pixmap, gc_, image, 0, 0, 0, top, shownWidth, rows);
+    x.free(image);  // the pixels are the band's
+  }
+  stored_.push_back({picture, pixmap, shownWidth, shownHeight});
+  return pixmap;
+}
+
 bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Rect>& patches,
                                     const ComposeArea& compose, bool whole) {
   XShmSegmentInfo* segment = nullptr;
@@ -503,15 +590,20 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
     shown_ = false;
     return false;
   }
-  pixels_->DetachReleased(display_);
+  if (pixels_) pixels_->DetachReleased(display_);
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
+  Pixmap stored = 0;
   if (view.backdrop) {
     // Only the rows the window shows need be there: a photograph taller than the screen has the
     // rest decoded only if something reads them.
     const Picture& picture = *view.backdrop;
-    segment = pixels_->Attached(display_, picture.TopRows(std::min(height, picture.Height())));
-    if (!segment) {
+    if (pixels_) {
+      segment = pixels_->Attached(display_, picture.TopRows(std::min(height, picture.Height())));
+    } else {
+      stored = StoredFor(view.backdrop, width, height);
+    }
+    if (!segment && !stored) {
       shown_ = false;
       return false;
     }
@@ -526,7 +618,7 @@ bool SharedMemoryPresenter::Present(const WindowView& view, const std::vector<Re
     areas.insert(areas.end(), patches.begin(), patches.end());
     PutPatches(areas, compose, width, height);
   } else {
-    if (!PutWhole(view, segment, patches, width, height)) {
+    if (!PutWhole(view, segment, stored, patches, width, height)) {
       shown_ = false;
       return false;
     }
@@ -587,6 +679,53 @@ std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
                                                  attrs.visual, gc);
 }
 
+std::unique_ptr<DirectPresenter> NewPixmapPresenter(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11 ||
+      !SharedMemoryPresenter::Loaded())
+    return nullptr;
+  Display* display = info.info.x11.display;
+  const Window native = info.info.x11.window;
+  using GetAttributes = Status (*)(Display*, Window, XWindowAttributes*);
+  using CreateGc = GC (*)(Display*, Drawable, unsigned long, XGCValues*);
+  using ByteOrder = int (*)(Display*);
+  const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
+  const auto createGc = XFunction<CreateGc>("XCreateGC");
+  const auto byteOrder = XFunction<ByteOrder>("XImageByteOrder");
+  XWindowAttributes attrs{};
+  if (!attributes || !createGc || !byteOrder || !attributes(display, native, &attrs) ||
+      !attrs.visual ||
+      // SDL gives a DirectColor window a colour map of even steps: it shows pixels as TrueColor.
+      (attrs.visual->c_class != TrueColor && attrs.visual->c_class != DirectColor) ||
+      byteOrder(display) != (SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst))
+    return nullptr;
+  // Pixels in 32-bit words, 8 to 16 bits a colour: each 8-bit level is spread over its bits.
+  auto layout = std::make_unique<PixelLayout>();
+  layout->depth = attrs.depth;
+  for (auto [mask, levels] : {std::pair{attrs.visual->red_mask, layout->red},
+                              {attrs.visual->green_mask, layout->green},
+                              {attrs.visual->blue_mask, layout->blue}}) {
+    if (mask == 0) return nullptr;
+    const int shift = __builtin_ctzl(mask), bits = __builtin_popcountl(mask);
+    if (bits < 8 || bits > 16 || (mask >> shift) != (1UL << bits) - 1) return nullptr;
+    for (std::uint32_t level = 0; level < 256; ++level)
+      levels[level] = ((level << (bits - 8)) | (level >> (16 - bits))) << shift;
+  }
+  const auto& x = SharedMemoryPresenter::X();
+  XImage* probe =
+      x.createImage(display, attrs.visual, attrs.depth, ZPixmap, 0, nullptr, 1, 1, 32, 0);
+  const bool wordPixels = probe && probe->bits_per_pixel == 32;
+  if (probe) x.free(probe);
+  if (!wordPixels) return nullptr;
+  XGCValues values{};
+  values.graphics_exposures = False;
+  GC gc = createGc(display, native, GCGraphicsExposures, &values);
+  if (!gc) return nullptr;
+  return std::make_unique<SharedMemoryPresenter>(nullptr, window, display, native, attrs.visual, gc,
+                                                 std::move(layout));
+}
+
 #else
 
 class SharedPixels {};
@@ -595,19 +734,171 @@ std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window*,
                                                           std::shared_ptr<SharedPixels>) {
   return nullptr;
 }
+std::unique_ptr<DirectPresenter> NewPixmapPresenter(SDL_Window*) { return nullptr; }
 
 #endif
 
 namespace {
 
+// On software GL (llvmpipe) drawing a texture over the window runs a shader for each pixel: some
+// 11 ms a frame at 1920x1080. A framebuffer blit between buffers of one pixel layout, unscaled, is
+// a plain copy of rows instead, well under a millisecond. It takes an OpenGL ES context (desktop
+// GL makes its 8-bit window buffers sRGB, which no texture blits into as a copy) and textures in
+// the window's own BGRA layout, which SDL's renderer does not make: so here the pictures'
+// textures are made with calls of our own, on the renderer's context, and copied to the window
+// before SDL draws the labels over them.
+class Blitter {
+ public:
+  // Null unless the renderer is on such a context, with a window buffer without alpha (the
+  // pictures' unused byte would become its alpha).
+  static std::unique_ptr<Blitter> For(SDL_Window* window, SDL_Renderer* renderer);
+  ~Blitter();
+  // The top-left `width` x `height` of `picture` in a new texture; 0 when it cannot be made.
+  GLuint Upload(const Picture& picture, int width, int height);
+  void Delete(GLuint texture);
+  // The texture's top-left `width` x `height` to the window's top-left.
+  void Copy(GLuint texture, int width, int height, int windowHeight);
+
+ private:
+  struct Calls {
+    PFNGLGETINTEGERVPROC getIntegerv = nullptr;
+    PFNGLGENTEXTURESPROC genTextures = nullptr;
+    PFNGLDELETETEXTURESPROC deleteTextures = nullptr;
+    PFNGLBINDTEXTUREPROC bindTexture = nullptr;
+    PFNGLTEXPARAMETERIPROC texParameteri = nullptr;
+    PFNGLPIXELSTOREIPROC pixelStorei = nullptr;
+    PFNGLTEXIMAGE2DPROC texImage2D = nullptr;
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLISENABLEDPROC isEnabled = nullptr;
+    PFNGLENABLEPROC enable = nullptr;
+    PFNGLDISABLEPROC disable = nullptr;
+    void(GL_APIENTRYP blitFramebuffer)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint,
+                                       GLbitfield, GLenum) = nullptr;
+  };
+  // Taken from OpenGL ES 3, which SDL's headers for ES 2 lack.
+  static constexpr GLenum kReadFramebuffer = 0x8CA8, kDrawFramebuffer = 0x8CA9;
+  static constexpr GLenum kReadFramebufferBinding = 0x8CAA, kUnpackRowLength = 0x0CF2;
+
+  bool Current() const;
+  Calls gl_;
+  SDL_Window* window_ = nullptr;
+  SDL_GLContext context_ = nullptr;
+  GLuint framebuffer_ = 0;
+};
+
+std::unique_ptr<Blitter> Blitter::For(SDL_Window* window, SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || SDL_strcmp(info.name, "opengles2") != 0)
+    return nullptr;
+  auto blitter = std::make_unique<Blitter>();
+  blitter->window_ = window;
+  blitter->context_ = SDL_GL_GetCurrentContext();  // the renderer's, just made
+  Calls& gl = blitter->gl_;
+  const auto load = [](auto& f, const char* name) {
+    f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(SDL_GL_GetProcAddress(name));
+    return f != nullptr;
+  };
+  const auto getString = reinterpret_cast<PFNGLGETSTRINGPROC>(SDL_GL_GetProcAddress("glGetString"));
+  if (!blitter->context_ || !getString || !load(gl.getIntegerv, "glGetIntegerv") ||
+      !load(gl.genTextures, "glGenTextures") || !load(gl.deleteTextures, "glDeleteTextures") ||
+      !load(gl.bindTexture, "glBindTexture") || !load(gl.texParameteri, "glTexParameteri") ||
+      !load(gl.pixelStorei, "glPixelStorei") || !load(gl.texImage2D, "glTexImage2D") ||
+      !load(gl.genFramebuffers, "glGenFramebuffers") ||
+      !load(gl.deleteFramebuffers, "glDeleteFramebuffers") ||
+      !load(gl.bindFramebuffer, "glBindFramebuffer") ||
+      !load(gl.framebufferTexture2D, "glFramebufferTexture2D") ||
+      !load(gl.checkFramebufferStatus, "glCheckFramebufferStatus") ||
+      !load(gl.isEnabled, "glIsEnabled") || !load(gl.enable, "glEnable") ||
+      !load(gl.disable, "glDisable") || !load(gl.blitFramebuffer, "glBlitFramebuffer"))
+    return nullptr;
+  // Blits and row lengths came with version 3; SDL asks for 2, and gets 3 where there is one.
+  const auto* version = reinterpret_cast<const char*>(getString(GL_VERSION));
+  int major = 0;
+  if (!version || SDL_sscanf(version, "OpenGL ES %d", &major) != 1 || major < 3 ||
+      !SDL_GL_ExtensionSupported("GL_EXT_texture_format_BGRA8888"))
+    return nullptr;
+  GLint alpha = -1;
+  gl.getIntegerv(GL_ALPHA_BITS, &alpha);
+  if (alpha != 0) return nullptr;
+  gl.genFramebuffers(1, &blitter->framebuffer_);
+  if (!blitter->framebuffer_) return nullptr;
+  return blitter;
+}
+
+Blitter::~Blitter() {
+  if (framebuffer_ && Current()) gl_.deleteFramebuffers(1, &framebuffer_);
+}
+
+// SDL's renderer makes its context current only as it draws; another window's could be.
+bool Blitter::Current() const {
+  return SDL_GL_GetCurrentContext() == context_ || SDL_GL_MakeCurrent(window_, context_) == 0;
+}
+
+GLuint Blitter::Upload(const Picture& picture, int width, int height) {
+  if (!Current()) return 0;
+  GLint bound = 0;  // SDL's renderer remembers what it bound
+  gl_.getIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  GLuint texture = 0;
+  gl_.genTextures(1, &texture);
+  gl_.bindTexture(GL_TEXTURE_2D, texture);
+  gl_.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  gl_.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  gl_.pixelStorei(kUnpackRowLength, picture.Width());
+  // 0x00RRGGBB words are B, G, R, 0 bytes in memory on this machine's byte order.
+  gl_.texImage2D(GL_TEXTURE_2D, 0, GL_BGRA_EXT, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
+                 picture.TopRows(height));
+  gl_.pixelStorei(kUnpackRowLength, 0);
+  gl_.bindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+  // A texture the context cannot read a blit from is drawn SDL's way instead.
+  GLint read = 0;
+  gl_.getIntegerv(kReadFramebufferBinding, &read);
+  gl_.bindFramebuffer(kReadFramebuffer, framebuffer_);
+  gl_.framebufferTexture2D(kReadFramebuffer, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  const bool readable = gl_.checkFramebufferStatus(kReadFramebuffer) == GL_FRAMEBUFFER_COMPLETE;
+  gl_.bindFramebuffer(kReadFramebuffer, static_cast<GLuint>(read));
+  if (!readable) Delete(texture);
+  return readable ? texture : 0;
+}
+
+void Blitter::Delete(GLuint texture) {
+  if (texture && Current()) gl_.deleteTextures(1, &texture);
+}
+
+void Blitter::Copy(GLuint texture, int width, int height, int windowHeight) {
+  if (!Current()) return;
+  GLint read = 0, draw = 0;
+  gl_.getIntegerv(kReadFramebufferBinding, &read);
+  gl_.getIntegerv(GL_FRAMEBUFFER_BINDING, &draw);  // the window's, as SDL left it
+  const bool scissor = gl_.isEnabled(GL_SCISSOR_TEST);
+  if (scissor) gl_.disable(GL_SCISSOR_TEST);
+  gl_.bindFramebuffer(kReadFramebuffer, framebuffer_);
+  gl_.framebufferTexture2D(kReadFramebuffer, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  // The texture's first row is the picture's top; the window's rows count up from its bottom.
+  gl_.blitFramebuffer(0, 0, width, height, 0, windowHeight, width, windowHeight - height,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  gl_.bindFramebuffer(kReadFramebuffer, static_cast<GLuint>(read));
+  gl_.bindFramebuffer(kDrawFramebuffer, static_cast<GLuint>(draw));
+  if (scissor) gl_.enable(GL_SCISSOR_TEST);
+}
+
 // On SDL's renderer (native Wayland, screens SDL's window surfaces do not know) each picture is
 // uploaded to a texture once; a present is then a copy the renderer makes on its own side.
 class TexturePresenter final : public DirectPresenter {
  public:
-  explicit TexturePresenter(RendererPtr renderer) : renderer_(std::move(renderer)) {
+  TexturePresenter(RendererPtr renderer, std::unique_ptr<Blitter> blitter)
+      : renderer_(std::move(renderer)), blitter_(std::move(blitter)) {
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(renderer_.get(), &info) == 0)
       maxWidth_ = info.max_texture_width, maxHeight_ = info.max_texture_height;
+  }
+
+  ~TexturePresenter() override {
+    for (const Cached& cached : textures_)
+      if (blitter_) blitter_->Delete(cached.copied);
   }
 
   bool Present(const WindowView& view, const std::vector<Rect>& patches, const ComposeArea& compose,
@@ -616,9 +907,9 @@ class TexturePresenter final : public DirectPresenter {
     int width = 0, height = 0;
     SDL_GetRendererOutputSize(renderer, &width, &height);
     const Color back = view.hasBackColor ? view.backColor : Color{};
-    SDL_Texture* texture = TextureFor(view.backdrop);
-    int textureWidth = 0, textureHeight = 0;
-    if (texture) SDL_QueryTexture(texture, nullptr, nullptr, &textureWidth, &textureHeight);
+    const Cached* texture = TextureFor(view.backdrop, width, height);
+    const int textureWidth = texture ? texture->width : 0;
+    const int textureHeight = texture ? texture->height : 0;
     // On software GL a clear costs a pass over the screen: only where the picture leaves some.
     if (textureWidth < width || textureHeight < height) {
       SDL_SetRenderDrawColor(renderer, back.red, back.green, back.blue, 255);
@@ -626,10 +917,22 @@ class TexturePresenter final : public DirectPresenter {
     }
     if (texture) {
       const SDL_Rect area{0, 0, std::min(textureWidth, width), std::min(textureHeight, height)};
-      // A fade's steps differ only in this: the renderer dims as it copies.
       const auto level = static_cast<Uint8>(std::clamp(view.brightness, 0, 255));
-      SDL_SetTextureColorMod(texture, level, level, level);
-      SDL_RenderCopy(renderer, texture, &area, &area);
+      if (texture->copied) {
+        SDL_RenderFlush(renderer);  // the clear goes first
+        blitter_->Copy(texture->copied, area.w, area.h, height);
+        if (level < 255) {
+          // A fade's step: black over the picture, letting `level` of it through.
+          SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+          SDL_SetRenderDrawColor(renderer, 0, 0, 0, static_cast<Uint8>(255 - level));
+          SDL_RenderFillRect(renderer, &area);
+          SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+        }
+      } else {
+        // A fade's steps differ only in this: the renderer dims as it copies.
+        SDL_SetTextureColorMod(texture->drawn.get(), level, level, level);
+        SDL_RenderCopy(renderer, texture->drawn.get(), &area, &area);
+      }
     }
     std::vector<TexturePtr> drawn;  // alive until the frame is presented
     ComposePatches(patches, width, height, scratch_, compose,
@@ -644,40 +947,118 @@ class TexturePresenter final : public DirectPresenter {
     return true;
   }
 
- private:
-  SDL_Texture* TextureFor(const std::shared_ptr<Picture>& picture) {
-    if (!picture) return nullptr;
-    std::erase_if(textures_, [](const Cached& cached) { return cached.picture.expired(); });
-    for (const Cached& cached : textures_)
-      if (cached.picture.lock() == picture) return cached.texture.get();
-    const int width = maxWidth_ > 0 ? std::min(picture->Width(), maxWidth_) : picture->Width();
-    const int height = maxHeight_ > 0 ? std::min(picture->Height(), maxHeight_) : picture->Height();
-    TexturePtr texture(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
-                                         SDL_TEXTUREACCESS_STATIC, width, height));
-    if (!texture) return nullptr;
-    SDL_SetTextureBlendMode(texture.get(), SDL_BLENDMODE_NONE);
-    SDL_UpdateTexture(texture.get(), nullptr, picture->Pixels(), picture->Width() * 4);
-    textures_.push_back({picture, std::move(texture)});
-    return textures_.back().texture.get();
+  // Uploading a picture costs some 60 ms on software GL at 1920x1080, which its first present
+  // would wait for in the middle of the light show: so the pictures the program holds are
+  // uploaded ahead, one at each of the idle program's wakes. While one is still being made none
+  // is, because the pictures a large screen's copies are scaled from are held only until then.
+  bool ReadAhead() override {
+    int width = 0, height = 0;
+    SDL_GetRendererOutputSize(renderer_.get(), &width, &height);
+    Forget(nullptr);
+    std::shared_ptr<Picture> next;
+    for (const std::shared_ptr<Picture>& picture : LivePictures()) {
+      // Icons and the like go in a moment when they are first shown.
+      constexpr long kSmallest = 64 * 1024;
+      if (static_cast<long>(picture->Width()) * picture->Height() < kSmallest ||
+          Find(*picture, width, height))
+        continue;
+      if (!picture->Made()) return true;  // again at the next wake
+      if (!next) next = picture;
+    }
+    return next && TextureFor(next, width, height);
   }
 
+ private:
   struct Cached {
     std::weak_ptr<Picture> picture;
-    TexturePtr texture;
+    TexturePtr drawn;   // SDL's texture, or
+    GLuint copied = 0;  // the blitter's
+    int width = 0, height = 0;
   };
+
+  // Lets go of the textures of the pictures that are gone, and of `replaced`'s.
+  void Forget(const Picture* replaced) {
+    std::erase_if(textures_, [this, replaced](const Cached& cached) {
+      const std::shared_ptr<Picture> held = cached.picture.lock();
+      if (held && held.get() != replaced) return false;
+      if (blitter_) blitter_->Delete(cached.copied);
+      return true;
+    });
+  }
+
+  // How much of the picture a window of `width` x `height` shows, in the texture it needs.
+  Size Shown(const Picture& picture, int width, int height) const {
+    const auto fit = [](int size, int window, int most) {
+      return std::min(size, most > 0 ? std::min(window, most) : window);
+    };
+    return {fit(picture.Width(), width, maxWidth_), fit(picture.Height(), height, maxHeight_)};
+  }
+
+  // The picture's texture, if it has one large enough for the window.
+  const Cached* Find(const Picture& picture, int width, int height) const {
+    const Size shown = Shown(picture, width, height);
+    for (const Cached& cached : textures_)
+      if (cached.picture.lock().get() == &picture && cached.width >= shown.width &&
+          cached.height >= shown.height)
+        return &cached;
+    return nullptr;
+  }
+
+  // Only the part the window shows is uploaded; a window grown since gets it again, larger.
+  const Cached* TextureFor(const std::shared_ptr<Picture>& picture, int width, int height) {
+    if (!picture) return nullptr;
+    if (const Cached* found = Find(*picture, width, height)) return found;
+    Forget(picture.get());
+    Cached made;
+    made.picture = picture;
+    const Size shown = Shown(*picture, width, height);
+    made.width = shown.width;
+    made.height = shown.height;
+    if (made.width <= 0 || made.height <= 0) return nullptr;
+    if (blitter_) made.copied = blitter_->Upload(*picture, made.width, made.height);
+    if (!made.copied) {
+      made.drawn.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888,
+                                         SDL_TEXTUREACCESS_STATIC, made.width, made.height));
+      if (!made.drawn) return nullptr;
+      SDL_SetTextureBlendMode(made.drawn.get(), SDL_BLENDMODE_NONE);
+      SDL_UpdateTexture(made.drawn.get(), nullptr, picture->TopRows(made.height),
+                        picture->Width() * 4);
+    }
+    textures_.push_back(std::move(made));
+    return &textures_.back();
+  }
+
   RendererPtr renderer_;
+  std::unique_ptr<Blitter> blitter_;  // goes before the renderer, whose context it uses
   int maxWidth_ = 0, maxHeight_ = 0;
   std::vector<Cached> textures_;
   SurfacePtr scratch_;
 };
 
+// The index of SDL's render driver `name`, or -1 for SDL's own choice.
+int RenderDriver(const char* name) {
+  for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRenderDriverInfo(i, &info) == 0 && SDL_strcmp(info.name, name) == 0) return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::unique_ptr<DirectPresenter> NewTexturePresenter(SDL_Window* window) {
   if (!window) return nullptr;
-  RendererPtr renderer(SDL_CreateRenderer(window, -1, 0));
+  // On Wayland OpenGL ES lets pictures be copied rather than drawn (see Blitter); on X11 its window
+  // buffers are those of desktop GL, where it only costs more. One named in the environment wins.
+  const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  const bool wayland = SDL_strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0;
+  RendererPtr renderer;
+  if (wayland && (!asked || !*asked))
+    renderer.reset(SDL_CreateRenderer(window, RenderDriver("opengles2"), 0));
+  if (!renderer) renderer.reset(SDL_CreateRenderer(window, -1, 0));
   if (!renderer) return nullptr;
-  return std::make_unique<TexturePresenter>(std::move(renderer));
+  auto blitter = Blitter::For(window, renderer.get());
+  return std::make_unique<TexturePresenter>(std::move(renderer), std::move(blitter));
 }
 
 }  // namespace host::sdl

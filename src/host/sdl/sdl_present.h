@@ -1,8 +1,9 @@
 #pragma once
 
 // Presents that leave the copying of a window's picture to the window system: on X11 the picture
-// lives in memory the X server reads itself (MIT-SHM), on SDL's renderer a texture is uploaded
-// once per picture. The program composes only the small areas that labels and overlays cover.
+// lives in memory the X server reads itself (MIT-SHM) or, where the screen's layout differs, in a
+// pixmap of the server's made once per picture; on SDL's renderer a texture is uploaded once per
+// picture. The program composes only the small areas that labels and overlays cover.
 
 #include <SDL.h>
 
@@ -41,6 +42,9 @@ class DirectPresenter {
 // Nil where the window is not on an X server that can read the shared pictures.
 std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
                                                           std::shared_ptr<SharedPixels> pixels);
+// For an X server whose screen has another layout than the pictures' (30-bit colour): each
+// picture is converted once into a pixmap of the server's. Nil elsewhere.
+std::unique_ptr<DirectPresenter> NewPixmapPresenter(SDL_Window* window);
 // Nil where SDL has no renderer for the window.
 std::unique_ptr<DirectPresenter> NewTexturePresenter(SDL_Window* window);
 
