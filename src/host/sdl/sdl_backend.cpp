@@ -131,6 +131,9 @@ class SdlWindow final : public NativeWindow {
     if (!window_) return;
     // Mapped, the window shows its back colour at once, painted by the server.
     if (drawDirect_) SetBackground(window_.get(), background_ = BackColor());
+    // A renderer made for a window SDL has already shown makes SDL make the window again, and
+    // some compositors (sway) then show it as an ordinary window, not full screen.
+    if (auto context = context_.lock()) MakePresenter(*context);
     SDL_ShowWindow(window_.get());
     shown_ = true;
     // The window is mapped when SDL returns; draw now rather than wait for its first expose.
@@ -198,6 +201,7 @@ class SdlWindow final : public NativeWindow {
 
  private:
   void Draw();
+  void MakePresenter(Context& context);  // once, before the window is first shown
   bool DrawDirect(Context& context);
   bool PutFirstFrame();
   void TakeOverFromServer(const Context& context);
@@ -519,16 +523,19 @@ static void ComposeArea(SDL_Surface* patch, const Rect& area, const WindowView& 
 
 // The picture goes to the screen without the program copying it; only the areas labels and
 // overlays cover are composed here. False where that cannot be done for this view.
-bool SdlWindow::DrawDirect(Context& context) {
-  if (!directTried_) {
-    directTried_ = true;
-    if (context.sharedPixels) {
-      direct_ = NewSharedMemoryPresenter(window_.get(), context.sharedPixels);
-    } else if (context.textures) {
-      direct_ = NewPixmapPresenter(window_.get());
-      if (!direct_) direct_ = NewTexturePresenter(window_.get());
-    }
+void SdlWindow::MakePresenter(Context& context) {
+  if (directTried_) return;
+  directTried_ = true;
+  if (context.sharedPixels) {
+    direct_ = NewSharedMemoryPresenter(window_.get(), context.sharedPixels);
+  } else if (context.textures) {
+    direct_ = NewPixmapPresenter(window_.get());
+    if (!direct_) direct_ = NewTexturePresenter(window_.get());
   }
+}
+
+bool SdlWindow::DrawDirect(Context& context) {
+  MakePresenter(context);
   if (!direct_) return false;
   // Where a desktop scales its screens (Wayland's output scale) the window has more pixels than
   // points. The pictures are made for the pixels and go on screen one for one; the labels, laid
