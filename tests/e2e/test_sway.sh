@@ -25,7 +25,8 @@ for scale in 1 2 1.5; do
       below "$(mae "$WORK/shot.png" "$WORK/dark.png")" 0.01
   }
   wait_for 300 room || fail "scale $scale: the room is not shown whole at the output's pixels"
-  sway_msg -t get_tree | grep -q '"fullscreen_mode": 1' || fail "scale $scale: not full screen"
+  tree=$(sway_msg -t get_tree)  # whole, not piped: grep -q ending early would fail the pipe
+  grep -q '"fullscreen_mode": 1' <<<"$tree" || fail "scale $scale: not full screen"
   kill -TERM "$APP_PID"
   expect_exit "$APP_PID" 3 "SIGTERM"
 done
