@@ -681,18 +681,12 @@ std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
 
 std::unique_ptr<DirectPresenter> NewPixmapPresenter(SDL_Window* window) {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11 ||
-      !SharedMemoryPresenter::Loaded())
-    return nullptr;
+  if (!window || !OnX11(window, info) || !SharedMemoryPresenter::Loaded()) return nullptr;
   Display* display = info.info.x11.display;
   const Window native = info.info.x11.window;
-  using GetAttributes = Status (*)(Display*, Window, XWindowAttributes*);
-  using CreateGc = GC (*)(Display*, Drawable, unsigned long, XGCValues*);
-  using ByteOrder = int (*)(Display*);
-  const auto attributes = XFunction<GetAttributes>("XGetWindowAttributes");
-  const auto createGc = XFunction<CreateGc>("XCreateGC");
-  const auto byteOrder = XFunction<ByteOrder>("XImageByteOrder");
+  const auto attributes = XFunction<decltype(&XGetWindowAttributes)>("XGetWindowAttributes");
+  const auto createGc = XFunction<decltype(&XCreateGC)>("XCreateGC");
+  const auto byteOrder = XFunction<decltype(&XImageByteOrder)>("XImageByteOrder");
   XWindowAttributes attrs{};
   if (!attributes || !createGc || !byteOrder || !attributes(display, native, &attrs) ||
       !attrs.visual ||
