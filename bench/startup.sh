@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Usage: [SCREEN=WxH] bench/startup.sh path/to/build. Spawn to dark scene against feh, no sound
-# card, peak RSS. SCREEN is 1920x1080 unless given.
+# Usage: [SCREEN=WxH] [BEFORE=path/to/other/build] bench/startup.sh path/to/build. Spawn to dark
+# scene against feh, no sound card, peak RSS. SCREEN is 1920x1080 unless given. BEFORE times that
+# build's program too, in the same alternating rounds, for a change judged in one session.
 source "$(dirname "$0")/lib.sh"
 RUNS=${RUNS:-7}
 SCREEN=${SCREEN:-1920x1080}
@@ -37,18 +38,21 @@ fi
 convert "$PICTURE" "${FIT[@]}" -crop "$SCREEN+0+0" +repage -quality 90 "$WORK/screen.jpg"
 PICTURE=$WORK/screen.jpg
 FEH=(feh --fullscreen --zoom 100 --image-bg black --hide-pointer "$PICTURE")
-probe() { # probe lumorra|feh [SETTLE_MS]: one start; prints its ms (and peak RSS in kB)
+BEFORE_LUMORRA=${BEFORE:+$(readlink -f "$BEFORE")/lumorra}
+[ -z "$BEFORE" ] || [ -x "$BEFORE_LUMORRA" ] || fail "no program at $BEFORE_LUMORRA"
+probe() { # probe lumorra|before|feh [SETTLE_MS]: one start; prints its ms (and peak RSS in kB)
   local cmd=("$LUMORRA")
   [ "$1" = feh ] && cmd=("${FEH[@]}")
+  [ "$1" = before ] && cmd=("$BEFORE_LUMORRA")
   "$BENCH_BIN/lumorra_screen_probe" "$PICTURE" 0,0 "${2:-0}" "${cmd[@]}" ||
     fail "$1: the picture never appeared"
 }
 
 # One unmeasured run of each fills the page and font caches.
-probe lumorra >/dev/null
-probe feh >/dev/null
+PROGRAMS=(lumorra ${BEFORE:+before} feh)
+for p in "${PROGRAMS[@]}"; do probe $p >/dev/null; done
 for i in $(seq "$RUNS"); do
-  for p in lumorra feh; do probe $p >>"$WORK/$p.ms"; done
+  for p in "${PROGRAMS[@]}"; do probe $p >>"$WORK/$p.ms"; done
 done
 # No sound card: opening the device must not hold up any start.
 for i in $(seq "$RUNS"); do SDL_AUDIODRIVER=alsa probe lumorra >>"$WORK/nocard.ms"; done
@@ -58,6 +62,13 @@ read -r _ N _ W <<<"$(stats "$WORK/nocard.ms")"
 H=$(probe lumorra 6000) # peak memory: every picture and sound decoded, the opening sound over
 echo "screen $SCREEN"
 machine_busy_report
+if [ -n "$BEFORE" ]; then
+  read -r _ B _ _ <<<"$(stats "$WORK/before.ms")"
+  HB=$(probe before 6000)
+  awk -v b="$B" -v l="$L" -v f="$F" -v h="${HB#* }" 'BEGIN {
+    printf "before (%s), same rounds: %s ms, ratio to feh %.2f; lumorra/before %.2f\n", ENVIRON["BEFORE"], b, b / f, l / b
+    printf "before: peak RSS (VmHWM) 6 s after the scene: %.1f MB\n", h * 1.024 / 1000 }'
+fi
 awk -v g="$RSS_GOAL" -v l="$L" -v f="$F" -v n="$N" -v w="$W" -v r="$RUNS" -v h="${H#* }" 'BEGIN {
   printf "first picture, openbox + PulseAudio, median of %d alternating: lumorra %s ms, feh %s ms\n", r, l, f
   printf "ratio lumorra/feh: %.2f (goal <= 1.0: %s)\n", l / f, l / f <= 1.0 ? "met" : "MISSED"

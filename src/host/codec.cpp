@@ -4,10 +4,16 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
 
+#include "host/picture_scale.h"
 #include "host/worker.h"
 
 namespace host {
@@ -105,6 +111,128 @@ void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
   if (rows < to)
     std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
                 static_cast<std::size_t>(to - rows) * width * 4);
+}
+
+// Decodes rows [0, rows) and at least columns [0, columns), each row into where `slot` says,
+// and tells `decoded` how many rows are there after each strip. Counts the rows decoded in
+// `*count`, which lives outside this frame so that it survives an error's jump out of the
+// decoder.
+void DecodeJpegInto(std::span<const std::uint8_t> bytes, int width, int height, int columns,
+                    int rows, const std::function<std::uint32_t*(int row)>& slot,
+                    const std::function<void(int rows)>& decoded, int* count) {
+  jpeg_decompress_struct info;
+  JpegError error;
+  if (!OpenJpeg(info, error, bytes)) return;
+  if (setjmp(error.escape)) {
+    jpeg_destroy_decompress(&info);
+    return;
+  }
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  info.out_color_space = JCS_EXT_BGRX;
+#else
+  info.out_color_space = JCS_EXT_XRGB;
+#endif
+  jpeg_start_decompress(&info);
+  if (static_cast<int>(info.output_width) != width ||
+      static_cast<int>(info.output_height) != height || info.output_components != 4) {
+    jpeg_destroy_decompress(&info);
+    return;
+  }
+  // Columns past those read are neither transformed nor converted (the decoder widens the cut
+  // to its blocks' edge).
+  if (columns < width) {
+    JDIMENSION left = 0, cut = static_cast<JDIMENSION>(columns);
+    jpeg_crop_scanline(&info, &left, &cut);
+  }
+  while (*count < rows) {
+    JSAMPROW strip[16];
+    const int n = std::min(16, rows - *count);
+    for (int i = 0; i < n; ++i) strip[i] = reinterpret_cast<JSAMPROW>(slot(*count + i));
+    *count += static_cast<int>(jpeg_read_scanlines(&info, strip, static_cast<JDIMENSION>(n)));
+    decoded(*count);
+  }
+  if (rows < height) {
+    jpeg_abort_decompress(&info);
+  } else {
+    jpeg_finish_decompress(&info);
+  }
+  jpeg_destroy_decompress(&info);
+}
+
+// Decodes the rows a scaled picture reads on this thread and scales them on another as they
+// come, through a few rows' room: the image is never held whole, and the scaling costs little
+// more time than the decode. Without a second thread this one does both in turn.
+void DecodeJpegScaled(std::span<const std::uint8_t> bytes, int width, int height, ScaledSize size,
+                      std::uint32_t* pixels, const std::function<void(int)>& done) {
+  RowScaler scaler(width, height, size.scaledWidth, size.scaledHeight, size.width, size.height);
+  const int rows = scaler.Rows();
+  // Three of the decoder's strips: it can go on with the next while the last is scaled.
+  constexpr int kSlots = 48;
+  std::vector<std::uint32_t> slots(static_cast<std::size_t>(kSlots) * width);
+  std::atomic<int> decoded{0}, scaled{0};
+  std::atomic<int> good{rows};  // rows from here down could not be decoded
+  std::vector<std::uint32_t> black;
+  int reported = 0;
+
+  // Scales the rows decoded so far, or with `all` every row, waiting for the decoder.
+  const auto scale = [&](bool all) {
+    for (int row = scaled.load(std::memory_order_relaxed); row < rows;) {
+      const int there = decoded.load(std::memory_order_acquire);
+      if (row == there) {
+        // About to wait, or stopping: tell the decoder how far the slots are free.
+        scaled.store(row, std::memory_order_release);
+        scaled.notify_one();
+        if (!all) return;
+        decoded.wait(there, std::memory_order_acquire);
+        continue;
+      }
+      for (; row < there; ++row) {
+        const std::uint32_t* from = slots.data() + static_cast<std::size_t>(row % kSlots) * width;
+        if (row >= good.load(std::memory_order_relaxed)) {
+          black.resize(static_cast<std::size_t>(width));
+          from = black.data();
+        }
+        const int made = scaler.Push(from, pixels, size.width);
+        if (made >= reported + 16 || made == size.height) done(reported = made);
+        if (row % 8 == 7) {
+          scaled.store(row + 1, std::memory_order_release);
+          scaled.notify_one();
+        }
+      }
+    }
+    scaled.store(rows, std::memory_order_release);
+  };
+  std::optional<std::thread> scaling;
+  try {
+    scaling.emplace(scale, true);
+  } catch (const std::system_error&) {
+    // No thread to spare: this one scales whenever the slots are full.
+  }
+  const auto publish = [&](int count) {
+    decoded.store(count, std::memory_order_release);
+    decoded.notify_one();
+  };
+  const auto slot = [&](int row) {
+    for (int free = scaled.load(std::memory_order_acquire); row - free >= kSlots;
+         free = scaled.load(std::memory_order_acquire)) {
+      if (!scaling) {
+        scale(false);
+        continue;
+      }
+      scaled.wait(free, std::memory_order_acquire);
+    }
+    return slots.data() + static_cast<std::size_t>(row % kSlots) * width;
+  };
+  int count = 0;
+  DecodeJpegInto(bytes, width, height, scaler.Columns(), rows, slot, publish, &count);
+  // What was decoded stays; whatever could not be is black.
+  good.store(count, std::memory_order_relaxed);
+  publish(rows);
+  if (scaling) {
+    scaling->join();
+  } else {
+    scale(true);
+  }
 }
 
 // ---- Sound -----------------------------------------------------------------------------
@@ -206,6 +334,30 @@ std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
                                                             const std::function<void(int)>& done) {
                                        DecodeJpegBody(bytes, pixels, width, height, from, to, done);
                                      });
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes, ScaledSize size) {
+  jpeg_decompress_struct info;
+  JpegError error;
+  if (bytes.empty() || !OpenJpeg(info, error, bytes)) return nullptr;
+  const int width = static_cast<int>(info.image_width);
+  const int height = static_cast<int>(info.image_height);
+  jpeg_destroy_decompress(&info);
+  if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return nullptr;
+  if (size.width <= 0 || size.height <= 0 || size.width > size.scaledWidth ||
+      size.height > size.scaledHeight || size.scaledWidth > 32000 || size.scaledHeight > 32000)
+    return nullptr;
+  try {
+    return std::make_shared<Picture>(
+        size.width, size.height, size.height,
+        [bytes, width, height, size](std::uint32_t* pixels, int, int,
+                                     const std::function<void(int)>& done) {
+          DecodeJpegScaled(bytes, width, height, size, pixels, done);
+        },
+        true);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }

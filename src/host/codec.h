@@ -29,6 +29,21 @@ using FirstRows = std::function<int(int width, int height)>;
 std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
                                        const FirstRows& firstRows = {});
 
+// A picture's size, and the size an image is stretched to from the picture's top-left corner:
+// the picture shows the stretched image's top-left width x height.
+struct ScaledSize {
+  int width = 0, height = 0, scaledWidth = 0, scaledHeight = 0;
+  friend bool operator==(const ScaledSize&, const ScaledSize&) = default;
+};
+
+// JPEG, decoded and scaled together: the picture shows the image stretched to `size`. Only the
+// rows and columns the picture shows (and the few the filter reads around them) are decoded,
+// and never held whole: two threads, one decoding and one scaling what it has decoded, so the
+// picture takes about as long as the decode alone and its top rows are there early. The
+// scaling is the same as NewScaledPicture's. Nil for bytes that are not a JPEG, or a size that
+// cannot be made.
+std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes, ScaledSize size);
+
 // WAV, OGG/Vorbis or anything else libsndfile reads, converted to 44.1 kHz stereo.
 std::shared_ptr<const SoundData> DecodeSound(int resourceId, std::span<const std::uint8_t> bytes);
 

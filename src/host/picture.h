@@ -64,8 +64,9 @@ class Picture : public std::enable_shared_from_this<Picture> {
   // A picture whose pixels are filled in by `fill`, run once on a worker thread.
   Picture(int width, int height, std::function<void(std::uint32_t* pixels)> fill);
   // A picture whose top `rows` rows are filled in by `fill` on a worker thread, and the others
-  // by the thread that first asks for them.
-  Picture(int width, int height, int rows, RowFill fill);
+  // by the thread that first asks for them. With `largePages` its memory is mapped in large
+  // pages where the system allows it (see MapRows).
+  Picture(int width, int height, int rows, RowFill fill, bool largePages = false);
   ~Picture();
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;

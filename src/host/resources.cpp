@@ -30,6 +30,25 @@ std::shared_ptr<Picture> ResourceStore::LoadPicture(int number) {
   return bytes.empty() ? nullptr : DecodePicture(bytes, firstRows_);
 }
 
+std::shared_ptr<Picture> ResourceStore::LoadScaledPicture(int number, ScaledSize size) {
+  auto bytes = table_.Find(ResourceKind::Picture, number);
+  if (!bytes.empty()) ++decodes_[{ResourceKind::Picture, number}];
+  return bytes.empty() ? nullptr : DecodeScaledPicture(bytes, size);
+}
+
+void ResourceStore::PrefetchScaled(int number, ScaledSize size) {
+  if (!scaled_.count(number)) scaled_[number] = {size, LoadScaledPicture(number, size)};
+}
+
+std::shared_ptr<Picture> ResourceStore::GetScaledPicture(int number, ScaledSize size) {
+  if (auto it = scaled_.find(number); it != scaled_.end()) {
+    auto [made, picture] = std::move(it->second);
+    scaled_.erase(it);
+    if (made == size) return picture;
+  }
+  return LoadScaledPicture(number, size);
+}
+
 std::shared_ptr<Sound> ResourceStore::GetSound(int number) {
   std::shared_ptr<const SoundData> data;
   if (auto it = sounds_.find(number); it != sounds_.end()) {

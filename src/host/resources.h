@@ -50,8 +50,13 @@ class ResourceStore {
   // then neither waits for the rest nor holds it in memory.
   void DecodeFirst(FirstRows rows) { firstRows_ = std::move(rows); }
 
+  // Starts decoding picture `number` scaled to `size` now (see DecodeScaledPicture).
+  void PrefetchScaled(int number, ScaledSize size);
+
   std::shared_ptr<Sound> GetSound(int number);
   std::shared_ptr<Picture> GetPicture(int number);
+  // Picture `number` scaled to `size`: the one prefetched at that size, or one decoded now.
+  std::shared_ptr<Picture> GetScaledPicture(int number, ScaledSize size);
 
   // How many times a resource's decode has been started: what a run needed, and what it
   // never touched.
@@ -63,11 +68,13 @@ class ResourceStore {
  private:
   std::shared_ptr<const SoundData> LoadSoundData(int number);
   std::shared_ptr<Picture> LoadPicture(int number);
+  std::shared_ptr<Picture> LoadScaledPicture(int number, ScaledSize size);
 
   const ResourceTable& table_;
   Backend& backend_;
   std::map<int, std::shared_ptr<const SoundData>> sounds_;
   std::map<int, std::shared_ptr<Picture>> pictures_;
+  std::map<int, std::pair<ScaledSize, std::shared_ptr<Picture>>> scaled_;
   std::map<std::pair<ResourceKind, int>, int> decodes_;
   FirstRows firstRows_;
 };
@@ -79,6 +86,9 @@ class ResourceFork {
   // Nil when the resource is missing or cannot be decoded.
   std::shared_ptr<Sound> GetSound(int number) { return store_.GetSound(number); }
   std::shared_ptr<Picture> GetPicture(int number) { return store_.GetPicture(number); }
+  std::shared_ptr<Picture> GetScaledPicture(int number, ScaledSize size) {
+    return store_.GetScaledPicture(number, size);
+  }
 
  private:
   ResourceStore& store_;

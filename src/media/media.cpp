@@ -49,6 +49,10 @@ std::shared_ptr<host::Picture> Master(int photograph) {
   return CachedPicture(cache::masters[photograph], photograph + kMasterNumbers);
 }
 
+std::shared_ptr<host::Picture> ScaledMaster(int photograph, host::ScaledSize size) {
+  return Resources()->GetScaledPicture(photograph + kMasterNumbers, size);
+}
+
 void ReleaseMasters() { cache::masters.clear(); }
 
 void ReleaseMedia() {

@@ -23,6 +23,9 @@ std::shared_ptr<host::Picture> lowlight2();  // dark, chain pulled
 // The master of a photograph (by its number): the same picture at twice the size, 3840x2560,
 // for screens larger than 1920x1280 only. Cached like the others until ReleaseMasters.
 std::shared_ptr<host::Picture> Master(int photograph);
+// A copy of a photograph's master scaled to `size`, decoded and scaled together so that the
+// master is never held whole. Not cached: each copy is asked for once.
+std::shared_ptr<host::Picture> ScaledMaster(int photograph, host::ScaledSize size);
 
 // Whether a screen this size shows the photographs scaled from the masters: one larger than
 // the photographs (1920x1280) in either direction. Smaller screens never touch the masters.

@@ -57,6 +57,14 @@ int Window1::PhotographRowsShown(host::Size screen, int width, int height) {
   return static_cast<int>(std::min<long>(height, num == den ? rows : rows + 4));
 }
 
+std::optional<host::ScaledSize> Window1::MasterCopies(host::Size screen) {
+  if (!UsesMasters(screen.width, screen.height)) return std::nullopt;
+  const Cover cover = CoverFor(screen.width, screen.height);
+  const int scaledWidth = cover.Ceil(kSourceWidth), scaledHeight = cover.Ceil(kSourceHeight);
+  if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) return std::nullopt;
+  return host::ScaledSize{screen.width, screen.height, scaledWidth, scaledHeight};
+}
+
 void Window1::Event_Open() {
   gentle = gentleChoice.value_or(host::DesktopPrefersReducedMotion());
   host::Deref(quiet()).Play();
@@ -75,29 +83,21 @@ void Window1::Event_Open() {
     // photographs' size they are shown as they are, cut off at the screen's edge like the
     // photographs on a full HD screen; at any other size they are scaled to cover the screen.
     const Cover cover = CoverFor(width, height);
-    const int scaledWidth = cover.Ceil(kSourceWidth), scaledHeight = cover.Ceil(kSourceHeight);
-    if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) {
+    if (const auto copies = MasterCopies({width, height})) {
+      // Each copy is decoded and scaled in one go, in turn on the worker: the dark one first
+      // (begun at start-up), as the first frame waits for it; the others while the dark room is
+      // shown.
+      darker = ScaledMaster(medium::lowlight1, *copies);
+      darker2 = ScaledMaster(medium::lowlight2, *copies);
+      lighter = ScaledMaster(medium::chain1, *copies);
+      lighter2 = ScaledMaster(medium::chain2, *copies);
+      flash = ScaledMaster(medium::highlight, *copies);
+    } else {
       darker = Master(medium::lowlight1);
       darker2 = Master(medium::lowlight2);
       lighter = Master(medium::chain1);
       lighter2 = Master(medium::chain2);
       flash = Master(medium::highlight);
-    } else {
-      // The dark copy is made here: the first frame waits for it anyway, and the worker would
-      // reach it only after decoding all the media. The others are made on the worker after
-      // that, while the dark room is shown.
-      const auto covering = [&](const std::shared_ptr<host::Picture>& source) {
-        return host::NewScaledPicture(source, width, height, scaledWidth, scaledHeight);
-      };
-      darker = host::NewPicture(width, height, 32);
-      host::Deref(host::Deref(darker).Graphics())
-          .DrawPicture(Master(medium::lowlight1), 0, 0, scaledWidth, scaledHeight, 0, 0,
-                       kMasterWidth, kMasterHeight);
-      darker2 = covering(Master(medium::lowlight2));
-      lighter = covering(Master(medium::chain1));
-      lighter2 = covering(Master(medium::chain2));
-      flash = covering(Master(medium::highlight));
-      ReleaseMasters();
     }
     // The chain is grabbed where the scaled photographs draw it.
     chain = host::Rect{cover.Floor(kChainBox.left), cover.Floor(kChainBox.top),

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "host/codec.h"
 #include "host/controls.h"
 #include "host/menu.h"
 #include "host/picture.h"
@@ -77,6 +78,9 @@ class Window1 : public host::Window {
   // How many top rows of a width x height photograph the scene reads on a screen of this size,
   // so that start-up decodes only those (the others are decoded if they are ever read).
   static int PhotographRowsShown(host::Size screen, int width, int height);
+  // The copies of the masters a screen of this size (in pixels) shows, scaled to cover it; none
+  // for a screen that shows the photographs, or the masters as they are.
+  static std::optional<host::ScaledSize> MasterCopies(host::Size screen);
 
   // The keyboard: Space or Return pulls the chain, Escape quits, and once the screen is black
   // any key quits.
