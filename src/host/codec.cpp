@@ -173,6 +173,8 @@ void DecodeJpegScaled(std::span<const std::uint8_t> bytes, int width, int height
   std::atomic<int> good{rows};  // rows from here down could not be decoded
   std::vector<std::uint32_t> black;
   int reported = 0;
+  constexpr int kBand = 128;
+  int mapped = 0;
 
   // Scales the rows decoded so far, or with `all` every row, waiting for the decoder.
   const auto scale = [&](bool all) {
@@ -191,6 +193,13 @@ void DecodeJpegScaled(std::span<const std::uint8_t> bytes, int width, int height
         if (row >= good.load(std::memory_order_relaxed)) {
           black.resize(static_cast<std::size_t>(width));
           from = black.data();
+        }
+        // The pages the next rows are written to are mapped here, a band ahead, rather than
+        // all of them before the decode starts: this thread has time to spare.
+        if (mapped < size.height && mapped - reported < kBand / 2) {
+          const int next = std::min(size.height, mapped + kBand);
+          MapPictureRows(pixels, size.width, mapped, next);
+          mapped = next;
         }
         const int made = scaler.Push(from, pixels, size.width);
         if (made >= reported + 16 || made == size.height) done(reported = made);
@@ -357,7 +366,7 @@ std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes
                                      const std::function<void(int)>& done) {
           DecodeJpegScaled(bytes, width, height, size, pixels, done);
         },
-        true);
+        true);  // mapped as the rows are made, see DecodeJpegScaled
   } catch (const std::bad_alloc&) {
     return nullptr;
   }

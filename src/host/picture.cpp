@@ -26,24 +26,9 @@ namespace {
 // of fresh memory costs a fault at its first write, and faults are slow on some virtual
 // machines (here some 15 us a page, 30 ms for a screenful); mapping them in one call costs
 // about half of that. Where the system cannot, the writes fault as usual.
-//
-// With `large`, memory that is the picture's alone (not an allocator's) is first offered large
-// pages where the system gives them on request: a 2 MiB page costs one fault where 4 KiB pages
-// cost 512, and a screenful of a large screen is 15-33 MiB.
-void MapRows(std::uint32_t* pixels, int width, int from, int to, bool large = false) {
+void MapRows(std::uint32_t* pixels, int width, int from, int to) {
 #ifdef MADV_POPULATE_WRITE
   static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-#ifdef MADV_HUGEPAGE
-  if (large) {
-    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
-    const auto start =
-        reinterpret_cast<std::uintptr_t>(pixels + static_cast<std::size_t>(from) * width);
-    const auto stop =
-        reinterpret_cast<std::uintptr_t>(pixels + static_cast<std::size_t>(to) * width);
-    const std::uintptr_t begin = (start + kLarge - 1) & ~(kLarge - 1), end = stop & ~(kLarge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-  }
-#endif
   // Only whole pages inside the rows: the allocation's own edges may border on memory that is
   // not ours to map.
   auto* const bytes = reinterpret_cast<char*>(pixels);
@@ -56,7 +41,7 @@ void MapRows(std::uint32_t* pixels, int width, int from, int to, bool large = fa
   end -= past(end);
   if (end > begin) madvise(bytes + begin, end - begin, MADV_POPULATE_WRITE);
 #else
-  (void)pixels, (void)width, (void)from, (void)to, (void)large;
+  (void)pixels, (void)width, (void)from, (void)to;
 #endif
 }
 
@@ -79,6 +64,10 @@ void Enlist(const Picture* picture) noexcept {
 }
 
 }  // namespace
+
+void MapPictureRows(std::uint32_t* pixels, int width, int from, int to) {
+  MapRows(pixels, width, from, to);
+}
 
 std::vector<std::shared_ptr<Picture>> LivePictures() {
   std::vector<std::shared_ptr<Picture>> held;
@@ -142,7 +131,7 @@ Picture::Picture(int width, int height, std::function<void(std::uint32_t* pixels
               [fill = std::move(fill)](std::uint32_t* pixels, int, int,
                                        const std::function<void(int)>&) { fill(pixels); }) {}
 
-Picture::Picture(int width, int height, int rows, RowFill fill, bool largePages)
+Picture::Picture(int width, int height, int rows, RowFill fill, bool fillMaps)
     : width_(width),
       height_(height),
       pixels_(Allocate(width, height, false)),
@@ -150,12 +139,12 @@ Picture::Picture(int width, int height, int rows, RowFill fill, bool largePages)
       rows_(0) {
   if (!pixels_) throw std::bad_alloc();
   if (firstRows_ < height_) fill_ = fill;
-  ready_ = RunInBackground([this, fill = std::move(fill), largePages] {
+  ready_ = RunInBackground([this, fill = std::move(fill), fillMaps] {
     const std::function<void(int)> done = [this](int rows) {
       rows_.store(std::min(rows, firstRows_), std::memory_order_release);
       rows_.notify_all();
     };
-    MapRows(pixels_.get(), width_, 0, firstRows_, largePages && !pixels_.get_deleter().allocator);
+    if (!fillMaps) MapRows(pixels_.get(), width_, 0, firstRows_);
     // Whatever happens to the fill, its rows count as there, so that no reader waits forever.
     try {
       fill(pixels_.get(), 0, firstRows_, done);

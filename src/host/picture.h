@@ -64,9 +64,10 @@ class Picture : public std::enable_shared_from_this<Picture> {
   // A picture whose pixels are filled in by `fill`, run once on a worker thread.
   Picture(int width, int height, std::function<void(std::uint32_t* pixels)> fill);
   // A picture whose top `rows` rows are filled in by `fill` on a worker thread, and the others
-  // by the thread that first asks for them. With `largePages` its memory is mapped in large
-  // pages where the system allows it (see MapRows).
-  Picture(int width, int height, int rows, RowFill fill, bool largePages = false);
+  // by the thread that first asks for them. The pages of the worker's rows are mapped before
+  // `fill` starts, unless `fillMaps`: then `fill` maps them (MapPictureRows) as it goes, where
+  // that costs it less time than waiting for all of them first.
+  Picture(int width, int height, int rows, RowFill fill, bool fillMaps = false);
   ~Picture();
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
@@ -113,6 +114,11 @@ class Picture : public std::enable_shared_from_this<Picture> {
   mutable RowFill fill_;  // kept only while rows are left to make
   host::Graphics graphics_{*this};
 };
+
+// Maps the pages that rows [from, to) of a picture's pixels (`width` a row) lie on, before they
+// are first written: each page of fresh memory costs a fault at its first write, and mapping
+// many in one call costs less.
+void MapPictureRows(std::uint32_t* pixels, int width, int from, int to);
 
 // The pictures held now, oldest first (those a shared pointer owns, as every maker here makes
 // them): for a backend that readies them for the screen before they are first shown. Called on

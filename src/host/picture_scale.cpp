@@ -74,7 +74,9 @@ void ToLinear(const std::uint32_t* in, int count, float* out, const float (*line
   const auto lane = [linear](int c, std::uint32_t level) {
     return *reinterpret_cast<const F4*>(linear[c][level]);
   };
-  for (int i = 0; i < count; ++i, out += 4) {
+  // Three floats a pixel: each pixel's fourth lane (0) lands on the next pixel's first, which
+  // that pixel then writes.
+  for (int i = 0; i < count; ++i, out += 3) {
     const std::uint32_t p = in[i];
     *reinterpret_cast<F4*>(out) =
         lane(0, p & 255) + lane(1, (p >> 8) & 255) + lane(2, (p >> 16) & 255);
@@ -120,7 +122,8 @@ template <typename Taps>
 LUMORRA_WIDE_SIMD void MixColumns(const float* in, const Taps* at, int width, int taps,
                                   const float* weights, const std::uint8_t* level,
                                   std::uint32_t* out) {
-  const auto pixel = [in](int x) { return *reinterpret_cast<const F4*>(in + 4 * x); };
+  // A pixel is three floats; the fourth lane read with it is the next pixel's and is ignored.
+  const auto pixel = [in](int x) { return *reinterpret_cast<const F4*>(in + 3 * x); };
   int x = 0;
   for (; x + 4 <= width; x += 4) {
     const float* w = weights + static_cast<std::size_t>(x) * taps;
@@ -210,7 +213,8 @@ RowScaler::RowScaler(int sourceWidth, int sourceHeight, int scaledWidth, int sca
   // target row's first tap are never read again.
   slots_ = 1;
   for (const Taps& t : down_.taps) slots_ = std::max(slots_, t.count);
-  rowFloats_ = (static_cast<std::size_t>(columns_) * 4 + 31) / 32 * 32;
+  // Three floats a pixel, and one more for the last pixel's unused fourth lane.
+  rowFloats_ = (static_cast<std::size_t>(columns_) * 3 + 1 + 31) / 32 * 32;
   ring_.resize(rowFloats_ * static_cast<std::size_t>(slots_));
   mixed_.resize(rowFloats_);
   under_.resize(static_cast<std::size_t>(slots_));

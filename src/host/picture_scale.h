@@ -50,7 +50,7 @@ class RowScaler {
 
   int width_, height_, columns_, rows_;
   Axis across_, down_;
-  // The source rows a target row may read at once, in linear light, 4 floats a pixel: row r
+  // The source rows a target row may read at once, in linear light, 3 floats a pixel: row r
   // in slot r % slots.
   int slots_;
   std::size_t rowFloats_;  // a row's floats, padded to whole blocks of vectors
