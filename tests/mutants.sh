@@ -59,6 +59,14 @@ src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset()
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
 src/app/app.cpp ::   if (!UsesMasters(screen.width, screen.height)) { ::   if (!UsesMasters(screen.width + 1, screen.height)) { :: a full HD screen decodes the dark master at start-up
 src/host/picture.cpp ::     const std::uint32_t* src = from(rowsUnder(bottom)); ::     const std::uint32_t* src = from(rowsUnder(top)); :: a scaled copy reads source rows that are not decoded yet
+src/host/picture_scale.cpp :: const double center = (t + 0.5) / scale; :: const double center = t / scale; :: the row scaler samples half a pixel off
+src/host/picture_scale.cpp :: for (const Taps& t : down_.taps) slots_ = std::max(slots_, t.count); :: for (const Taps& t : down_.taps) slots_ = std::max(slots_, t.count - 1); :: the row scaler keeps one source row too few
+src/host/picture_scale.cpp :: even.weights.end() - most + (t.first - first)); :: even.weights.end() - most); :: evened weights land on the wrong pixels at the right edge
+src/host/picture_scale.cpp :: decode((i + 0.5) / 255.0) :: decode((i + 0.9) / 255.0) :: linear light rounds to the wrong sRGB level
+src/host/codec.cpp :: cut = static_cast<JDIMENSION>(columns); :: cut = static_cast<JDIMENSION>(columns - 64); :: a scaled copy's decode leaves out columns the copy reads
+src/host/codec.cpp :: done(reported = made); :: done(reported = std::min(made + 8, size.height)); :: a scaled copy reports rows made before they are
+src/app/app.cpp :: Window1::MasterCopies(runtime.GetBackend().MainScreenPixels()) :: Window1::MasterCopies(runtime.GetBackend().MainScreenSize()) :: a scaled desktop's dark copy is begun at the points' size and made twice
+src/scene/open.cpp :: if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) return std::nullopt; :: ; :: a 4K screen scales the masters to their own size
 EOF
 )
 
