@@ -85,9 +85,12 @@ struct Context final : PointerRouter::Geometry {
   int hostPointerX = 0, hostPointerY = 0;
   std::deque<InputEvent> pending;  // translated, not yet handed out
   PointerRouter pointer{*this};
-  CursorKind cursor = CursorKind::Arrow;
+  // None until the first window is made: until then SDL's own default is set.
+  std::optional<CursorKind> cursor;
   bool handUnavailable = false;
+  bool arrowUnavailable = false;
   CursorPtr hand;
+  CursorPtr arrow;
   TextRenderer text;
   KeyReader keys;
   ScreenWatch screens;
@@ -792,6 +795,16 @@ void Context::SetCursor(CursorKind kind) {
       handUnavailable = !hand;
     }
     native = hand.get();
+  } else {
+    // SDL's default cursor on X11 is no cursor of the window's own, which shows whatever the
+    // desktop has under it. KWin puts none on its root window, so through XWayland the last
+    // cursor any window set stays: the hand, after the pointer left the chain. An arrow of our
+    // own is the arrow everywhere.
+    if (!arrow && !arrowUnavailable) {
+      arrow.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
+      arrowUnavailable = !arrow;
+    }
+    native = arrow.get();
   }
   SDL_SetCursor(native ? native : SDL_GetDefaultCursor());
   cursor = kind;
@@ -1172,6 +1185,8 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     SDL_SetWindowModalFor(window.get(), scene->Native());
   }
   if (window && spec.icon) SetWindowIcon(window.get(), *spec.icon);
+  // The core's windows start with the arrow; the desktop is told so from the first window on.
+  if (window) context_->SetCursor(CursorKind::Arrow);
   // A window the platform refused still exists for the core; it just shows nothing.
   return std::make_unique<SdlWindow>(context_, std::move(window), spec.fullScreen);
 }
