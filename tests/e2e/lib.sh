@@ -93,11 +93,17 @@ start_weston() {
   WESTON_PID=$! && PIDS+=("$WESTON_PID")
   wait_for 100 test -S "$XDG_RUNTIME_DIR/lumorra" || fail "weston did not start: $(tail -5 "$WORK/weston.log")"
 }
-# start_on_weston: the program, silent, on start_weston's socket; sets APP_PID.
+# start_on_weston: the program, silent, on start_weston's socket as in a Wayland session, with
+# the X display beside it as XWayland's would be; sets APP_PID.
 start_on_weston() {
-  env -u DISPLAY WAYLAND_DISPLAY=lumorra SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy \
+  env -u SDL_VIDEODRIVER WAYLAND_DISPLAY=lumorra SDL_AUDIODRIVER=dummy \
     "$NO_LEAK_CHECK" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
   APP_PID=$! && PIDS+=("$APP_PID")
+}
+# expect_native_wayland: the program started by start_on_weston shows through Wayland, with no X
+# window of its own.
+expect_native_wayland() {
+  ! xdotool search --pid "$APP_PID" >/dev/null 2>&1 || fail "the program opened an X window"
 }
 # weston_pointer WIDTHxHEIGHT: Weston moves its pointer by the X pointer's relative motion,
 # sometimes from its output's corner: the two corners clamp both pointers to one place.

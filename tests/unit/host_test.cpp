@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/deadline_wait.h"
+#include "host/display_choice.h"
 #include "host/headless/headless_backend.h"
 #include "host/keys.h"
 #include "host/picture.h"
@@ -327,6 +328,43 @@ TEST(DeadlineWait, MillisecondWaitsEndBeforeTheDeadlineAndTheFinalStretchIsSlept
   EXPECT_EQ(PlanWait(5000, 4000).kind, WaitStep::Kind::SleepThenPoll) << "overdue";
   EXPECT_EQ(PlanWait(5000, 4000).sleep, 0) << "overdue";
   EXPECT_EQ(PlanWait(5000, -1).kind, WaitStep::Kind::ForInput) << "no deadline: input alone";
+}
+
+// Which display system the program opens, from what the environment says about the desktop.
+TEST(DisplayChoice, AWaylandSessionGetsWaylandFirstAndTheUsersOwnChoiceStands) {
+  using host::ChooseDisplay, host::DisplayEnvironment;
+  struct Case {
+    const char* desktop;
+    DisplayEnvironment env;
+    const char* drivers;
+    const char* error;
+  } cases[] = {
+      {"GNOME or KDE on Wayland, XWayland beside it",
+       {"", ":0", "wayland-0", "wayland", true},
+       "wayland,x11",
+       ""},
+      {"a compositor without XWayland", {"", "", "wayland-1", "", true}, "wayland", ""},
+      {"the session says Wayland, the socket has its default name",
+       {"", ":0", "", "wayland", true},
+       "wayland,x11",
+       ""},
+      {"the named compositor is not there", {"", ":0", "wayland-9", "wayland", false}, "x11", ""},
+      {"nor is an X display", {"", "", "wayland-9", "", false}, "", "cannot connect to wayland-9"},
+      {"an X session", {"", ":0", "", "x11", false}, "x11", ""},
+      {"an X session with a stray default socket", {"", ":0", "", "x11", true}, "x11", ""},
+      {"the user asks for X11 on Wayland", {"x11", ":0", "wayland-0", "wayland", true}, "", ""},
+      {"the user asks for anything", {"wayland", "", "", "", false}, "", ""},
+      {"nothing at all", {"", "", "", "tty", false}, "", "DISPLAY is not set"},
+  };
+  for (const Case& c : cases) {
+    const host::DisplayChoice choice = ChooseDisplay(c.env);
+    EXPECT_EQ(choice.drivers, c.drivers) << c.desktop;
+    EXPECT_EQ(choice.error, c.error) << c.desktop;
+  }
+  EXPECT_EQ(host::WaylandSocketPath("", "/run/user/1000"), "/run/user/1000/wayland-0");
+  EXPECT_EQ(host::WaylandSocketPath("wayland-1", "/run/user/1000"), "/run/user/1000/wayland-1");
+  EXPECT_EQ(host::WaylandSocketPath("/tmp/compositor", ""), "/tmp/compositor") << "absolute";
+  EXPECT_EQ(host::WaylandSocketPath("wayland-1", ""), "") << "no runtime directory: unknown";
 }
 
 }  // namespace

@@ -8,6 +8,9 @@ namespace host::sdl {
 // as a 32-bit ARGB image. `hotX`/`hotY` receive the point of the image that is the pointer
 // position (the middle of the palm). Returns nullptr if the surface cannot be made.
 SurfacePtr HandCursorImage(int& hotX, int& hotY);
+// The same hand for a screen with `scale` pixels a point: `scale` times as large, with edges as
+// sharp as at one pixel a point; the hot spot in its pixels.
+SurfacePtr HandCursorImage(int scale, int& hotX, int& hotY);
 
 // The same image as a colour cursor, or nullptr (with SDL_GetError set) if it cannot be made.
 CursorPtr CreateHandCursor();

@@ -1,6 +1,7 @@
 #include "host/sdl/sdl_backend.h"
 
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "host/deadline_wait.h"
+#include "host/display_choice.h"
 #include "host/pointer_router.h"
 #include "host/sdl/hand_cursor.h"
 #include "host/sdl/sdl_audio.h"
@@ -29,6 +31,7 @@
 #include "host/sdl/sdl_screen_pointer.h"
 #include "host/sdl/sdl_text.h"
 #include "host/sdl/sdl_xsettings.h"
+#include "host/sdl/wayland_cursor.h"
 #include "host/sdl/x_put.h"
 
 namespace host::sdl {
@@ -91,6 +94,8 @@ struct Context final : PointerRouter::Geometry {
   bool arrowUnavailable = false;
   CursorPtr hand;
   CursorPtr arrow;
+  // On Wayland the hand is set by the program itself, sharp at the screen's scale.
+  std::unique_ptr<WaylandCursor> waylandCursor;
   TextRenderer text;
   KeyReader keys;
   ScreenWatch screens;
@@ -760,6 +765,25 @@ bool IsHeadlessDriver(const char* driver) {
   return !(asked && SDL_strcasecmp(asked, driver) == 0);
 }
 
+std::string EnvironmentValue(const char* name) {
+  const char* value = SDL_getenv(name);
+  return value ? value : "";
+}
+
+DisplayEnvironment ReadDisplayEnvironment() {
+  DisplayEnvironment env{EnvironmentValue("SDL_VIDEODRIVER"), EnvironmentValue("DISPLAY"),
+                         EnvironmentValue("WAYLAND_DISPLAY"), EnvironmentValue("XDG_SESSION_TYPE")};
+  // Looked at before SDL connects: a socket that is not there would have the Wayland library
+  // print its own complaint before SDL went on to X11. A socket handed down by the compositor
+  // that started the program is there by definition.
+  const std::string socket = WaylandSocketPath(env.wayland, EnvironmentValue("XDG_RUNTIME_DIR"));
+  struct stat status {};
+  env.waylandReachable =
+      !EnvironmentValue("WAYLAND_SOCKET").empty() ||
+      (!socket.empty() && stat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode));
+  return env;
+}
+
 std::string NoDisplayReason() {
   const char* x11 = SDL_getenv("DISPLAY");
   const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
@@ -777,6 +801,23 @@ std::string NoDisplayReason() {
 
 void Context::SetCursor(CursorKind kind) {
   if (kind == cursor) return;
+  if (waylandCursor) {
+    cursor = kind;
+    if (kind != CursorKind::HandOpen) {
+      waylandCursor->ShowSdlCursor();
+      return;
+    }
+    // The pixels of the full-screen window a point: the output's scale, as SDL draws for it.
+    int scale = 1;
+    if (const SdlWindow* scene = MadeWindow(*this, true)) {
+      int points = 0, pixels = 0, unused = 0;
+      SDL_GetWindowSize(scene->Native(), &points, &unused);
+      SDL_GetWindowSizeInPixels(scene->Native(), &pixels, &unused);
+      if (points > 0) scale = std::max(1, (pixels + points - 1) / points);
+    }
+    waylandCursor->ShowHand(scale);
+    return;
+  }
   SDL_Cursor* native = nullptr;
   if (kind == CursorKind::HandOpen) {
     if (!hand && !handUnavailable) {
@@ -971,18 +1012,21 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   // show ends in black about half a minute after the pull that started it, and that pull was
   // input, which restarted the screensaver's count anyway.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // Every window here is borderless, so on a compositor that draws no decorations (GNOME,
+  // Weston) there is nothing for the decoration library to draw. Loaded all the same, it loads
+  // a toolkit of its own into the process (GTK, for libdecor's default plugin on newer systems)
+  // whose own display connection ends the process with the toolkit's message, not ours, when the
+  // compositor goes away.
+  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
 
-  // With neither an X nor a Wayland display named there is nothing to try, and trying would
-  // let the display libraries print their own complaints before ours.
-  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-  if ((!asked || !*asked) && NoDisplayReason() == "DISPLAY is not set") {
-    error = "cannot open display: DISPLAY is not set";
+  // With no display to try there is nothing to start, and trying would let the display
+  // libraries print their own complaints before ours.
+  const DisplayChoice display = ChooseDisplay(ReadDisplayEnvironment());
+  if (!display.error.empty()) {
+    error = "cannot open display: " + display.error;
     return nullptr;
   }
-  // Only an X display named: an unreachable one must not send SDL on to try Wayland, whose
-  // library has its say on stderr.
-  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
-  if ((!asked || !*asked) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  if (!display.drivers.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, display.drivers.c_str());
 
   IgnoreStaleWakeupErrors();  // before SDL, so that SDL keeps it underneath its own
   // Video only: other subsystems poll in the background and would wake an idle program.
@@ -1107,6 +1151,7 @@ bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
         got = SDL_WaitEventTimeout(&sdl, step.millis);
         break;
     }
+    if (context_->waylandCursor) context_->waylandCursor->Dispatch();
     if (got) {
       // Events the core has no use for add nothing; the loop then waits on, against the same
       // deadline.
@@ -1123,6 +1168,7 @@ bool SdlBackend::PollEvent(InputEvent& event) {
   std::deque<InputEvent>& pending = context_->pending;
   SDL_Event sdl;
   while (pending.empty() && SDL_PollEvent(&sdl)) Translate(*context_, sdl);
+  if (context_->waylandCursor) context_->waylandCursor->Dispatch();
   if (pending.empty()) return false;
   event = pending.front();
   pending.pop_front();
@@ -1156,6 +1202,9 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     window.reset(SDL_CreateWindow(spec.title.c_str(), rect.x, rect.y, std::max(1, rect.w),
                                   std::max(1, rect.h), flags));
   if (window) context_->screens.Listen();
+  // Made with the first window, before the window shows and the pointer can enter it.
+  if (window && !context_->waylandCursor)
+    context_->waylandCursor = WaylandCursor::For(window.get());
   if (!window) {
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
   } else if (spec.fullScreen) {
