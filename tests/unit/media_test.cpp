@@ -166,6 +166,54 @@ TEST(MediaPhotographs, DecodedTopFirstReadsAsTheWholeDecode) {
 
 namespace measure = mg::measure;
 
+// A photograph or its master (k = 2) as the program decodes it, for the measuring functions.
+struct Decoded {
+  std::shared_ptr<host::Picture> picture;
+  std::uint32_t operator()(int x, int y) const { return picture->Pixel(x, y); }
+};
+Decoded Photograph(int n, int k) {
+  Decoded d{host::DecodePicture(
+      EmbeddedResources().Find(host::ResourceKind::Picture, k == 1 ? n : n + kMasterNumbers))};
+  d.picture->Pixels();  // waits for the body
+  return d;
+}
+
+// A clear bulb, lit: a thin bright coil inside glass that stays dim, even in the neck right
+// above the coil, where reflections of the coil and highlights of its light would glow.
+TEST(MediaPhotographs, LitBulbShowsAThinCoilInDimGlass) {
+  for (int n : {kLit, kLitPulled})
+    for (int k : {1, 2}) {
+      const Decoded p = Photograph(n, k);
+      EXPECT_EQ(measure::CountAtLeast(p, measure::Scaled(measure::kNeck, k), 235), 0)
+          << "glowing pixels in the neck of " << n << " at " << k << "x";
+      EXPECT_LE(measure::BrightHeight(p, measure::Scaled(measure::kCoil, k), 235), 10 * k)
+          << "rows of the coil's glare in " << n << " at " << k << "x";
+      EXPECT_GE(measure::CountAtLeast(p, measure::Scaled(measure::kCoil, k), 235), 20 * k * k)
+          << "the coil glows in " << n << " at " << k << "x";
+    }
+}
+
+// The lit walls: warm as a bare bulb's light, neither green nor magenta; the flash is the same
+// light, brighter, so its walls are no cooler; and its flare stays near the bulb.
+TEST(MediaPhotographs, LitWallsWarmWithoutTintAndFlareNearTheBulb) {
+  for (int k : {1, 2}) {
+    const Decoded lit = Photograph(kLit, k), flash = Photograph(kFlash, k);
+    double litCct = 0, flashCct = 0;
+    for (const measure::Box& b : measure::kWalls) {
+      const measure::Tint t = measure::TintOf(lit, measure::Scaled(b, k));
+      EXPECT_NEAR(t.duv, 0.0, 0.003) << "wall at " << b.left << "," << b.top << ", " << k << "x";
+      litCct += t.cct / std::size(measure::kWalls);
+      flashCct += measure::TintOf(flash, measure::Scaled(b, k)).cct / std::size(measure::kWalls);
+    }
+    EXPECT_GE(litCct, 3800) << k << "x";
+    EXPECT_LE(litCct, 4000) << k << "x";
+    EXPECT_NEAR(flashCct, litCct, 200) << "the flash's walls against the lit ones, " << k << "x";
+    const auto& f = *flash.picture;
+    EXPECT_LE(measure::FlareBeyond(flash, f.Width(), f.Height(), k), 4.0)
+        << "flare lines more than 160 px from the bulb, levels, " << k << "x";
+  }
+}
+
 // An embedded sound as the program plays it: interleaved left and right, in [-1, 1].
 const std::vector<float>& Played(int n) {
   static std::map<int, std::vector<float>> decoded;

@@ -283,8 +283,9 @@ inline double LargestStep(const std::vector<double>& x) {
 namespace mg::measure {
 
 // Where the figures are taken in a 1920x1280 photograph (twice as far in a master).
-// The bulb's glass neck, between the screw cap and the coil, clear of the chain beside it.
-inline constexpr Box kNeck{120, 156, 50, 72};
+// The bulb's glass neck, from just below the rim of the screw cap (which the coil lights from
+// below, as it would a real cap) down to the coil, clear of the chain beside it.
+inline constexpr Box kNeck{120, 158, 50, 70};
 // The coil and the glass just above and below it, clear of the chain.
 inline constexpr Box kCoil{120, 205, 50, 70};
 // The filament's centre: the flare is drawn around it.
