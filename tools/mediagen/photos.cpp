@@ -46,7 +46,7 @@ void WritePhotographs(const std::string& renders, const std::filesystem::path& d
   // yellowish plaster would otherwise tip it towards green. A little more contrast than the dark
   // shot, and a little more light to make up for the green taken out.
   lit.white[1] = 1.66;
-  lit.white[2] = 5.15;
+  lit.white[2] = 5.32;
   lit.contrast = 1.15;
   lit.bloomClamp = 300;
   lit.bloom = 1.0;
