@@ -38,8 +38,18 @@ class SoundData {
   std::shared_future<void> decoded_;
 };
 
+// A sound stopped before its end fades out over this many frames (20 ms) instead of being cut
+// off mid-wave, which clicks.
+constexpr int kStopFadeFrames = SoundData::kRate / 50;
+
+// Applies a stop's fade-out to `frames` interleaved stereo frames at `samples`, the stretch that
+// begins `faded` frames after the stop: a raised cosine from full level to silence over
+// kStopFadeFrames, then silence. The fade can be applied a buffer at a time, each call going on
+// where the last ended; returns the frames faded so far.
+int FadeOutStopped(std::int16_t* samples, int frames, int faded);
+
 // An audio clip held by counted reference. Each sound plays on a voice of its own: Play
-// restarts it from the beginning if it is still playing, Stop silences it. Never looped.
+// restarts it from the beginning if it is still playing, Stop fades it out. Never looped.
 class Sound {
  public:
   Sound(std::shared_ptr<const SoundData> data, std::unique_ptr<NativeSound> native);

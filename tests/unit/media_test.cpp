@@ -13,7 +13,9 @@
 
 #include "biquad.h"
 #include "host/codec.h"
+#include "host/sound.h"
 #include "loudness.h"
+#include "measure.h"
 #include "media/chain_box.h"
 #include "media/media_table.h"
 #include "support/scene_fixture.h"
@@ -162,6 +164,56 @@ TEST(MediaPhotographs, DecodedTopFirstReadsAsTheWholeDecode) {
   }
 }
 
+namespace measure = mg::measure;
+
+// A photograph or its master (k = 2) as the program decodes it, for the measuring functions.
+struct Decoded {
+  std::shared_ptr<host::Picture> picture;
+  std::uint32_t operator()(int x, int y) const { return picture->Pixel(x, y); }
+};
+Decoded Photograph(int n, int k) {
+  Decoded d{host::DecodePicture(
+      EmbeddedResources().Find(host::ResourceKind::Picture, k == 1 ? n : n + kMasterNumbers))};
+  d.picture->Pixels();  // waits for the body
+  return d;
+}
+
+// A clear bulb, lit: a thin bright coil inside glass that stays dim, even in the neck right
+// above the coil, where reflections of the coil and highlights of its light would glow.
+TEST(MediaPhotographs, LitBulbShowsAThinCoilInDimGlass) {
+  for (int n : {kLit, kLitPulled})
+    for (int k : {1, 2}) {
+      const Decoded p = Photograph(n, k);
+      EXPECT_EQ(measure::CountAtLeast(p, measure::Scaled(measure::kNeck, k), 235), 0)
+          << "glowing pixels in the neck of " << n << " at " << k << "x";
+      EXPECT_LE(measure::BrightHeight(p, measure::Scaled(measure::kCoil, k), 235), 10 * k)
+          << "rows of the coil's glare in " << n << " at " << k << "x";
+      EXPECT_GE(measure::CountAtLeast(p, measure::Scaled(measure::kCoil, k), 235), 20 * k * k)
+          << "the coil glows in " << n << " at " << k << "x";
+    }
+}
+
+// The lit walls: warm as a bare bulb's light, neither green nor magenta; the flash is the same
+// light, brighter, so its walls are no cooler; and its flare stays near the bulb.
+TEST(MediaPhotographs, LitWallsWarmWithoutTintAndFlareNearTheBulb) {
+  for (int k : {1, 2}) {
+    const Decoded lit = Photograph(kLit, k), flash = Photograph(kFlash, k);
+    double litCct = 0, flashCct = 0;
+    for (const measure::Box& b : measure::kWalls) {
+      const measure::Tint t = measure::TintOf(lit, measure::Scaled(b, k));
+      EXPECT_NEAR(t.duv, 0.0, 0.003) << "wall at " << b.left << "," << b.top << ", " << k << "x";
+      litCct += t.cct / std::size(measure::kWalls);
+      flashCct += measure::TintOf(flash, measure::Scaled(b, k)).cct / std::size(measure::kWalls);
+    }
+    EXPECT_GE(litCct, 3800) << k << "x";
+    EXPECT_LE(litCct, 4000) << k << "x";
+    EXPECT_NEAR(flashCct, litCct, 200) << "the flash's walls against the lit ones, " << k << "x";
+    const auto& f = *flash.picture;
+    EXPECT_LE(measure::FlareBeyond(flash, f.Width(), f.Height(), k), 4.0)
+        << "flare lines more than 160 px from the bulb, levels, " << k << "x";
+  }
+}
+
 // An embedded sound as the program plays it: interleaved left and right, in [-1, 1].
 const std::vector<float>& Played(int n) {
   static std::map<int, std::vector<float>> decoded;
@@ -280,6 +332,69 @@ TEST(MediaSounds, AmbienceInStereo) {
     }
     EXPECT_LT(lr / std::sqrt(ll * rr), 0.8) << n << ": correlation of left and right";
   }
+}
+
+// Rain is many drops: its level from one millisecond to the next swings far more than that of
+// noise with the very same spectrum, and the drumming on the roof gives it body.
+TEST(MediaSounds, RainIsDropsWithBody) {
+  const auto& x = Played(medium::showers);
+  ASSERT_GE(Seconds(x), 30.0);
+  for (int ch : {0, 1}) {
+    const auto all = measure::Channel(x, 2, ch);
+    const std::vector<double> mid(all.begin() + 6 * kRate, all.begin() + 30 * kRate);
+    EXPECT_GE(measure::LevelSpread(mid, kRate),
+              2 * measure::LevelSpread(measure::Surrogate(mid, 7), kRate))
+        << "dB between the 10th and 90th percentile of 1 ms levels, channel " << ch;
+    const auto power = measure::Spectrum(all, 0, all.size(), 8192);
+    EXPECT_GE(measure::OctaveDb(power, kRate, 250), measure::OctaveDb(power, kRate, 4000) - 12)
+        << "the 250 Hz octave against the 4 kHz one, channel " << ch;
+  }
+}
+
+// The rain cut off when the bulb dies fades out quickly, without a click: from where it stops,
+// played in buffers of any size, no step from one sample to the next is larger than the rain's
+// own, and it is silent 10 to 30 ms later.
+TEST(MediaSounds, StoppedRainFadesOutWithoutAClick) {
+  const auto data = host::DecodeSound(
+      medium::showers, EmbeddedResources().Find(host::ResourceKind::Sound, medium::showers));
+  ASSERT_NE(data, nullptr);
+  const std::vector<std::int16_t>& all = data->Samples();
+  double ownStep = 0;
+  for (std::size_t i = 2; i < all.size(); ++i)
+    ownStep = std::max(ownStep, std::fabs(double(all[i]) - all[i - 2]));
+  for (double at : {9.0, 17.3, 24.0})
+    for (int buffer : {1024, 333, 4096}) {
+      const std::size_t stop = static_cast<std::size_t>(at * kRate) * 2;
+      std::vector<std::int16_t> heard(all.begin() + stop - 2, all.begin() + stop + 2 * kRate / 10);
+      int faded = 0;
+      for (std::size_t f = 1; f < heard.size() / 2; f += buffer) {
+        const int n = std::min<int>(buffer, static_cast<int>(heard.size() / 2 - f));
+        faded = host::FadeOutStopped(&heard[2 * f], n, faded);
+      }
+      double step = 0;
+      std::size_t last = 0;
+      for (std::size_t i = 2; i < heard.size(); ++i) {
+        step = std::max(step, std::fabs(double(heard[i]) - heard[i - 2]));
+        if (heard[i] != 0) last = i;
+      }
+      EXPECT_LE(step, ownStep) << "stopped at " << at << " s, in buffers of " << buffer;
+      const double silentAfterMs = (last / 2) * 1000.0 / kRate;
+      EXPECT_GE(silentAfterMs, 10.0) << "stopped at " << at << " s";
+      EXPECT_LE(silentAfterMs, 30.0) << "stopped at " << at << " s";
+    }
+}
+
+// The chain's beads each ring their own way, so no narrow band holds the jingle; the switch
+// clacks with the body of the socket rather than ticking.
+TEST(MediaSounds, ChainJinglesUntunedAfterAFullClack) {
+  const auto x = measure::Channel(Played(medium::chain), 2, 0);
+  ASSERT_GT(x.size(), std::size_t(kRate * 44 / 100));
+  const auto beads = measure::Spectrum(x, kRate * 3 / 100, kRate * 41 / 100, 4096);
+  EXPECT_LE(measure::WidestBandShare(beads, kRate, 600), 0.15)
+      << "share of the beads' energy in the fullest 600 Hz band";
+  const auto snap = measure::Spectrum(x, 0, kRate * 3 / 100, 2048);
+  EXPECT_GE(measure::BandShare(snap, kRate, 0, 1000), 0.2)
+      << "share of the switch's first 30 ms below 1 kHz";
 }
 
 using MediaAccessors = SceneTest;

@@ -318,6 +318,10 @@ struct Blotches {
   }
 };
 
+// How far the diffraction spikes reach, in photograph pixels: at this distance they are down to
+// a third, at twice it to a fiftieth.
+constexpr double kSpikeReach = 75.0;
+
 // Diffraction spikes from a six-bladed aperture: the strength they add at offset (dx, dy),
 // distance r, from the bulb, in photograph pixels.
 struct Spikes {
@@ -339,7 +343,10 @@ struct Spikes {
       if (perp > 5 * w) continue;
       spk += std::exp(-perp * perp / (w * w)) * (k % 2 == 0 ? 1.0 : 0.7);
     }
-    double fall = spk > 0 ? starburst / std::pow(1.0 + r / 40.0, 1.6) : 0.0;
+    // Real spikes are the bright source's own light spread by the blades' edges: they die out
+    // within a hundred pixels or so, long before they could cross the room as lines.
+    double fall =
+        spk > 0 ? starburst / std::pow(1.0 + r / 40.0, 1.6) * std::exp(-Sq(r / kSpikeReach)) : 0.0;
     return spk * fall;
   }
 };
@@ -358,7 +365,7 @@ void LensPixel(const Frame& f, const std::vector<float>& img, const Shot& shot,
   }
   double dx = (x + 0.5 - bx) / f.s, dy = (y + 0.5 - by) / f.s;
   double r = std::hypot(dx, dy);
-  if (shot.starburst > 0 && r > 2.0 && r < 900.0) {
+  if (shot.starburst > 0 && r > 2.0 && r < 4 * kSpikeReach) {
     const double s = spikes.At(dx, dy, r, shot.starburst);
     c[0] += s * 1.0;
     c[1] += s * 0.82;

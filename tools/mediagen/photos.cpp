@@ -39,12 +39,14 @@ void WritePhotographs(const std::string& renders, const std::filesystem::path& d
 
   Shot lit;
   lit.moonGain = 0.0;  // the moon is lost in the light of the bulb
-  lit.bulbGain = 1.15;
+  lit.bulbGain = 1.24;
   // White balance as a person sets it for a room lit by a bare bulb: gains on linear sRGB that
   // leave the plaster, lit by the 2700 K filament and its light bounced off the room, reading at
-  // about 3700-4000 K: warm without turning orange. A little more contrast than the dark shot.
-  lit.white[1] = 1.8;
-  lit.white[2] = 5.0;
+  // about 3800-4000 K: warm without turning orange, and on the black-body line, where the
+  // yellowish plaster would otherwise tip it towards green. A little more contrast than the dark
+  // shot, and a little more light to make up for the green taken out.
+  lit.white[1] = 1.66;
+  lit.white[2] = 5.32;
   lit.contrast = 1.15;
   lit.bloomClamp = 300;
   lit.bloom = 1.0;
@@ -57,6 +59,10 @@ void WritePhotographs(const std::string& renders, const std::filesystem::path& d
   Shot flash = lit;
   // Twice the light, and the lens flooded around the bulb; the far corners keep their shadows.
   flash.bulbGain *= 2.0;
+  // The tone curve's shoulder takes the colour out of so bright a wall, which would read cooler
+  // than the same bulb's light at the lit exposure: balanced warmer to make up for it.
+  flash.white[1] = 1.45;
+  flash.white[2] = 3.3;
   flash.bloom = 14.0;
   flash.grain = 2.8;
   flash.bloomClamp = 3000;

@@ -106,33 +106,39 @@ void Burst(Track& left, Track* right, std::size_t start, double len, double brig
   }
 }
 
-// The chain's beads are identical small hollow steel balls, so each contact rings with one set
-// of partials; a bead differs from the next by a few per cent (a dent, where it is struck), and
-// every contact begins with a broadband scrape of noise. Hz, decay (s), relative level.
-constexpr double kBeadPartials[][3] = {
-    {3180, 0.0026, 1.0}, {5070, 0.0019, 0.75}, {7240, 0.0013, 0.55}, {9860, 0.0009, 0.4}};
-
+// A contact of two beads of the chain: mostly the click of hard surfaces meeting, and a faint
+// ring. The beads are hollow and none is quite like the next (a dent, a seam, where it is struck,
+// whether the link wire or the ball takes the blow), so each contact rings at partials of its
+// own, scattered over the upper octaves, rather than all of them at the same few.
 void Bead(Track& out, double t0, double amp, Rng& rng) {
   const std::size_t s0 = At(t0);
-  const double detune = rng.Range(0.97, 1.03);
-  for (const auto& p : kBeadPartials)
-    Ring(out, s0, p[0] * detune * rng.Range(0.995, 1.005), p[1] * rng.Range(0.85, 1.15),
-         amp * p[2] * rng.Range(0.55, 1.0));
-  Burst(out, nullptr, s0, rng.Range(0.0003, 0.0008), rng.Range(2500, 9000), 0.7, amp * 1.4, 1, 0,
-        rng);
+  const double base = std::exp(rng.Range(std::log(2300.0), std::log(6500.0)));
+  for (double ratio : {1.0, rng.Range(1.45, 1.75), rng.Range(2.1, 2.9)})
+    Ring(out, s0, base * ratio, rng.Range(0.0005, 0.0016) / std::sqrt(ratio),
+         amp * rng.Range(0.12, 0.32) / ratio);
+  Burst(out, nullptr, s0, rng.Range(0.0002, 0.0007),
+        std::exp(rng.Range(std::log(2000.0), std::log(10000.0))), 0.45, amp * 1.6, 1, 0, rng);
 }
 
-// The switch: the cam snapping over, its spring's 1,850 Hz ring dying in about 3 ms, a few
-// higher modes of the brass, and the knock of the housing.
+// The switch: the cam snapping over, its spring's ring dying in about 3 ms, a few higher modes of
+// the brass, and the clack of the whole socket, the brass shell and the porcelain inside it
+// knocked by the cam: the body of the sound, a few hundred hertz.
 void Snap(Track& out, double t0, double amp, Rng& rng) {
   const std::size_t s0 = At(t0);
-  const double modes[][3] = {{1850, 0.0030, 0.9},
-                             {3350, 0.0020, 0.5},
-                             {6400, 0.0012, 0.35},
-                             {9100, 0.0008, 0.25},
-                             {430, 0.0050, 0.3}};
+  const double modes[][3] = {{1850, 0.0030, 0.55}, {3350, 0.0020, 0.3}, {6400, 0.0012, 0.2},
+                             {9100, 0.0008, 0.15}, {430, 0.0090, 0.3},  {610, 0.0070, 0.25},
+                             {870, 0.0050, 0.2}};
   for (const auto& m : modes) Ring(out, s0, m[0], m[1], amp * m[2]);
-  Burst(out, nullptr, s0, 0.0009, 4500, 0.5, amp * 2.5, 1, 0, rng);
+  Burst(out, nullptr, s0, 0.0009, 4500, 0.5, amp * 1.6, 1, 0, rng);
+  // the knock: a dull thud of noise below 900 Hz
+  Track knock(At(0.012));
+  for (std::size_t i = 0; i < knock.size(); ++i)
+    knock[i] = rng.Normal() * std::exp(-static_cast<double>(i) / At(0.0025));
+  Run(knock, Lowpass(900.0, 0.7, kSr));
+  Run(knock, Lowpass(900.0, 0.7, kSr));
+  Run(knock, Highpass(200.0, 0.7, kSr));
+  for (std::size_t i = 0; i < knock.size() && s0 + i < out.size(); ++i)
+    out[s0 + i] += amp * 0.55 * knock[i];
 }
 
 }  // namespace
@@ -206,6 +212,35 @@ Audio SynthQuiet() {
   return ToLoudness({left, right}, kQuietLufs, false, -3.0);
 }
 
+namespace {
+
+// One raindrop: the tick of its impact, a fraction of a millisecond of noise whose brightness
+// and length go with the drop's size, and for some the short rising "plink" of the water it
+// splashes into, at a pitch set by its size too.
+void Raindrop(Track& left, Track& right, std::size_t start, double size, double amp, Rng& rng) {
+  const double pan = rng.Range(0.05, 0.95) * kPi / 2;
+  const double gl = std::cos(pan), gr = std::sin(pan);
+  const double len = 0.00025 + 0.0008 * size * rng.Range(0.6, 1.4);
+  const double bright = 7500.0 * std::pow(0.35, size) * rng.Range(0.75, 1.3);
+  Burst(left, &right, start, len, bright, rng.Range(0.6, 1.4), amp, gl, gr, rng);
+  if (rng.Uni() < 0.12) {
+    const double f0 = 4200.0 * std::pow(0.45, size) * rng.Range(0.8, 1.25);
+    const double tau = 0.0015 + 0.004 * size;
+    const std::size_t n = At(tau * 5);
+    double phase = 0;
+    for (std::size_t i = 0; i < n && start + i < left.size(); ++i) {
+      const double t = i / kSr;
+      phase += 2 * kPi * f0 * (1 + 2.5 * t / (tau * 5)) / kSr;
+      const double y =
+          0.25 * amp * std::min(1.0, t / 0.0002) * std::sin(phase) * std::exp(-t / tau);
+      left[start + i] += gl * y;
+      right[start + i] += gr * y;
+    }
+  }
+}
+
+}  // namespace
+
 Audio SynthShowers() {
   const double dur = 38.0;
   const std::size_t n = At(dur);
@@ -218,57 +253,52 @@ Audio SynthShowers() {
     s += 0.08 * std::sin(2 * kPi * 0.11 * t + 0.7) + 0.06 * std::sin(2 * kPi * 0.37 * t + 2.1);
     return std::max(0.2, s);
   };
-
-  // The hiss of rain, shaped to the band where drops on glass and sills sound: part of it
-  // reaches both ears alike, the rest comes from all over the pane, different in each.
-  auto bed = [&] {
-    return Filtered(Noise(n, rng), {Highpass(450.0, 0.7, kSr), Lowpass(5200.0, 0.7, kSr),
-                                    Lowpass(9000.0, 0.7, kSr)});
+  // Drops arriving at `rate` a second (times the shower's intensity), as a Poisson stream.
+  auto stream = [&](double rate, auto&& each) {
+    double t = 0;
+    while (true) {
+      t += -std::log(1.0 - rng.Uni() * 0.999999) / (rate * intensity(t));
+      if (t >= dur) break;
+      each(t, intensity(t));
+    }
   };
-  auto sizzle = [&] { return Filtered(Noise(n, rng), {Highpass(4000.0, 0.7, kSr)}); };
-  // Heavier rain further off, on a roof: the weight of the shower, kept above 120 Hz.
-  auto roof = [&] {
-    return Filtered(Noise(n, rng), {Bandpass(320.0, 0.8, kSr), Highpass(150.0, 0.7, kSr),
-                                    Highpass(150.0, 0.7, kSr)});
-  };
-  const Track bedShared = bed(), bedL = bed(), bedR = bed(), sizzleL = sizzle(), sizzleR = sizzle(),
-              roofL = roof(), roofR = roof();
 
   Track left(n), right(n);
-  // slow gusts so the bed does not sound like a steady machine
-  const double gustPh1 = rng.Range(0, 2 * kPi), gustPh2 = rng.Range(0, 2 * kPi);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double t = i / kSr;
-    const double I = intensity(t);
-    const double gust = 0.85 + 0.10 * std::sin(2 * kPi * 0.07 * t + gustPh1) +
-                        0.05 * std::sin(2 * kPi * 0.23 * t + gustPh2);
-    const double hiss = 0.030 * I * gust, air = 0.005 * I, weight = 0.012 * I;
-    left[i] = hiss * (0.6 * bedShared[i] + 0.8 * bedL[i]) + air * sizzleL[i] + weight * roofL[i];
-    right[i] = hiss * (0.6 * bedShared[i] + 0.8 * bedR[i]) + air * sizzleR[i] + weight * roofR[i];
-  }
-
-  // Drops tapping on the pane: 10 to 30 a second depending on the shower, each a burst of noise
-  // under a millisecond long, brighter or duller, louder or softer, somewhere across the pane.
-  auto drop = [&](double t0, double len, double bright, double amp) {
-    const double pan = rng.Range(0.05, 0.95) * kPi / 2;
-    Burst(left, &right, At(t0), len, bright, rng.Range(0.8, 1.8), amp, std::cos(pan), std::sin(pan),
-          rng);
-  };
-  double t = 0;
-  while (true) {
-    const double I = intensity(t);
-    const double rate = std::clamp(20.0 * I, 10.0, 30.0);
-    t += -std::log(1.0 - rng.Uni() * 0.999999) / rate;
-    if (t >= dur) break;
-    drop(t, rng.Range(0.0003, 0.001), std::exp(rng.Range(std::log(1800.0), std::log(8000.0))),
-         0.4 * std::exp(0.4 * rng.Normal()) * (0.7 + 0.3 * I));
-  }
+  // The drops on the pane and the sill beside it are the sound: hundreds a second, most of them
+  // small and soft, a few large and loud, each heard on its own or in a cluster, so the wash has
+  // a grain to it that steady noise has not.
+  stream(1100.0, [&](double t, double) {
+    const double size = std::min(1.6, std::exp(rng.Range(std::log(0.15), std::log(1.4))));
+    const double amp = 0.05 * std::pow(size, 1.5) * std::exp(0.7 * rng.Normal());
+    Raindrop(left, right, At(t), size, amp, rng);
+  });
   // Fewer, fatter drops from the top of the frame: duller and louder.
-  t = 0;
-  while (true) {
-    t += -std::log(1.0 - rng.Uni() * 0.999999) / 1.6;
-    if (t >= dur) break;
-    drop(t, rng.Range(0.0007, 0.001), rng.Range(900.0, 1800.0), 0.5 * rng.Range(0.5, 1.0));
+  stream(3.0, [&](double t, double) {
+    Raindrop(left, right, At(t), rng.Range(1.2, 1.8), 0.35 * rng.Range(0.5, 1.0), rng);
+  });
+
+  // Farther off the rain drums on a roof: a dense patter heard through the building, all of it
+  // below 500 Hz, that gives the shower its weight. Impacts filtered by the roof, not steady
+  // noise, so it rolls rather than hisses; each ear hears its own part of the roof.
+  auto roof = [&] {
+    Track x(n);
+    stream(900.0, [&](double t, double I) {
+      x[At(t)] += I * std::exp(0.6 * rng.Normal()) * (rng.Uni() < 0.5 ? -1 : 1);
+    });
+    return Filtered(x, {Bandpass(260.0, 0.9, kSr), Lowpass(480.0, 0.7, kSr),
+                        Highpass(140.0, 0.7, kSr), Highpass(140.0, 0.7, kSr)});
+  };
+  const Track roofL = roof(), roofR = roof(), roofShared = roof();
+  // A faint hiss under it all, the drops too far or too small to tell apart, so the wash never
+  // falls to silence between them.
+  auto hiss = [&] {
+    return Filtered(Noise(n, rng), {Highpass(900.0, 0.7, kSr), Lowpass(6000.0, 0.7, kSr)});
+  };
+  const Track hissL = hiss(), hissR = hiss();
+  for (std::size_t i = 0; i < n; ++i) {
+    const double I = intensity(i / kSr);
+    left[i] += 0.25 * (0.7 * roofL[i] + 0.5 * roofShared[i]) + 0.011 * I * hissL[i];
+    right[i] += 0.25 * (0.7 * roofR[i] + 0.5 * roofShared[i]) + 0.011 * I * hissR[i];
   }
 
   for (Track* c : {&left, &right}) {

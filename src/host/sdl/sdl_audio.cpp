@@ -34,6 +34,19 @@ constexpr int kBufferFrames = 1024;
 
 std::atomic<Uint32> finishedEventType{0};
 
+// A stopped channel fades out, on the mixer's thread: the mixer hands the fade a copy of the
+// channel's samples, in the device's format, which is the sounds' own. The fade owns the count
+// of frames it has faded, and the mixer ends it when the channel halts.
+void SDLCALL FadeStopped(int, void* stream, int bytes, void* faded) {
+  auto& count = *static_cast<int*>(faded);
+  count = FadeOutStopped(static_cast<std::int16_t*>(stream),
+                         bytes / static_cast<int>(sizeof(std::int16_t) * kChannels), count);
+}
+void SDLCALL FadeEnded(int, void* faded) { delete static_cast<int*>(faded); }
+// The faded channel is halted once its fade has gone out through the device: the fade lies in
+// the next buffer (23 ms) mixed after the stop, and halting waits a few buffers more.
+constexpr int kHaltAfterStopMs = 100;
+
 // Runs with the mixer's lock held, often on the audio thread: it only posts an event, which
 // the main loop turns into a wake-up.
 void PostChannelFinished(int channel) {
@@ -361,7 +374,8 @@ void AudioEngine::Start(int channel, const SoundData& data) {
     ArmIdleClose();
     return;
   }
-  // On a busy channel this restarts the sound.
+  // On a busy channel this restarts the sound, at full level if it was fading out.
+  Mixer().UnregisterAllEffects(channel);
   if (Mixer().PlayChannelTimed(channel, slot.chunk.get(), 0, -1) < 0) {
     ArmIdleClose();
     return;
@@ -372,8 +386,15 @@ void AudioEngine::Start(int channel, const SoundData& data) {
 void AudioEngine::Stop(int channel) {
   if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
   slots_[channel].wanted = nullptr;
-  if (!open_ || channel >= mixerChannels_) return;
-  Mixer().HaltChannel(channel);  // a play that was cut short reports its end like any other
+  if (!open_ || channel >= mixerChannels_ || Mixer().Playing(channel) == 0) return;
+  // Faded out, then halted: a play that was cut short reports its end like any other.
+  auto* faded = new int(0);
+  if (Mixer().RegisterEffect(channel, &FadeStopped, &FadeEnded, faded) == 0) {
+    delete faded;
+    Mixer().HaltChannel(channel);
+    return;
+  }
+  Mixer().ExpireChannel(channel, kHaltAfterStopMs);
 }
 
 void AudioEngine::OnChannelFinished() { ArmIdleClose(); }

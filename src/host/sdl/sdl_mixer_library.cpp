@@ -37,7 +37,10 @@ void Load() {
            Find(object, "Mix_FreeChunk", l.FreeChunk) &&
            Find(object, "Mix_PlayChannelTimed", l.PlayChannelTimed) &&
            Find(object, "Mix_HaltChannel", l.HaltChannel) &&
-           Find(object, "Mix_Playing", l.Playing) && Find(object, "Mix_SetPostMix", l.SetPostMix);
+           Find(object, "Mix_Playing", l.Playing) && Find(object, "Mix_SetPostMix", l.SetPostMix) &&
+           Find(object, "Mix_RegisterEffect", l.RegisterEffect) &&
+           Find(object, "Mix_UnregisterAllEffects", l.UnregisterAllEffects) &&
+           Find(object, "Mix_ExpireChannel", l.ExpireChannel);
   if (!loaded) loadError = SDL_GetError();
 }
 

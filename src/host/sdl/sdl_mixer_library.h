@@ -22,6 +22,9 @@ struct MixerLibrary {
   decltype(&Mix_HaltChannel) HaltChannel = nullptr;
   decltype(&Mix_Playing) Playing = nullptr;
   decltype(&Mix_SetPostMix) SetPostMix = nullptr;
+  decltype(&Mix_RegisterEffect) RegisterEffect = nullptr;
+  decltype(&Mix_UnregisterAllEffects) UnregisterAllEffects = nullptr;
+  decltype(&Mix_ExpireChannel) ExpireChannel = nullptr;
 };
 
 // Loads the library once, on whichever thread asks first; every later call gives the same
