@@ -148,7 +148,10 @@ void DecodeJpegInto(std::span<const std::uint8_t> bytes, int width, int height, 
     JSAMPROW strip[16];
     const int n = std::min(16, rows - *count);
     for (int i = 0; i < n; ++i) strip[i] = reinterpret_cast<JSAMPROW>(slot(*count + i));
-    *count += static_cast<int>(jpeg_read_scanlines(&info, strip, static_cast<JDIMENSION>(n)));
+    const int read =
+        static_cast<int>(jpeg_read_scanlines(&info, strip, static_cast<JDIMENSION>(n)));
+    if (read <= 0) break;  // never from memory, which does not run dry; but never loop on it
+    *count += read;
     decoded(*count);
   }
   if (rows < height) {
