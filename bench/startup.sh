@@ -27,9 +27,17 @@ if [ "$W" -gt 1920 ] || [ "$H" -gt 1280 ]; then
   # A larger screen shows the master scaled to cover it, as the program scales it (in linear
   # light, Mitchell down, Catmull-Rom up): the master's fine noise, filtered otherwise, would
   # differ by more than the probe allows.
-  filter=Mitchell && [ "$W" -le 3840 ] || filter=Catrom
+  # The size it is scaled to is the program's: the photographs' 1920x1280 times the larger of
+  # the screen's two ratios to it, rounded up (ImageMagick's own rounding differs by a row at
+  # some sizes, 3440x1440 for one, and the noise then no longer lines up).
+  if [ $((W * 1280)) -ge $((H * 1920)) ]; then
+    SW=$W SH=$(((1280 * W + 1919) / 1920))
+  else
+    SW=$(((1920 * H + 1279) / 1280)) SH=$H
+  fi
+  filter=Mitchell && [ "$SW" -le 3840 ] && [ "$SH" -le 2560 ] || filter=Catrom
   PICTURE=$BUILD/media/lowlight1_2x.jpg
-  FIT=(-colorspace RGB -filter $filter -resize "$SCREEN^" -colorspace sRGB) RSS_GOAL=300
+  FIT=(-colorspace RGB -filter $filter -resize "${SW}x${SH}!" -colorspace sRGB) RSS_GOAL=300
 elif [ "$W" -le 1152 ] && [ "$H" -le 768 ]; then
   FIT=(-resize '1152x768!')
 else

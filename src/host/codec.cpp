@@ -148,7 +148,10 @@ void DecodeJpegInto(std::span<const std::uint8_t> bytes, int width, int height, 
     JSAMPROW strip[16];
     const int n = std::min(16, rows - *count);
     for (int i = 0; i < n; ++i) strip[i] = reinterpret_cast<JSAMPROW>(slot(*count + i));
-    *count += static_cast<int>(jpeg_read_scanlines(&info, strip, static_cast<JDIMENSION>(n)));
+    const int read =
+        static_cast<int>(jpeg_read_scanlines(&info, strip, static_cast<JDIMENSION>(n)));
+    if (read <= 0) break;  // never from memory, which does not run dry; but never loop on it
+    *count += read;
     decoded(*count);
   }
   if (rows < height) {
@@ -159,90 +162,121 @@ void DecodeJpegInto(std::span<const std::uint8_t> bytes, int width, int height, 
   jpeg_destroy_decompress(&info);
 }
 
-// Decodes the rows a scaled picture reads on this thread and scales them on another as they
-// come, through a few rows' room: the image is never held whole, and the scaling costs little
-// more time than the decode. Without a second thread this one does both in turn.
-void DecodeJpegScaled(std::span<const std::uint8_t> bytes, int width, int height, ScaledSize size,
-                      std::uint32_t* pixels, const std::function<void(int)>& done) {
-  RowScaler scaler(width, height, size.scaledWidth, size.scaledHeight, size.width, size.height);
-  const int rows = scaler.Rows();
+// Decodes the rows a scaled picture reads on the calling thread and scales them on another as
+// they come, through a few rows' room: the image is never held whole, and the scaling costs
+// little more time than the decode. Without a second thread the calling one does both in turn.
+class ScaledDecode {
+ public:
+  ScaledDecode(int width, int height, ScaledSize size, std::uint32_t* pixels,
+               const std::function<void(int)>& done)
+      : width_(width),
+        height_(height),
+        size_(size),
+        pixels_(pixels),
+        done_(done),
+        scaler_(width, height, size.scaledWidth, size.scaledHeight, size.width, size.height),
+        rows_(scaler_.Rows()),
+        good_(rows_),
+        slots_(static_cast<std::size_t>(kSlots) * width) {}
+
+  void Run(std::span<const std::uint8_t> bytes) {
+    std::optional<std::thread> scaling;
+    try {
+      scaling.emplace([this] { Scale(true); });
+    } catch (const std::system_error&) {
+      // No thread to spare: this one scales whenever the slots are full.
+    }
+    alone_ = !scaling;
+    int count = 0;
+    DecodeJpegInto(
+        bytes, width_, height_, scaler_.Columns(), rows_, [this](int row) { return Slot(row); },
+        [this](int rows) { Decoded(rows); }, &count);
+    // What was decoded stays; whatever could not be is black.
+    good_.store(count, std::memory_order_relaxed);
+    Decoded(rows_);
+    if (scaling) {
+      scaling->join();
+    } else {
+      Scale(true);
+    }
+  }
+
+ private:
   // Three of the decoder's strips: it can go on with the next while the last is scaled.
-  constexpr int kSlots = 48;
-  std::vector<std::uint32_t> slots(static_cast<std::size_t>(kSlots) * width);
-  std::atomic<int> decoded{0}, scaled{0};
-  std::atomic<int> good{rows};  // rows from here down could not be decoded
-  std::vector<std::uint32_t> black;
-  int reported = 0;
-  constexpr int kBand = 128;
-  int mapped = 0;
+  static constexpr int kSlots = 48;
+  // The picture's pages are mapped this many rows at a time, by the scaling thread, rather
+  // than all before the decode starts: that thread has time to spare.
+  static constexpr int kBand = 128;
+
+  const std::uint32_t* Row(int row) {
+    if (row < good_.load(std::memory_order_relaxed))
+      return slots_.data() + static_cast<std::size_t>(row % kSlots) * width_;
+    black_.resize(static_cast<std::size_t>(width_));
+    return black_.data();
+  }
+
+  void ScaleRow(int row) {
+    if (mapped_ < size_.height && mapped_ - reported_ < kBand / 2) {
+      const int next = std::min(size_.height, mapped_ + kBand);
+      MapPictureRows(pixels_, size_.width, mapped_, next);
+      mapped_ = next;
+    }
+    const int made = scaler_.Push(Row(row), pixels_, size_.width);
+    if (made >= reported_ + 16 || made == size_.height) done_(reported_ = made);
+    if (row % 8 == 7) Free(row + 1);
+  }
 
   // Scales the rows decoded so far, or with `all` every row, waiting for the decoder.
-  const auto scale = [&](bool all) {
-    for (int row = scaled.load(std::memory_order_relaxed); row < rows;) {
-      const int there = decoded.load(std::memory_order_acquire);
-      if (row == there) {
-        // About to wait, or stopping: tell the decoder how far the slots are free.
-        scaled.store(row, std::memory_order_release);
-        scaled.notify_one();
-        if (!all) return;
-        decoded.wait(there, std::memory_order_acquire);
+  void Scale(bool all) {
+    for (int row = scaled_.load(std::memory_order_relaxed); row < rows_;) {
+      const int there = decoded_.load(std::memory_order_acquire);
+      if (row < there) {
+        for (; row < there; ++row) ScaleRow(row);
         continue;
       }
-      for (; row < there; ++row) {
-        const std::uint32_t* from = slots.data() + static_cast<std::size_t>(row % kSlots) * width;
-        if (row >= good.load(std::memory_order_relaxed)) {
-          black.resize(static_cast<std::size_t>(width));
-          from = black.data();
-        }
-        // The pages the next rows are written to are mapped here, a band ahead, rather than
-        // all of them before the decode starts: this thread has time to spare.
-        if (mapped < size.height && mapped - reported < kBand / 2) {
-          const int next = std::min(size.height, mapped + kBand);
-          MapPictureRows(pixels, size.width, mapped, next);
-          mapped = next;
-        }
-        const int made = scaler.Push(from, pixels, size.width);
-        if (made >= reported + 16 || made == size.height) done(reported = made);
-        if (row % 8 == 7) {
-          scaled.store(row + 1, std::memory_order_release);
-          scaled.notify_one();
-        }
+      // About to wait, or stopping: the decoder hears how far the slots are free.
+      Free(row);
+      if (!all) return;
+      decoded_.wait(there, std::memory_order_acquire);
+    }
+    scaled_.store(rows_, std::memory_order_release);
+  }
+
+  void Free(int rows) {
+    scaled_.store(rows, std::memory_order_release);
+    scaled_.notify_one();
+  }
+
+  // Where the decoder writes `row`, once the scaler is done with the slot's previous row.
+  std::uint32_t* Slot(int row) {
+    for (int free = scaled_.load(std::memory_order_acquire); row - free >= kSlots;
+         free = scaled_.load(std::memory_order_acquire)) {
+      if (alone_) {
+        Scale(false);
+      } else {
+        scaled_.wait(free, std::memory_order_acquire);
       }
     }
-    scaled.store(rows, std::memory_order_release);
-  };
-  std::optional<std::thread> scaling;
-  try {
-    scaling.emplace(scale, true);
-  } catch (const std::system_error&) {
-    // No thread to spare: this one scales whenever the slots are full.
+    return slots_.data() + static_cast<std::size_t>(row % kSlots) * width_;
   }
-  const auto publish = [&](int count) {
-    decoded.store(count, std::memory_order_release);
-    decoded.notify_one();
-  };
-  const auto slot = [&](int row) {
-    for (int free = scaled.load(std::memory_order_acquire); row - free >= kSlots;
-         free = scaled.load(std::memory_order_acquire)) {
-      if (!scaling) {
-        scale(false);
-        continue;
-      }
-      scaled.wait(free, std::memory_order_acquire);
-    }
-    return slots.data() + static_cast<std::size_t>(row % kSlots) * width;
-  };
-  int count = 0;
-  DecodeJpegInto(bytes, width, height, scaler.Columns(), rows, slot, publish, &count);
-  // What was decoded stays; whatever could not be is black.
-  good.store(count, std::memory_order_relaxed);
-  publish(rows);
-  if (scaling) {
-    scaling->join();
-  } else {
-    scale(true);
+
+  void Decoded(int rows) {
+    decoded_.store(rows, std::memory_order_release);
+    decoded_.notify_one();
   }
-}
+
+  const int width_, height_;
+  const ScaledSize size_;
+  std::uint32_t* const pixels_;
+  const std::function<void(int)>& done_;
+  RowScaler scaler_;
+  const int rows_;
+  std::atomic<int> decoded_{0}, scaled_{0};
+  std::atomic<int> good_;  // rows from here down could not be decoded
+  bool alone_ = false;
+  std::vector<std::uint32_t> slots_, black_;
+  int reported_ = 0, mapped_ = 0;  // rows told `done_` of, rows whose pages are mapped
+};
 
 // ---- Sound -----------------------------------------------------------------------------
 
@@ -364,9 +398,9 @@ std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes
         size.width, size.height, size.height,
         [bytes, width, height, size](std::uint32_t* pixels, int, int,
                                      const std::function<void(int)>& done) {
-          DecodeJpegScaled(bytes, width, height, size, pixels, done);
+          ScaledDecode(width, height, size, pixels, done).Run(bytes);
         },
-        true);  // mapped as the rows are made, see DecodeJpegScaled
+        true);  // mapped as the rows are made, see ScaledDecode
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
