@@ -32,6 +32,7 @@
 #include "host/sdl/sdl_text.h"
 #include "host/sdl/sdl_xsettings.h"
 #include "host/sdl/wayland_cursor.h"
+#include "host/sdl/wayland_frames.h"
 #include "host/sdl/x_put.h"
 
 namespace host::sdl {
@@ -78,8 +79,11 @@ struct Context final : PointerRouter::Geometry {
   int Aim(int window, int& x, int& y);
   // The window that the pointer leaving or entering SDL's `window` concerns.
   int Crossed(int window) const;
-  // Draws the windows whose overlays changed since they were last drawn.
+  // Draws the windows whose overlays changed since they were last drawn, or whose frames waited
+  // for the compositor.
   void DrawPending();
+  // Hands what the Wayland compositor said to the program's own objects (cursor, frames).
+  void DispatchWayland();
 
   std::vector<SdlWindow*> windows;       // in creation order
   std::vector<OverlayWindow*> overlays;  // in creation order, so the last one is on top
@@ -180,6 +184,14 @@ class SdlWindow final : public NativeWindow {
   // An overlay on it changed: it is drawn again before the loop next waits.
   void RequestDraw() { drawPending_ = shown_; }
   bool DrawPending() const { return drawPending_; }
+  // When a frame held back for the compositor goes out anyway; -1 for none.
+  Micros FrameGiveUpAt() const {
+    const Uint64 at = drawPending_ && frames_ ? frames_->GiveUpAt() : 0;
+    return at ? static_cast<Micros>(at) * kMillis : -1;
+  }
+  void DispatchFrames() {
+    if (frames_) frames_->Dispatch();
+  }
   Micros ReadAheadAt() const { return readAheadAt_; }
   // Pictures made since are read too, in turn, until there are no new ones.
   void ReadAhead(Micros now) {
@@ -188,6 +200,7 @@ class SdlWindow final : public NativeWindow {
 
   // The backend is going away: the native window must go before SDL does.
   void Detach() {
+    frames_.reset();
     direct_.reset();
     window_.reset();
     shown_ = false;
@@ -217,6 +230,7 @@ class SdlWindow final : public NativeWindow {
   WindowView view_;
   std::thread firstTouch_;
   std::unique_ptr<DirectPresenter> direct_;
+  std::unique_ptr<WaylandFrames> frames_;  // on Wayland: frames at the compositor's pace
   bool directTried_ = false;
   Micros readAheadAt_ = -1;
   bool whole_ = true;  // the next frame must be drawn whole, not just what changed
@@ -530,6 +544,7 @@ void SdlWindow::MakePresenter(Context& context) {
     direct_ = NewPixmapPresenter(window_.get());
     if (!direct_) direct_ = NewTexturePresenter(window_.get());
   }
+  frames_ = WaylandFrames::For(window_.get());
 }
 
 bool SdlWindow::DrawDirect(Context& context) {
@@ -603,6 +618,14 @@ void SdlWindow::Draw() {
   if (!window_ || !hasView_) return;
   auto context = context_.lock();
   if (!context) return;
+  if (frames_) {
+    const Uint64 nowMs = static_cast<Uint64>(Clock() / kMillis);
+    if (!frames_->Ready(nowMs)) {
+      drawPending_ = true;  // drawn when the compositor has shown the last frame
+      return;
+    }
+    frames_->Presenting(nowMs);
+  }
   if (background_) TakeOverFromServer(*context);
   if (DrawDirect(*context)) {
     drawPending_ = false;
@@ -926,7 +949,9 @@ int Context::Crossed(int window) const {
 Micros Context::WakeFor(Micros now, Micros deadline) {
   const auto sooner = [](Micros a, Micros b) { return b >= 0 && (a < 0 || b < a) ? b : a; };
   ReadAhead(now);  // what is due
-  return sooner(sooner(deadline, audio.CloseWakeup(now, deadline)), ReadAheadDue());
+  Micros frames = -1;
+  for (const SdlWindow* window : windows) frames = sooner(frames, window->FrameGiveUpAt());
+  return sooner(sooner(sooner(deadline, audio.CloseWakeup(now, deadline)), ReadAheadDue()), frames);
 }
 
 Micros Context::ReadAheadDue() const {
@@ -948,6 +973,11 @@ void Context::DrawPending() {
   for (SdlWindow* window : windows) {
     if (window->DrawPending()) window->Redraw();
   }
+}
+
+void Context::DispatchWayland() {
+  if (waylandCursor) waylandCursor->Dispatch();
+  for (SdlWindow* window : windows) window->DispatchFrames();
 }
 
 bool Context::Pointer(int& x, int& y) const {
@@ -1151,7 +1181,9 @@ bool SdlBackend::WaitEvent(Micros deadline, InputEvent& event) {
         got = SDL_WaitEventTimeout(&sdl, step.millis);
         break;
     }
-    if (context_->waylandCursor) context_->waylandCursor->Dispatch();
+    context_->DispatchWayland();
+    // A frame held back goes out as soon as the compositor has shown the one before.
+    context_->DrawPending();
     if (got) {
       // Events the core has no use for add nothing; the loop then waits on, against the same
       // deadline.
@@ -1168,7 +1200,7 @@ bool SdlBackend::PollEvent(InputEvent& event) {
   std::deque<InputEvent>& pending = context_->pending;
   SDL_Event sdl;
   while (pending.empty() && SDL_PollEvent(&sdl)) Translate(*context_, sdl);
-  if (context_->waylandCursor) context_->waylandCursor->Dispatch();
+  context_->DispatchWayland();
   if (pending.empty()) return false;
   event = pending.front();
   pending.pop_front();
