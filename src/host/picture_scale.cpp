@@ -165,7 +165,7 @@ RowScaler::Axis RowScaler::Weights(int source, int scaled, int target) {
     const int hi = static_cast<int>(std::ceil(center + radius));
     // Taps beyond an edge read the edge pixel: their weight is added to it.
     const int first = std::clamp(lo, 0, source - 1), last = std::clamp(hi, 0, source - 1);
-    w.assign(static_cast<std::size_t>(last - first + 1), 0.0f);
+    w.assign(static_cast<std::size_t>(last) - static_cast<std::size_t>(first) + 1, 0.0f);
     double sum = 0;
     for (int i = lo; i <= hi; ++i) {
       const float k = Cubic((i + 0.5 - center) * step, b, c);
