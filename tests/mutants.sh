@@ -50,7 +50,11 @@ src/scene/open.cpp ::     Reduced(darker2, lowlight2()); ::     Reduced(darker2,
 src/scene/open.cpp ::     chain = host::Rect{kChainBox.left, kChainBox.top, kChainBox.width, kChainBox.height}; ::     ; :: the chain is not moved over the full-size photograph
 src/scene/lightshow.cpp ::         TimerNamed(name).SetMode(host::TimerMode::Off); ::         TimerNamed(name); :: a pull just before the blackout brings the light back after it
 src/scene/gentle.cpp ::   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter; ::   ; :: the gentle show shows the flash
-src/scene/keyboard.cpp ::   if (key.repeat) return; ::   ; :: a held key pulls the chain again and again
+src/scene/keyboard.cpp ::   if (key.repeat) return true; ::   ; :: a held key pulls the chain again and again
+src/scene/keyboard.cpp ::   if (ChainMoving()) { ::   if (false) { :: a key pulls the chain while it still moves from the last pull
+src/scene/keyboard.cpp ::     keyPullWaiting = true; ::     ; :: a key pressed while the chain moves is lost
+src/scene/chain.cpp :: {"chaintimer1", "Timer1", :: {"Timer1", :: a switch-off leaves the first switch-on to light the room later
+src/host/runtime.cpp ::   if (!used && main && w != main && !quitRequested_) ::   if (false) :: keys die while the credits box has the focus
 src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   chain.SetEnabled(enabled && false); :: a key pull leaves the chain disabled for the pointer
 src/scene/open.cpp ::   return {height, kSourceHeight}; ::   return {width, kSourceWidth}; :: a tall large screen keeps a black band at the bottom
 src/scene/open.cpp :: const int width = host::Deref(screen).PixelWidth(), height = host::Deref(screen).PixelHeight(); :: const int width = host::Deref(screen).Width(), height = host::Deref(screen).Height(); :: a scaled screen gets pictures for its points, enlarged and blurred

@@ -63,9 +63,16 @@ void Runtime::HandleKey(const InputEvent& event) {
     }
   }
   // Otherwise the window with the focus hears it; a platform that names none means the first.
+  // A window that has no use for the key (a box of credits that a desktop focused when it
+  // appeared, say) leaves it to the main window, the first one made: the program's keys work
+  // whichever of its windows has the focus.
+  Window* main = windows_.empty() ? nullptr : windows_.front().get();
   Window* w = WindowWithNativeId(event.window);
-  if (!w && !windows_.empty()) w = windows_.front().get();
-  if (w) w->Run(w->ClassName() + ".Event_KeyDown", [&] { w->Event_KeyDown(event); });
+  if (!w) w = main;
+  bool used = false;
+  if (w) w->Run(w->ClassName() + ".Event_KeyDown", [&] { used = w->Event_KeyDown(event); });
+  if (!used && main && w != main && !quitRequested_)
+    main->Run(main->ClassName() + ".Event_KeyDown", [&] { main->Event_KeyDown(event); });
 }
 
 void Runtime::Dispatch(const InputEvent& event) {

@@ -259,7 +259,7 @@ void Window::PointerReleased(int x, int y) {
 
 bool Window::Event_MouseDown(int, int) { return false; }
 void Window::Event_MouseUp(int, int) {}
-void Window::Event_KeyDown(const InputEvent&) {}
+bool Window::Event_KeyDown(const InputEvent&) { return false; }
 Micros Window::AdjustView(WindowView&, Micros) const { return -1; }
 
 WindowView Window::ViewToShow(Micros now) {

@@ -105,8 +105,10 @@ class Window {
   virtual bool Event_MouseDown(int x, int y);
   virtual void Event_MouseUp(int x, int y);
   // A key pressed while the window has the keyboard focus, after the menu shortcuts had their
-  // go. Auto-repeated presses come too, marked as such.
-  virtual void Event_KeyDown(const InputEvent& key);
+  // go. Auto-repeated presses come too, marked as such. Returns whether the window had a use for
+  // it; a key the window with the focus leaves goes to the application's main window. None by
+  // default.
+  virtual bool Event_KeyDown(const InputEvent& key);
 
   // For a window whose picture depends on more than its properties (on its timers, on time
   // passing): adjusts the view about to be shown and returns when it must be made again, for the

@@ -31,8 +31,10 @@ void Window1::Canvas2_MouseUp(int, int) {
     TimerNamed("TimerFried").SetMode(host::TimerMode::Single);
   } else {
     TimerNamed("Timershort").SetMode(host::TimerMode::Single);
-    for (const char* name :
-         {"Timer1", "Timer2", "Timer3", "Timer4", "Timer5", "Timer6", "Timer7", "Timer8"})
+    // The first switch-on finishing after this would light the room the screen shows going
+    // dark, and start the show behind it: it is stopped with the show's own timers.
+    for (const char* name : {"chaintimer1", "Timer1", "Timer2", "Timer3", "Timer4", "Timer5",
+                             "Timer6", "Timer7", "Timer8"})
       TimerNamed(name).SetMode(host::TimerMode::Off);
   }
   host::Deref(chain()).Play();
@@ -43,6 +45,7 @@ void Window1::chaintimer1_Action() {
   SetBackdrop(lighter);
   TimerNamed("Timer8").SetMode(host::TimerMode::Single);
   TimerNamed("Timer2").SetMode(host::TimerMode::Single);
+  ChainSettled();
 }
 
 }  // namespace lumorra

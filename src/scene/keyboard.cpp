@@ -5,16 +5,29 @@
 
 namespace lumorra {
 
-void Window1::Event_KeyDown(const host::InputEvent& key) {
+bool Window1::Event_KeyDown(const host::InputEvent& key) {
   using Special = host::InputEvent::Special;
-  if (key.repeat) return;  // each press pulls once, however long the key is held
+  if (key.repeat) return true;  // each press pulls once, however long the key is held
   if (key.special == Special::Escape ||
       (enditall && (key.key || key.special != Special::Nothing))) {
     host::Quit(0);
-    return;
+    return true;
   }
   const bool pull = key.special == Special::Space || key.special == Special::Return;
-  if (!pull || key.command || key.option || key.other) return;
+  if (!pull || key.command || key.option || key.other) return false;
+  // One pull at a time, as a hand on a real chain: a press while the chain still moves from the
+  // last pull is made once it has come to rest. Pulled at once, it would act on a picture that
+  // is about to change (a switch-off on the way to the light) and start what the screen never
+  // shows. Presses beyond that one are lost, as a chain pulled while it swings goes nowhere.
+  if (ChainMoving()) {
+    keyPullWaiting = true;
+    return true;
+  }
+  KeyPull();
+  return true;
+}
+
+void Window1::KeyPull() {
   auto& chain = ControlRect("Canvas2");
   if (!chain.Visible()) return;  // the show is ending: the chain is gone
   // Only the pointer has to leave the chain before it pulls again; a key leaves the chain as
@@ -22,6 +35,19 @@ void Window1::Event_KeyDown(const host::InputEvent& key) {
   const bool enabled = chain.Enabled();
   Canvas2_MouseUp(0, 0);
   chain.SetEnabled(enabled);
+}
+
+bool Window1::ChainMoving() {
+  for (const char* name :
+       {"chaintimer1", "Timer9", "Timer1", "TimerFried", "Timershort", "TimerTen"})
+    if (TimerNamed(name).Mode() != host::TimerMode::Off) return true;
+  return false;
+}
+
+void Window1::ChainSettled() {
+  if (!keyPullWaiting || ChainMoving()) return;
+  keyPullWaiting = false;
+  KeyPull();
 }
 
 }  // namespace lumorra

@@ -10,6 +10,7 @@ void Window1::Timer1_Action() {
   SetBackdrop(lighter);
   TimerNamed("Timer8").SetMode(host::TimerMode::Single);
   TimerNamed("Timer2").SetMode(host::TimerMode::Single);
+  ChainSettled();
 }
 
 void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(host::TimerMode::Multiple); }
@@ -78,10 +79,17 @@ void Window1::Timershort_Action() {
 void Window1::TimerTen_Action() {
   SetBackdrop(darker);
   host::Deref(showers()).Stop();
+  ChainSettled();
 }
 
-void Window1::Timer9_Action() { SetBackdrop(darker2); }
+void Window1::Timer9_Action() {
+  SetBackdrop(darker2);
+  ChainSettled();
+}
 
-void Window1::TimerFried_Action() { SetBackdrop(darker); }
+void Window1::TimerFried_Action() {
+  SetBackdrop(darker);
+  ChainSettled();
+}
 
 }  // namespace lumorra

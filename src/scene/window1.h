@@ -79,8 +79,8 @@ class Window1 : public host::Window {
   static int PhotographRowsShown(host::Size screen, int width, int height);
 
   // The keyboard: Space or Return pulls the chain, Escape quits, and once the screen is black
-  // any key quits.
-  void Event_KeyDown(const host::InputEvent& key) override;
+  // any key quits. A key held down is one press.
+  bool Event_KeyDown(const host::InputEvent& key) override;
 
   // Gentle mode: the same show on the same timers, drawn without flashes or quick changes of
   // the picture. Chosen on the command line, or else as the desktop prefers, when the window
@@ -108,6 +108,15 @@ class Window1 : public host::Window {
   std::shared_ptr<host::MenuItem> MenuItemNamed(const char* name);
   // When the show's timers will next make the screen black, or -1 if they are not on the way.
   host::Micros BlackoutDue() const;
+  // Whether the chain is still moving from a pull: a timer that shows the rest of a pull's
+  // pictures is armed.
+  bool ChainMoving();
+  // A pull by key: the pointer's turn on the chain is left as it was.
+  void KeyPull();
+  // Called by the timers that end a pull's pictures: makes the pull a key asked for while the
+  // chain was moving, once it no longer moves.
+  void ChainSettled();
+  bool keyPullWaiting = false;
 
   static inline std::optional<bool> gentleChoice;
 };

@@ -109,6 +109,17 @@ expect_native_wayland() {
 # sometimes from its output's corner: the two corners clamp both pointers to one place.
 weston_pointer() { xdotool mousemove 0 0 sleep 0.1 mousemove $((${1%x*} - 1)) $((${1#*x} - 1)) sleep 0.1; }
 
+# click_about: "About" on the top strip, the pointer coming from off the strip as a person's would.
+click_about() { xdotool mousemove 1000 10 sleep 0.3 mousemove 120 12 sleep 0.1 click 1; }
+# box_up [GEOMETRY]: a screenshot (box.png) shows the credits box there, black with white text; in
+# the middle of a 1920x1080 screen unless told.
+box_up() {
+  local box=${1:-200x120+860+480}
+  shot "$WORK/box.png"
+  below "$(mean_level "$WORK/box.png" "$box")" 0.1 &&
+    ! below "$(convert "$WORK/box.png" -crop "$box" +repage -colorspace Gray -format '%[fx:maxima]' info:)" 0.6
+}
+
 # pull: off the chain and back, a click on it where a 1920x1080 screen shows it; the sound starts.
 pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
 

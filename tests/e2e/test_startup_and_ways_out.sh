@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # On a bare X server: the command line answered without a window; the scene covering the screen;
-# icons, text and link of the credits box; focus back with a click, then Ctrl+Q quits with 0.
+# the arrow and the hand; the icon, the credits box's text and link; focus back with a click, then
+# Ctrl+Q quits with 0.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1920x1080
 # ask STATUS ARGS...: answered within a second with STATUS, in OUT and ERR, and under strace
@@ -23,23 +24,29 @@ grep -Eqx 'lumorra [0-9]+\.[0-9]+\.[0-9]+' <<<"$OUT" || fail "--version printed:
 ask 2 --bogus
 [ -z "$OUT" ] && grep -q "'--bogus'" <<<"$ERR" || fail "a bad option belongs on stderr: $OUT; $ERR"
 
+# The cursor: the program's own arrow off the chain, not the one under its window (an X window
+# that names no cursor shows its parent's, which under KWin is the last one set: the hand).
+CURSOR_SHAPE=${CURSOR_SHAPE:-$(dirname "$LUMORRA")/tests/lumorra_cursor_shape}
+cursor_at() { xdotool mousemove "$1" "$2" sleep 0.2 && "$CURSOR_SHAPE"; }
+desktop=$(cursor_at 700 700)
 start_lumorra
+arrow=$(cursor_at 700 700) hand=$(cursor_at 118 270)
+[ "$arrow" != "$desktop" ] || fail "off the chain the cursor is the desktop's ($desktop), not an arrow"
+[ "$hand" != "$arrow" ] || fail "the cursor over the chain is no hand ($hand)"
+[ "$(cursor_at 700 700)" = "$arrow" ] || fail "the hand stayed after the pointer left the chain"
 xdotool getwindowgeometry "$APP_WIN" | grep -q "Geometry: 1920x1080" || fail "the window does not cover the screen"
 expect_picture "$MEDIA_DIR/lowlight1.jpg" 1920x1080+0+0 10 "the screen does not show the dark picture"
 icon_of() { xprop -id "$1" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]* x [0-9]*\)).*/\1/p' | head -n 1; }
 [ "$(icon_of "$APP_WIN")" = "64 x 64" ] || fail "the main window has no 64x64 icon"
-xdotool mousemove 1000 10 sleep 0.3 mousemove 120 12 click 1  # "About" on the top strip
-box_shown() { about=$(xdotool search --onlyvisible --pid "$APP_PID" | grep -vx "$APP_WIN" | head -n 1); }
-wait_for 40 box_shown && sleep 0.5 || fail "the credits box did not open"
-[ "$(icon_of "$about")" = "64 x 64" ] || fail "the credits box has no 64x64 icon"
-shot "$WORK/about.png"
-box=200x120+860+480
-below 0.01 "$(crop_error "$WORK/about.png" "$MEDIA_DIR/lowlight1.jpg" $box)" || fail "the credits box is not on top"
-brightest=$(convert "$WORK/about.png" -crop $box +repage -colorspace Gray -format '%[fx:maxima]' info:)
-below 0.6 "$brightest" || fail "the credits box shows no text"
-# The box hides 5 s after it was made; on a slow machine the checks above can take that long,
-# and a box shown again stays.
-box_shown || { xdotool mousemove 120 12 click 1 && wait_for 40 box_shown; } || fail "no box to click"
+click_about
+wait_for 20 box_up || fail "the credits box did not open with its text in the middle of the screen"
+# Drawn in the scene: no window of its own for a window manager to stack or focus.
+[ "$(xdotool search --onlyvisible --pid "$APP_PID" | wc -l)" = 1 ] || fail "the credits box is a window"
+# The box hides 5 s after it was made, which a slow machine's screenshots can take; shown again
+# after that, it stays until a name is clicked.
+expect_picture "$MEDIA_DIR/lowlight1.jpg" 200x120+860+480 10 "the credits box did not hide"
+click_about
+wait_for 20 box_up || fail "the credits box did not come back"
 xdotool mousemove 960 513 click 1  # the author's name
 opened() { grep -q "https://" "$WORK/urls.txt" 2>/dev/null; }
 wait_for 40 opened || fail "no address was opened"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/xsettings.h"
+#include "media/media_table.h"
 #include "support/scene_fixture.h"
 
 namespace lumorra::testing {
@@ -157,6 +158,93 @@ TEST_F(Gentle, SpaceAndReturnPullLikeAClickWithoutTakingThePointersTurn) {
   driver->Advance(1000);
   EXPECT_EQ(Timeline().size(), 2u);
   EXPECT_FALSE(runtime->QuitRequested());
+  driver->Key(Special::Escape);
+  EXPECT_TRUE(runtime->QuitRequested());
+  EXPECT_EQ(runtime->ExitStatus(), 0);
+}
+
+class Keys : public SceneTest {
+ protected:
+  int ChainSounds() const {
+    int n = 0;
+    for (const auto& e : backend.Sounds())
+      n += e.kind == host::headless::SoundEvent::Kind::Play && e.resourceId == medium::chain;
+    return n;
+  }
+  bool ShowersPlayed() const {
+    for (const auto& e : backend.Sounds())
+      if (e.kind == host::headless::SoundEvent::Kind::Play && e.resourceId == medium::showers)
+        return true;
+    return false;
+  }
+  // The light is out and stays out: nothing is armed that could change the picture.
+  void ExpectDarkForGood() {
+    driver->Advance(25000);
+    EXPECT_EQ(Showing(), "darker");
+    EXPECT_LT(runtime->NextDeadline(), 0) << "a timer is armed behind the dark screen";
+    EXPECT_FALSE(ShowersPlayed()) << "the rain never fell";
+  }
+};
+
+TEST_F(Keys, ADoubleTapLightsThenDarkensAndNothingLightsItLater) {
+  Mark();
+  driver->Key(Special::Space);
+  driver->Advance(30);
+  driver->Key(Special::Space);  // waits for the chain to come to rest, then switches off
+  ExpectDarkForGood();
+  EXPECT_EQ(Timeline(), (std::vector<Step>{
+                            {0, "lighter2"}, {50, "lighter"}, {200, "lighter2"}, {400, "darker"}}));
+  EXPECT_EQ(ChainSounds(), 2);
+  Mark();
+  driver->Key(Special::Return);  // the next press is a later switch-on, and a third is lost
+  driver->Advance(100);
+  driver->Key(Special::Return);
+  driver->Key(Special::Space);
+  driver->Advance(900);
+  EXPECT_EQ(
+      Timeline(),
+      (std::vector<Step>{{200, "darker2"}, {600, "lighter"}, {750, "lighter2"}, {950, "darker"}}));
+  ExpectDarkForGood();
+}
+
+TEST_F(Keys, APointerPullJustAfterAKeySwitchOnLeavesTheLightOffForGood) {
+  driver->Key(Special::Space);
+  driver->Advance(30);
+  PullChain();  // a switch-off while the first switch-on is still finishing
+  ExpectDarkForGood();
+}
+
+TEST_F(Keys, AHeldKeyPullsOnce) {
+  Mark();
+  driver->Key(Special::Space);
+  for (int i = 0; i < 40; ++i) {  // the keyboard's auto-repeat, for over a second
+    driver->Advance(30);
+    driver->Key(Special::Space, true);
+  }
+  driver->Advance(1000);
+  EXPECT_EQ(Timeline(), (std::vector<Step>{{0, "lighter2"}, {50, "lighter"}}));
+  EXPECT_EQ(ChainSounds(), 1);
+}
+
+TEST_F(Keys, ActOnTheSceneWhileTheCreditsBoxHasTheFocus) {
+  driver->Click(*window, 120, 12);  // "About": the desktop gives the new box the focus
+  const auto box = Box();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(backend.FocusedId(), box->Native()->Id());
+  Mark();
+  driver->Key(Special::Space);
+  driver->Advance(1000);
+  EXPECT_EQ(Timeline(), (std::vector<Step>{{0, "lighter2"}, {50, "lighter"}}));
+  driver->Click(*box, 5, 5);  // a click on the box, off its names, keeps the focus there
+  EXPECT_EQ(backend.FocusedId(), box->Native()->Id());
+  driver->Key(Special::Return);
+  driver->Advance(1000);
+  EXPECT_EQ(Showing(), "darker");
+  driver->Key('q');  // Ctrl+Q
+  EXPECT_TRUE(runtime->QuitRequested());
+  Stop();
+  Start();
+  driver->Click(*window, 120, 12);
   driver->Key(Special::Escape);
   EXPECT_TRUE(runtime->QuitRequested());
   EXPECT_EQ(runtime->ExitStatus(), 0);

@@ -48,9 +48,29 @@ class OwnedWindow final : public NativeWindow {
 void HeadlessWindow::Show() {
   shown_ = true;
   ++showCount_;
+  backend_.SetFocusedId(id_);
 }
 
-void HeadlessWindow::Focus() { backend_.focused_ = id_; }
+void HeadlessWindow::Hide() {
+  shown_ = false;
+  if (backend_.focused_ != id_) return;
+  std::erase(backend_.focusHistory_, id_);
+  int next = 0;
+  for (int id : backend_.focusHistory_) {
+    for (const HeadlessWindow* w : backend_.windows_)
+      if (w->Id() == id && w->Shown()) next = id;
+  }
+  backend_.SetFocusedId(next);
+}
+
+void HeadlessWindow::Focus() { backend_.SetFocusedId(id_); }
+
+void HeadlessBackend::SetFocusedId(int id) {
+  focused_ = id;
+  if (id == 0) return;
+  std::erase(focusHistory_, id);
+  focusHistory_.push_back(id);
+}
 
 void HeadlessWindow::Present(const WindowView& view) {
   frames_.push_back(Frame{backend_.Now(), view});
@@ -88,6 +108,8 @@ std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(const NativeWi
 
 void HeadlessBackend::Forget(HeadlessWindow* window) {
   released_.push_back("window " + std::to_string(window->Id()));
+  std::erase(focusHistory_, window->Id());
+  if (focused_ == window->Id()) focused_ = 0;
   windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
 }
 
@@ -144,16 +166,20 @@ void Driver::Click(const Window& window, int x, int y) {
 }
 
 void Driver::Key(char key, bool command) {
+  if (backend_.FocusedId() == 0) return;  // another program has the keyboard
   InputEvent e;
   e.type = InputEvent::Type::KeyDown;
+  e.window = backend_.FocusedId();
   e.key = key;
   e.command = command;
   Send(e);
 }
 
 void Driver::Key(InputEvent::Special key, bool repeat) {
+  if (backend_.FocusedId() == 0) return;
   InputEvent e;
   e.type = InputEvent::Type::KeyDown;
+  e.window = backend_.FocusedId();
   e.special = key;
   e.repeat = repeat;
   Send(e);

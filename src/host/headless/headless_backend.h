@@ -27,8 +27,10 @@ class HeadlessWindow final : public NativeWindow {
       : backend_(backend), id_(id), spec_(std::move(spec)) {}
 
   int Id() const override { return id_; }
+  // A window shown takes the keyboard focus, as desktops give it to a window that appears; a
+  // window hidden gives it back to the one that had it before.
   void Show() override;
-  void Hide() override { shown_ = false; }
+  void Hide() override;
   void Present(const WindowView& view) override;
   void SetCursor(CursorKind cursor) override { cursor_ = cursor; }
   void Focus() override;
@@ -100,9 +102,10 @@ class HeadlessBackend final : public Backend {
   const std::vector<std::string>& Urls() const { return urls_; }
   // What the host let go of, in order: "sound <resource>", "window <id>".
   const std::vector<std::string>& Released() const { return released_; }
-  // The native id of the window with the keyboard focus, 0 for none.
+  // The native id of the window with the keyboard focus, 0 for none (another program has it).
+  // Keys go to that window, as on a desktop.
   int FocusedId() const { return focused_; }
-  void SetFocusedId(int id) { focused_ = id; }
+  void SetFocusedId(int id);
 
  private:
   friend class HeadlessWindow;
@@ -115,6 +118,7 @@ class HeadlessBackend final : public Backend {
   Micros now_ = 0;
   int nextId_ = 1;
   int focused_ = 0;
+  std::vector<int> focusHistory_;  // windows that had the focus, the latest last
   bool reducedMotion_ = false;
   std::deque<InputEvent> input_;
   std::vector<HeadlessWindow*> windows_;
@@ -135,6 +139,8 @@ class Driver {
   void Release(const Window& window, int x, int y);
   // Moves there, presses and releases.
   void Click(const Window& window, int x, int y);
+  // A key pressed on the keyboard: it goes to the window with the focus, or nowhere of ours
+  // when another program has it.
   void Key(char key, bool command = true);
   // A key that is no letter (Space, Escape ...), pressed or auto-repeated.
   void Key(InputEvent::Special key, bool repeat = false);

@@ -92,9 +92,12 @@ struct Context final : PointerRouter::Geometry {
   int hostPointerX = 0, hostPointerY = 0;
   std::deque<InputEvent> pending;  // translated, not yet handed out
   PointerRouter pointer{*this};
-  CursorKind cursor = CursorKind::Arrow;
+  // None until the first window is made: until then SDL's own default is set.
+  std::optional<CursorKind> cursor;
   bool handUnavailable = false;
+  bool arrowUnavailable = false;
   CursorPtr hand;
+  CursorPtr arrow;
   // On Wayland the hand is set by the program itself, sharp at the screen's scale.
   std::unique_ptr<WaylandCursor> waylandCursor;
   TextRenderer text;
@@ -153,17 +156,6 @@ class SdlWindow final : public NativeWindow {
     if (!window_) return;
     SDL_HideWindow(window_.get());
     shown_ = false;
-    // Without a window manager the keyboard focus would stay with the hidden box, and Ctrl+Q
-    // would go nowhere: hand it back to the full-screen window.
-    if (fullScreen_) return;
-    if (auto context = context_.lock()) {
-      for (SdlWindow* other : context->windows) {
-        if (other != this && other->fullScreen_ && other->shown_ && other->window_) {
-          SDL_SetWindowInputFocus(other->window_.get());
-          break;
-        }
-      }
-    }
   }
 
   void Present(const WindowView& view) override {
@@ -244,13 +236,14 @@ class SdlWindow final : public NativeWindow {
   bool whole_ = true;  // the next frame must be drawn whole, not just what changed
 };
 
-// A small window drawn inside a full-screen window's own frame, for desktops where a program can
-// neither place its windows nor keep one above another. On Wayland the compositor puts a new
-// window where it likes, shows its panel over the full-screen scene while the new window has the
-// focus, and hands the focus to nobody when that window goes. Drawn into the scene, centred on
-// it, the box keeps the scene full screen and the keyboard with the program. The host's pointer
-// events over it are the overlay's, in its own coordinates (Context::Aim), so to the core it is
-// a window like any other.
+// A small window drawn inside a full-screen window's own frame. A window of its own would be at
+// the desktop's mercy: on Wayland the compositor puts it where it likes and hands the focus to
+// nobody when it goes; X11 window managers each stack it their own way (KWin keeps the active
+// full-screen window above it, so it never shows), and those that make it the active window
+// lower the scene under their panels and take the keyboard from it (xfwm4, icewm). Drawn into
+// the scene, centred on it, the box is above the scene on every desktop, the scene stays full
+// screen and the keyboard stays with it. The host's pointer events over it are the overlay's, in
+// its own coordinates (Context::Aim), so to the core it is a window like any other.
 class OverlayWindow final : public NativeWindow {
  public:
   OverlayWindow(const std::shared_ptr<Context>& context, int host, Size size)
@@ -766,7 +759,6 @@ void Translate(Context& context, const SDL_Event& sdl) {
       return;
     case SDL_KEYDOWN:
       event.type = Type::KeyDown;
-      // Keys go to whichever window has the focus, which may be a box above the main window.
       event.window = static_cast<int>(sdl.key.windowID);
       context.keys.Read(sdl.key, event);
       break;
@@ -856,6 +848,16 @@ void Context::SetCursor(CursorKind kind) {
       handUnavailable = !hand;
     }
     native = hand.get();
+  } else {
+    // SDL's default cursor on X11 is no cursor of the window's own, which shows whatever the
+    // desktop has under it. KWin puts none on its root window, so through XWayland the last
+    // cursor any window set stays: the hand, after the pointer left the chain. An arrow of our
+    // own is the arrow everywhere.
+    if (!arrow && !arrowUnavailable) {
+      arrow.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
+      arrowUnavailable = !arrow;
+    }
+    native = arrow.get();
   }
   SDL_SetCursor(native ? native : SDL_GetDefaultCursor());
   cursor = kind;
@@ -1206,27 +1208,21 @@ bool SdlBackend::PollEvent(InputEvent& event) {
 }
 
 std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowSpec& spec) {
-  SdlWindow* scene = MadeWindow(*context_, true);
-  if (spec.keepAbove && scene && SDL_strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0) {
-    // A Wayland client can neither place a window nor keep it above another (see
+  if (SdlWindow* scene = MadeWindow(*context_, true); spec.keepAbove && scene) {
+    // No desktop keeps a window of its own above the full-screen one as it should (see
     // OverlayWindow): the box is drawn inside the full-screen window instead.
     return std::make_unique<OverlayWindow>(context_, scene->Id(),
                                            Size{spec.rect.width, spec.rect.height});
   }
   SDL_Rect rect{spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height};
   // The window's pixels, where a desktop scales its screens, rather than its points enlarged.
-  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  // Every window here is a plain box.
+  const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_BORDERLESS;
   if (spec.fullScreen) {
-    // Made borderless at the main screen's bounds, which covers the screen by itself where no
-    // window manager runs; the desktop's full-screen state is asked for below.
+    // Made at the main screen's bounds, which covers the screen by itself where no window
+    // manager runs; the desktop's full-screen state is asked for below.
     if (rect.w <= 0 && SDL_GetDisplayBounds(0, &rect) != 0) rect = SDL_Rect{0, 0, 640, 480};
-    flags |= SDL_WINDOW_BORDERLESS;
     context_->screens.Start();  // to follow the screen's changes of size
-  } else if (spec.keepAbove) {
-    // A utility window stays above the full-screen one and does not take it over when the
-    // main window is clicked.
-    flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR |
-             SDL_WINDOW_UTILITY;
   }
   // A window for SDL's renderer is made for it from the start: SDL would otherwise make it
   // again, as a new native window, when the renderer comes.
@@ -1249,10 +1245,10 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     if (!MarkFullScreenBeforeShowing(window.get())) {
       SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
-  } else if (spec.keepAbove && scene) {
-    SDL_SetWindowModalFor(window.get(), scene->Native());
   }
   if (window && spec.icon) SetWindowIcon(window.get(), *spec.icon);
+  // The core's windows start with the arrow; the desktop is told so from the first window on.
+  if (window) context_->SetCursor(CursorKind::Arrow);
   // A window the platform refused still exists for the core; it just shows nothing.
   return std::make_unique<SdlWindow>(context_, std::move(window), spec.fullScreen);
 }
