@@ -120,6 +120,12 @@ box_up() {
     ! below "$(convert "$WORK/box.png" -crop "$box" +repage -colorspace Gray -format '%[fx:maxima]' info:)" 0.6
 }
 
+# box_shown SHOT GEOMETRY: SHOT shows the credits box there, black with white text.
+box_shown() {
+  below "$(mean_level "$1" "$2")" 0.1 &&
+    ! below "$(convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:maxima]' info:)" 0.6
+}
+
 # pull: off the chain and back, a click on it where a 1920x1080 screen shows it; the sound starts.
 pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
 
@@ -133,4 +139,113 @@ Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDep
   SubSection "Display" Depth 24 Virtual ${1%x*} ${1#*x} EndSubSection EndSection
 CONF
   start_xserver Xorg -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log"
+}
+
+# start_session_bus: a D-Bus session bus of the test's own, as desktops expect; sets
+# DBUS_SESSION_BUS_ADDRESS.
+start_session_bus() {
+  local pid
+  DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$WORK/bus.pid")
+  export DBUS_SESSION_BUS_ADDRESS
+  pid=$(cat "$WORK/bus.pid") && PIDS+=("$pid")
+}
+# start_desktop mutter|kwin SCALE: GNOME's compositor (mutter) or KDE's (kwin_wayland) nested in
+# the 1920x1200 X server (start_xvfb 1920x1200), at its top left, its output 1920x1080 pixels at SCALE, with the Wayland socket "desktop";
+# sets COMPOSITOR_PID and COMPOSITOR_WIN. Mutter's nested window is the output's size in points
+# (it draws the pixels scaled down into it), KWin's its size in pixels. POINTS_PX is how many X
+# pixels a point of the output takes in the window, both in screenshots and for the pointer.
+start_desktop() {
+  local scale=$2
+  [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || start_session_bus
+  rm -f "$XDG_RUNTIME_DIR/desktop"
+  if [ "$1" = mutter ]; then
+    # A fractional scale needs mutter's experimental framebuffer scaling, read from settings.
+    mkdir -p "$WORK/home/.config/glib-2.0/settings"
+    printf '[org/gnome/mutter]\nexperimental-features=["scale-monitor-framebuffer"]\n' \
+      >"$WORK/home/.config/glib-2.0/settings/keyfile"
+    HOME=$WORK/home GSETTINGS_BACKEND=keyfile MUTTER_DEBUG_DUMMY_MODE_SPECS=1920x1080 \
+      MUTTER_DEBUG_DUMMY_MONITOR_SCALES="$scale" \
+      mutter --nested --wayland --no-x11 --wayland-display=desktop >"$WORK/desktop.log" 2>&1 &
+    POINTS_PX=1
+  else
+    # The packaged binary carries a file capability that keeps it from starting in a container;
+    # a copy has none.
+    [ -x "$WORK/kwin_wayland" ] || cp "$(command -v kwin_wayland)" "$WORK/kwin_wayland"
+    HOME=$WORK/home "$WORK/kwin_wayland" --x11-display "$DISPLAY" --socket desktop \
+      --width $((1920 / scale)) --height $((1080 / scale)) --scale "$scale" \
+      --no-lockscreen --no-global-shortcuts --no-kactivities >"$WORK/desktop.log" 2>&1 &
+    POINTS_PX=$scale
+  fi
+  COMPOSITOR_PID=$! && PIDS+=("$COMPOSITOR_PID")
+  wait_for 200 test -S "$XDG_RUNTIME_DIR/desktop" || fail "$1 did not start: $(tail -5 "$WORK/desktop.log")"
+  mapped() { COMPOSITOR_WIN=$(xdotool search --onlyvisible --pid "$COMPOSITOR_PID" 2>/dev/null | head -n1) && [ -n "$COMPOSITOR_WIN" ]; }
+  wait_for 200 mapped || fail "$1 showed no window"
+  # The pointer enters the compositor's window from the X screen's rows below it (the screen is
+  # taller than the output): mutter follows the pointer only once it has crossed into the window.
+  xdotool mousemove 10 1190 sleep 0.2 mousemove 100 100 sleep 0.2
+}
+# start_on_desktop: the program on start_desktop's compositor as a session starts it (the X display
+# beside it, no SDL_VIDEODRIVER); sets APP_PID.
+start_on_desktop() {
+  env -u SDL_VIDEODRIVER WAYLAND_DISPLAY=desktop SDL_AUDIODRIVER=dummy \
+    "$NO_LEAK_CHECK" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+  APP_PID=$! && PIDS+=("$APP_PID")
+}
+
+# on_desktop SCALE X Y: the X pointer at the point (X, Y) of start_desktop's output at SCALE.
+on_desktop() { xdotool mousemove "$(awk -v v="$2" -v s="$1" -v p="$POINTS_PX" 'BEGIN { printf "%d", v * p }')" \
+  "$(awk -v v="$3" -v s="$1" -v p="$POINTS_PX" 'BEGIN { printf "%d", v * p }')"; }
+# desktop_scenario mutter|kwin SCALE: on start_desktop's compositor at SCALE, in the default
+# environment, the program shows the room at the output's pixels (the photograph's top-left
+# 1920x1080, as the window shows it), full screen, through Wayland; a pull lights it; "About"
+# shows the credits box centred; Space pulls and Escape quits while it shows (under mutter, which
+# takes no pointer from the X server: Space lights the room, Escape quits).
+desktop_scenario() {
+  local scale=$2 points_w points_h shown box
+  points_w=$(awk -v s="$scale" 'BEGIN { printf "%d", 1920 / s }')
+  points_h=$(awk -v s="$scale" 'BEGIN { printf "%d", 1080 / s }')
+  shown=$(awk -v w="$points_w" -v h="$points_h" -v p="$POINTS_PX" 'BEGIN { printf "%dx%d", w * p, h * p }')
+  box=$(awk -v w="$points_w" -v h="$points_h" -v p="$POINTS_PX" \
+    'BEGIN { printf "%dx%d+%d+%d", 200 * p, 120 * p, (w - 200) / 2 * p, (h - 120) / 2 * p }')
+  convert "$MEDIA_DIR/lowlight1.jpg" -crop 1920x1080+0+0 +repage -resize "$shown!" "$WORK/dark.png"
+  convert "$MEDIA_DIR/chain1.jpg" -crop 1920x1080+0+0 +repage -resize "$shown!" "$WORK/lit.png"
+  start_on_desktop
+  expect_picture "$WORK/dark.png" "$shown+0+0" 20 "$1 at $scale: the room is not the output whole at its pixels" 0.01
+  [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/dark-$1-$scale.png"
+  expect_native_wayland
+  if [ "$1" = mutter ]; then
+    # Mutter 43 nested takes the X server's keyboard but none of its pointer events: the chain
+    # is pulled with Space, and Escape quits.
+    xdotool windowfocus "$COMPOSITOR_WIN" 2>/dev/null || true
+    sleep 0.3 && xdotool key space
+    expect_picture "$WORK/lit.png" "$shown+0+0" 10 "$1 at $scale: Space did not light the room" 0.01
+    [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/lit-$1-$scale.png"
+    xdotool key Escape
+    expect_exit "$APP_PID" 5 "$1 at $scale: Escape"
+    return
+  fi
+  # The chain is drawn at 98..138 x 26..516 pixels.
+  on_desktop "$scale" 700 700 && sleep 0.3
+  on_desktop "$scale" "$(awk -v s="$scale" 'BEGIN { print 110 / s }')" "$(awk -v s="$scale" 'BEGIN { print 260 / s }')"
+  sleep 0.3
+  on_desktop "$scale" "$(awk -v s="$scale" 'BEGIN { print 118 / s }')" "$(awk -v s="$scale" 'BEGIN { print 270 / s }')"
+  sleep 0.5 && xdotool click 1
+  expect_picture "$WORK/lit.png" "$shown+0+0" 10 "$1 at $scale: the pull did not light the room" 0.01
+  # "About" at 97..147 x 4..24 points, reached from further along the strip. The box hides 5 s
+  # after it came, so the keys go at once and the screenshot that shows their effect is looked
+  # at afterwards: Space switches the light off under the box, Escape quits.
+  on_desktop "$scale" 400 2 && sleep 0.3 && on_desktop "$scale" 120 12 && sleep 0.3 && xdotool click 1
+  sleep 0.5
+  xdotool windowfocus "$COMPOSITOR_WIN" 2>/dev/null || true
+  xdotool key space sleep 0.5
+  shot "$WORK/box.png"
+  xdotool key Escape
+  # E2E_SHOTS=DIR keeps the screenshots of the room and of the box for a person to look at.
+  [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/lit-$1-$scale.png"
+  [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/box.png" "$E2E_SHOTS/box-$1-$scale.png"
+  box_shown "$WORK/box.png" "$box" || fail "$1 at $scale: no credits box in the middle ($box)"
+  below "$(crop_error "$WORK/box.png" "$WORK/dark.png" \
+    "$(awk -v p="$POINTS_PX" 'BEGIN { printf "%dx%d+0+0", 300 * p, 300 * p }')")" 0.03 ||
+    fail "$1 at $scale: Space did not switch the light off while the box showed"
+  expect_exit "$APP_PID" 5 "$1 at $scale: Escape while the box showed"
 }
