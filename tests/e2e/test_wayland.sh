@@ -10,6 +10,9 @@ shown_on_weston() {
 }
 reduced_scene
 shown_on_weston
+# A borderless window needs no decorations: no decoration plugin, and no toolkit behind one.
+! grep -E 'libdecor/plugins|libgtk|libgdk' "/proc/$APP_PID/maps" ||
+  fail "a decoration plugin or toolkit was loaded for a window without decorations"
 weston_pointer 1152x768
 xdotool mousemove 72 160 sleep 0.2 mousedown 1 sleep 0.1 mouseup 1  # the chain: 59..85 x 26..305
 expect_picture "$WORK/reduced_lit.png" 360x300+0+0 5 "the pull on the chain did not switch the light on"

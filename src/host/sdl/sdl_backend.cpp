@@ -969,6 +969,12 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   // show ends in black about half a minute after the pull that started it, and that pull was
   // input, which restarted the screensaver's count anyway.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // Every window here is borderless, so on a compositor that draws no decorations (GNOME,
+  // Weston) there is nothing for the decoration library to draw. Loaded all the same, it loads
+  // a toolkit of its own into the process (GTK, for libdecor's default plugin on newer systems)
+  // whose own display connection ends the process with the toolkit's message, not ours, when the
+  // compositor goes away.
+  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
 
   // With neither an X nor a Wayland display named there is nothing to try, and trying would
   // let the display libraries print their own complaints before ours.
