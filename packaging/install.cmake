@@ -51,6 +51,17 @@ string(REPLACE "\n" "\n " licence "${licence}")
 set(LUMORRA_LICENSE_TEXT " ${licence}")
 configure_file(packaging/copyright.in ${LUMORRA_DOC_DIR}/copyright @ONLY)
 
+# The modes in the package are the ones Debian's policy asks for whoever builds it: the builder's
+# umask (0002 for a normal user on Debian 13) would otherwise give the directories made on the
+# way group write permission, another package, and lintian's warnings. Files get theirs from
+# install() below, which always names them.
+set(LUMORRA_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${LUMORRA_DIRECTORY_PERMISSIONS})
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${LUMORRA_DIRECTORY_PERMISSIONS})
+# The .deb's own members, which cpack writes as files first, likewise.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/deb-member-modes.cmake)
+
 install(TARGETS lumorra RUNTIME DESTINATION ${LUMORRA_INSTALL_GAMESDIR})
 # A stripped program (the package's, or `cmake --install --strip`) loses the compilers' version
 # strings in .comment too, as Debian's own packages do.
