@@ -1,10 +1,10 @@
-# Sourced by every benchmark script: the build, Xvfb on displays clear of the tests', statistics.
+# Sourced by every benchmark script: the build, Xvfb on a free display, statistics.
 set -euo pipefail
 BUILD=$(readlink -f "${1:?usage: $0 path/to/build}")
 LUMORRA=$BUILD/lumorra BENCH_BIN=$BUILD/bench
 [ -x "$LUMORRA" ] || { echo "no program at $LUMORRA" >&2; exit 1; }
 # BENCH_DISPLAYS="N M ..." keeps a run to displays of its own.
-XVFB_DISPLAYS=${BENCH_DISPLAYS:-$(seq 150 199)} WORK=$(mktemp -d /tmp/lumorra-bench.XXXXXX)
+XVFB_DISPLAYS=${BENCH_DISPLAYS:-} WORK=$(mktemp -d /tmp/lumorra-bench.XXXXXX)
 source "$(dirname "${BASH_SOURCE[0]}")/../tests/xserver.sh"
 
 stop_pid() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }

@@ -1,5 +1,6 @@
 # Shared by the end-to-end tests and benchmarks: a private X server and cleanup of every process
-# started, by pid. Needs WORK and XVFB_DISPLAYS (separate for tests and benchmarks) set first.
+# started, by pid. Needs WORK set first; XVFB_DISPLAYS="N M ...", when set, keeps the servers to
+# those display numbers.
 PIDS=()
 cleanup() {
   local pid
@@ -17,10 +18,24 @@ wait_for() {
   return 1
 }
 
-# start_xserver SERVER ARGS...: SERVER :N ARGS on the first free display that comes up; sets
-# DISPLAY and XVFB_PID.
+# start_xserver SERVER ARGS...: SERVER ARGS on a free display; sets DISPLAY and XVFB_PID. The
+# server takes the first display number that is free on this machine and says which once it
+# accepts connections (-displayfd), so that runs side by side never meet; with XVFB_DISPLAYS set,
+# the first of those that comes up.
 start_xserver() {
   local n
+  if [ -z "${XVFB_DISPLAYS:-}" ]; then
+    # Emptied here: the server's own redirection happens only once it runs, and the number of
+    # the server before it must not be taken for this one's.
+    : >"$WORK/xserver.display"
+    "$1" -displayfd 3 "${@:2}" 3>>"$WORK/xserver.display" >"$WORK/xserver.log" 2>&1 &
+    XVFB_PID=$! && PIDS+=("$XVFB_PID")
+    announced() { grep -q '^[0-9]' "$WORK/xserver.display" || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+    wait_for 400 announced && n=$(head -n 1 "$WORK/xserver.display") && [ -n "$n" ] ||
+      fail "$1 did not start: $(tail -5 "$WORK/xserver.log")"
+    export DISPLAY=":$n"
+    return 0
+  fi
   for n in $XVFB_DISPLAYS; do
     { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
     "$1" ":$n" "${@:2}" >"$WORK/xserver.log" 2>&1 &

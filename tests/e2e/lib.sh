@@ -5,8 +5,9 @@ LUMORRA=$(readlink -f "${1:?usage: $0 path/to/lumorra}")
 # The pictures the screen is compared with: beside a built program, or named for an installed one.
 MEDIA_DIR=${MEDIA_DIR:-$(dirname "$LUMORRA")/media}
 WORK=$(mktemp -d /tmp/lumorra-e2e.XXXXXX)
-# E2E_DISPLAYS="N M ..." keeps a run to displays of its own.
-XVFB_DISPLAYS=${E2E_DISPLAYS:-$(seq 90 140)}
+# The X servers take free display numbers by themselves; E2E_DISPLAYS="N M ..." keeps a run to
+# those displays instead.
+XVFB_DISPLAYS=${E2E_DISPLAYS:-}
 export XDG_RUNTIME_DIR="$WORK/runtime" && mkdir -m 700 "$XDG_RUNTIME_DIR"  # Weston's, PulseAudio's
 source "$(dirname "${BASH_SOURCE[0]}")/../xserver.sh"
 

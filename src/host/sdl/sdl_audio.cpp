@@ -146,6 +146,16 @@ Job TakeJob(void* data) {
   return job;
 }
 
+// Starts SDL's audio. SDL 2 over SDL 3 turns the window system's events off whenever a
+// subsystem starts, and the backend reads key presses and the screen's changes from them: they
+// are turned on again at once if they were on.
+int StartAudio() {
+  const bool windowEvents = SDL_EventState(SDL_SYSWMEVENT, SDL_QUERY) == SDL_ENABLE;
+  const int started = SDL_InitSubSystem(SDL_INIT_AUDIO);
+  if (windowEvents) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  return started;
+}
+
 int OpenDevice(void* data) {
   const Job job = TakeJob(data);
   // Opening the device is never what the screen waits for: while the program starts, the
@@ -156,7 +166,7 @@ int OpenDevice(void* data) {
   const MixerLibrary* mixer = LoadMixerLibrary(failure);
   if (!mixer) {
     job->Finish(false, "cannot load SDL_mixer: " + failure);
-  } else if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  } else if (StartAudio() != 0) {
     job->Finish(false, SDL_GetError());
   } else if (QuietAlsa quiet; mixer->OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames,
                                                      nullptr, 0) != 0) {
@@ -186,6 +196,11 @@ AudioEngine::AudioEngine(std::function<Micros()> clock) : clock_(std::move(clock
   if (type == std::numeric_limits<Uint32>::max()) type = SDL_USEREVENT;
   finishedEvent_ = type;
   finishedEventType.store(type);
+  // The default device is the one opened, so a new one is of no interest. Under SDL 2 over SDL 3
+  // each device event takes a lock that an opening holds for as long as the sound server keeps
+  // it waiting (for ever, for PipeWire without its session manager), so an event of that kind
+  // would stop the main loop, quitting included, for as long as the opening waits.
+  SDL_EventState(SDL_AUDIODEVICEADDED, SDL_IGNORE);
 }
 
 AudioEngine::~AudioEngine() { Shutdown(); }
@@ -250,6 +265,9 @@ void AudioEngine::StartOpening() {
   if (open_ || opener_ || shutDown_) return;
   opening_ = std::make_shared<DeviceJob>();
   opening_->endedEvent = OpenedEventType();
+  // For the same reason no device may be reported lost while a device is opening; with none open
+  // there is nothing to lose.
+  SDL_EventState(SDL_AUDIODEVICEREMOVED, SDL_IGNORE);
   opener_ = StartJob(&OpenDevice, "lumorra-audio-open", opening_);
   if (!opener_) {
     // No thread to spare: open here rather than not at all. The event it pushed finds the
@@ -267,6 +285,7 @@ void AudioEngine::JoinOpener() {
 void AudioEngine::OnOpenAttemptEnded() {
   if (open_ || !opening_) return;
   JoinOpener();
+  SDL_EventState(SDL_AUDIODEVICEREMOVED, SDL_ENABLE);
   const Job attempt = std::move(opening_);
   if (!attempt->succeeded) {
     // Said once: a machine without sound would otherwise hear about it at every Play. A silent

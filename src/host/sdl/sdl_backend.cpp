@@ -15,6 +15,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/deadline_wait.h"
@@ -103,6 +104,7 @@ struct Context final : PointerRouter::Geometry {
   TextRenderer text;
   KeyReader keys;
   ScreenWatch screens;
+  bool screenChanged = false;  // the event filter heard of it; the loop has not followed it yet
   // Where pictures are held so that the window system copies them itself: shared memory the X
   // server reads, or else (SDL's renderer) textures uploaded once.
   std::shared_ptr<SharedPixels> sharedPixels;
@@ -147,6 +149,7 @@ class SdlWindow final : public NativeWindow {
     // some compositors (sway) then show it as an ordinary window, not full screen.
     if (auto context = context_.lock()) MakePresenter(*context);
     SDL_ShowWindow(window_.get());
+    if (fullScreen_) AskFullScreenWhenShown(window_.get());
     shown_ = true;
     // The window is mapped when SDL returns; draw now rather than wait for its first expose.
     Draw();
@@ -172,7 +175,7 @@ class SdlWindow final : public NativeWindow {
   void Focus() override {
     // Without a window manager nobody else hands the focus back once another client took it.
     if (window_ && shown_ && SDL_GetKeyboardFocus() != window_.get())
-      SDL_SetWindowInputFocus(window_.get());
+      GiveKeyboardFocus(window_.get());
   }
 
   // The window lost its pixels.
@@ -750,12 +753,8 @@ void Translate(Context& context, const SDL_Event& sdl) {
       if (const SdlWindow* window = MadeWindow(context, false)) ExitIfDisplayLost(window->Native());
       event.type = Type::QuitRequest;
       break;
-    case SDL_SYSWMEVENT:  // only the screens' changes and key presses pass the event filter
-      if (context.screens.IsScreenChange(sdl)) {
-        context.FollowScreen();
-      } else if (sdl.syswm.msg) {
-        context.keys.Note(*sdl.syswm.msg);
-      }
+    case SDL_SYSWMEVENT:  // only the screens' changes pass the event filter
+      if (std::exchange(context.screenChanged, false)) context.FollowScreen();
       return;
     case SDL_KEYDOWN:
       event.type = Type::KeyDown;
@@ -880,11 +879,18 @@ void Context::FollowScreen() {
 namespace {
 
 // Window-system events are on only to hear of screen changes and to read key presses by their
-// raw key codes; the rest (one for every X event) never enter the queue.
+// raw key codes. They are read here, as SDL queues them: SDL 2 over SDL 3 hands each one over in
+// memory that is gone by the time it leaves the queue. Only a screen change goes on into the
+// queue, to wake the loop; the rest (one for every X event) never enter it.
 int FilterEvents(void* data, SDL_Event* event) {
+  if (event->type != SDL_SYSWMEVENT && event->type != SDL_KEYDOWN) return 1;
+  // Both come from reading the window system, on the main thread.
+  auto* context = static_cast<Context*>(data);
+  context->keys.Queued(*event);
   if (event->type != SDL_SYSWMEVENT) return 1;
-  const auto* context = static_cast<const Context*>(data);
-  return context->screens.IsScreenChange(*event) || KeyReader::IsKeyPress(*event) ? 1 : 0;
+  if (!context->screens.IsScreenChange(*event)) return 0;
+  context->screenChanged = true;
+  return 1;
 }
 
 }  // namespace
@@ -1042,6 +1048,14 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   // show ends in black about half a minute after the pull that started it, and that pull was
   // input, which restarted the screensaver's count anyway.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // Where a Wayland desktop scales its screens, SDL 2 gives sizes and positions in the desktop's
+  // points and the window's pixels apart, and the labels are drawn at the pixels' size. SDL 2
+  // over SDL 3 instead passes every size off as pixels unless told otherwise, so labels and the
+  // credits box came out at half their size and the pointer missed them. It sets its own value
+  // as it starts, so this one must take precedence; a value in the environment still wins.
+  constexpr const char* kWaylandScaleToDisplay = "SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY";
+  if (!SDL_getenv(kWaylandScaleToDisplay))
+    SDL_SetHintWithPriority(kWaylandScaleToDisplay, "0", SDL_HINT_OVERRIDE);
   // Every window here is borderless, so on a compositor that draws no decorations (GNOME,
   // Weston) there is nothing for the decoration library to draw. Loaded all the same, it loads
   // a toolkit of its own into the process (GTK, for libdecor's default plugin on newer systems)
@@ -1051,12 +1065,20 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
 
   // With no display to try there is nothing to start, and trying would let the display
   // libraries print their own complaints before ours.
-  const DisplayChoice display = ChooseDisplay(ReadDisplayEnvironment());
+  const DisplayEnvironment environment = ReadDisplayEnvironment();
+  const DisplayChoice display = ChooseDisplay(environment);
   if (!display.error.empty()) {
     error = "cannot open display: " + display.error;
     return nullptr;
   }
   if (!display.drivers.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, display.drivers.c_str());
+  // On an X screen with a colour palette SDL is not even started: it has nothing to show there.
+  const bool onX11 = display.drivers == "x11" ||
+                     (display.drivers.empty() && SDL_strcasecmp(environment.asked.c_str(), "x11") == 0);
+  if (onX11 && XScreenHasTooFewColours()) {
+    error = "cannot draw on this screen: it has too few colours";
+    return nullptr;
+  }
 
   IgnoreStaleWakeupErrors();  // before SDL, so that SDL keeps it underneath its own
   // Video only: other subsystems poll in the background and would wake an idle program.
@@ -1085,13 +1107,18 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   ExitAtOnceWhenDisplayLost();
 
   // Window surfaces in plain shared memory: copying a picture there is far cheaper than going
-  // through a GL texture on a machine without a GPU. SDL offers that only on X11 and only for
-  // screen layouts it knows (not 30-bit colour); elsewhere its window surface is a texture of
-  // its renderer, slower but drawn everywhere. SDL reads this once, at the first window surface.
+  // through a GL texture on a machine without a GPU. SDL offers that only on X11, and it is
+  // taken only for screens of at most 8 bits a colour, where a picture's levels are written as
+  // they are. SDL 2 knows no deeper layout; SDL 3 (under SDL 2 over SDL 3) takes a 30-bit
+  // surface for HDR10 and converts the pictures into that colour space, which shows them far too
+  // bright. Elsewhere the window surface is a texture of SDL's renderer, slower but drawn
+  // everywhere, and on a 30-bit X screen the pixmap presenter spreads each level over the bits
+  // itself. SDL reads this once, at the first window surface.
   SDL_DisplayMode mode{};
   const bool sharedMemory = SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0 &&
                             SDL_GetDesktopDisplayMode(0, &mode) == 0 &&
-                            mode.format != SDL_PIXELFORMAT_UNKNOWN;
+                            mode.format != SDL_PIXELFORMAT_UNKNOWN &&
+                            SDL_BITSPERPIXEL(mode.format) <= 24;
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, sharedMemory ? "0" : "1");
   std::unique_ptr<SdlBackend> backend(new SdlBackend());
   // Better still, the X server copies each picture from the memory it was decoded into (where

@@ -44,6 +44,66 @@ bool MarkFullScreenBeforeShowing(SDL_Window* window) {
   return true;
 }
 
+namespace {
+
+// Asks the window manager to add or remove the full-screen state of a mapped window.
+void SendFullScreenState(Display* display, ::Window window, bool add) {
+  const auto intern = XFunction<decltype(&XInternAtom)>("XInternAtom");
+  const auto send = XFunction<decltype(&XSendEvent)>("XSendEvent");
+  if (!intern || !send) return;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = intern(display, "_NET_WM_STATE", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = add ? 1 : 0;
+  event.xclient.data.l[1] = static_cast<long>(intern(display, "_NET_WM_STATE_FULLSCREEN", False));
+  event.xclient.data.l[3] = 1;  // from an application
+  send(display, DefaultRootWindow(display), False,
+       SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+}  // namespace
+
+void AskFullScreenWhenShown(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  if (!OnX11(window, info)) return;
+  const auto flush = XFunction<decltype(&XFlush)>("XFlush");
+  SendFullScreenState(info.info.x11.display, info.info.x11.window, true);
+  if (flush) flush(info.info.x11.display);
+}
+
+void GiveKeyboardFocus(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  const auto attributes = XFunction<decltype(&XGetWindowAttributes)>("XGetWindowAttributes");
+  const auto focus = XFunction<decltype(&XSetInputFocus)>("XSetInputFocus");
+  const auto flush = XFunction<decltype(&XFlush)>("XFlush");
+  if (!OnX11(window, info) || !attributes || !focus || !flush) {
+    SDL_SetWindowInputFocus(window);
+    return;
+  }
+  // Only a window on the screen can take the focus; asking for another is an X error, which
+  // would end the program. A window manager may have iconified ours.
+  XWindowAttributes now{};
+  if (!attributes(info.info.x11.display, info.info.x11.window, &now) || now.map_state != IsViewable)
+    return;
+  focus(info.info.x11.display, info.info.x11.window, RevertToNone, CurrentTime);
+  flush(info.info.x11.display);
+}
+
+bool XScreenHasTooFewColours() {
+  const auto open = XFunction<decltype(&XOpenDisplay)>("XOpenDisplay");
+  const auto close = XFunction<decltype(&XCloseDisplay)>("XCloseDisplay");
+  const auto screen = XFunction<decltype(&XDefaultScreen)>("XDefaultScreen");
+  const auto depth = XFunction<decltype(&XDefaultDepth)>("XDefaultDepth");
+  if (!open || !close || !screen || !depth) return false;
+  Display* display = open(nullptr);
+  if (!display) return false;  // SDL says why, in its own words
+  const bool palette = depth(display, screen(display)) < 15;
+  close(display);
+  return palette;
+}
+
 void ExitAtOnceWhenDisplayLost() {
   if (const auto set = XFunction<decltype(&XSetIOErrorHandler)>("XSetIOErrorHandler"))
     set(&ReportLostDisplay);
@@ -131,10 +191,8 @@ void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
   // (openbox) would keep the old size, so the pins move to the new size first.
   const auto hints = XFunction<decltype(&XSetWMNormalHints)>("XSetWMNormalHints");
   const auto move = XFunction<decltype(&XMoveResizeWindow)>("XMoveResizeWindow");
-  const auto intern = XFunction<decltype(&XInternAtom)>("XInternAtom");
-  const auto send = XFunction<decltype(&XSendEvent)>("XSendEvent");
   const auto flush = XFunction<decltype(&XFlush)>("XFlush");
-  if (!hints || !move || !intern || !send || !flush) return;
+  if (!hints || !move || !flush) return;
   Display* display = info.info.x11.display;
   XSizeHints size{};
   size.flags = PPosition | PSize | PMinSize | PMaxSize;
@@ -145,23 +203,15 @@ void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
   hints(display, info.info.x11.window, &size);
   move(display, info.info.x11.window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
        static_cast<unsigned>(bounds.h));
-  for (long add : {0L, 1L}) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = info.info.x11.window;
-    event.xclient.message_type = intern(display, "_NET_WM_STATE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = add;
-    event.xclient.data.l[1] = static_cast<long>(intern(display, "_NET_WM_STATE_FULLSCREEN", False));
-    event.xclient.data.l[3] = 1;  // from an application
-    send(display, DefaultRootWindow(display), False,
-         SubstructureRedirectMask | SubstructureNotifyMask, &event);
-  }
+  for (const bool add : {false, true}) SendFullScreenState(display, info.info.x11.window, add);
   flush(display);
 }
 
 #else
 bool MarkFullScreenBeforeShowing(SDL_Window*) { return false; }
+bool XScreenHasTooFewColours() { return false; }
+void AskFullScreenWhenShown(SDL_Window*) {}
+void GiveKeyboardFocus(SDL_Window* window) { SDL_SetWindowInputFocus(window); }
 void ExitAtOnceWhenDisplayLost() {}
 ScreenWatch::~ScreenWatch() = default;
 void ScreenWatch::Start() {}

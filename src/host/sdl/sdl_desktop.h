@@ -14,6 +14,18 @@ namespace host::sdl {
 // Returns false off X11, where SDL's full-screen mode is the way to ask.
 bool MarkFullScreenBeforeShowing(SDL_Window* window);
 
+// Asks the window manager, once `window` is mapped, to keep it full screen. The state marked
+// before mapping is what SDL 2 keeps; SDL 2 over SDL 3 writes the window's state property again
+// from its own flags as it maps the window, which drops the mark, so the request is made again
+// the way a mapped window makes it. Where the mark stayed, or no window manager runs, this
+// changes nothing. Does nothing off X11.
+void AskFullScreenWhenShown(SDL_Window* window);
+
+// Gives `window` the keyboard focus, as a window manager would. SDL 2 does that itself on X11;
+// SDL 2 over SDL 3 only asks the window manager, and where none runs nothing happens. Elsewhere
+// SDL is asked.
+void GiveKeyboardFocus(SDL_Window* window);
+
 // Follows changes of the screen's size, which SDL 2.26 does not notice on X11 (its idea of the
 // screen's bounds stays as it was at the start). A window manager moves full-screen windows
 // by itself, but not every one does, and without one nobody would.
@@ -43,6 +55,12 @@ class ScreenWatch {
   void* display_ = nullptr;
   void* randr_ = nullptr;
 };
+
+// Whether the X display named in DISPLAY shows fewer than 15 bits a pixel (a colour palette),
+// where no photograph can be shown. SDL 2 starts there and fails at the first window surface,
+// which says so; SDL 2 over SDL 3 crashes while it starts. Asked over a short connection of its
+// own, before SDL starts; false when it cannot tell, or where X11 is not built in.
+bool XScreenHasTooFewColours();
 
 // When the connection to the X server is lost, Xlib calls a handler that must not return. Its
 // default one ends the process through exit(); this one goes the backend's way out for a fatal

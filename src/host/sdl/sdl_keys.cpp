@@ -56,27 +56,23 @@ InputEvent::Special SpecialKey(SDL_Keycode symbol, SDL_Scancode scancode) {
 
 void KeyReader::Start() { SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE); }
 
-bool KeyReader::IsKeyPress(const SDL_Event& event) {
+void KeyReader::Queued(const SDL_Event& event) {
+  if (event.type == SDL_KEYDOWN) {
+    // More than a screenful of presses queued and never read means they are being dropped.
+    constexpr std::size_t kMostQueued = 256;
+    if (queued_.size() >= kMostQueued) queued_.pop_front();
+    queued_.push_back(pending_);
+    pending_ = RawPress{};
+    return;
+  }
+  if (event.type != SDL_SYSWMEVENT || !event.syswm.msg) return;
+  // Any other raw event in between means SDL made no press of that one.
+  pending_ = RawPress{};
 #if defined(SDL_VIDEO_DRIVER_X11)
-  return event.type == SDL_SYSWMEVENT && event.syswm.msg &&
-         event.syswm.msg->subsystem == SDL_SYSWM_X11 &&
-         event.syswm.msg->msg.x11.event.type == KeyPress;
-#else
-  (void)event;
-  return false;
-#endif
-}
-
-void KeyReader::Note(const SDL_SysWMmsg& message) {
-#if defined(SDL_VIDEO_DRIVER_X11)
+  const SDL_SysWMmsg& message = *event.syswm.msg;
   if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != KeyPress) return;
   const XKeyEvent& key = message.msg.x11.event.xkey;
-  noted_ = true;
-  display_ = key.display;
-  keycode_ = key.keycode;
-  state_ = key.state;
-#else
-  (void)message;
+  pending_ = RawPress{true, key.display, key.keycode, key.state};
 #endif
 }
 
@@ -91,22 +87,26 @@ void KeyReader::Read(const SDL_KeyboardEvent& key, InputEvent& event) {
   // SDL's own view: its symbol, as an X key symbol.
   std::vector<KeySym> symbols{KeySymOf(key.keysym.sym)};
   int active = 0;
+  RawPress raw;
+  if (!queued_.empty()) {
+    raw = queued_.front();
+    queued_.pop_front();
+  }
 #if defined(SDL_VIDEO_DRIVER_X11)
-  if (noted_) {
+  if (raw.known) {
     using KeycodeToKeysym = KeySym (*)(Display*, KeyCode, int, int);
     static const auto keysymOf = XFunction<KeycodeToKeysym>("XkbKeycodeToKeysym");
     if (keysymOf) {
       symbols.clear();
       // Level 0 is the key's unshifted symbol; a layout the key lacks gives no symbol.
       for (int layout = 0; layout < kMaxLayouts; ++layout) {
-        symbols.push_back(
-            keysymOf(static_cast<Display*>(display_), static_cast<KeyCode>(keycode_), layout, 0));
+        symbols.push_back(keysymOf(static_cast<Display*>(raw.display),
+                                   static_cast<KeyCode>(raw.keycode), layout, 0));
       }
-      active = static_cast<int>(LayoutOfState(state_));
+      active = static_cast<int>(LayoutOfState(raw.state));
     }
   }
 #endif
-  noted_ = false;
   event.key = ShortcutLetter(symbols, active, UsLetter(key.keysym.scancode));
   if (!event.key) event.special = SpecialKey(key.keysym.sym, key.keysym.scancode);
 }

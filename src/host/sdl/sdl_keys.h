@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <deque>
+
 #include "host/backend.h"
 
 namespace host::sdl {
@@ -17,23 +19,31 @@ namespace host::sdl {
 // would have to fetch again over a second connection and keep up to date by itself. Elsewhere
 // SDL's symbol is the key's only one.
 //
+// The raw event is read in SDL's event filter, as SDL queues it: SDL 2 over SDL 3 hands it over
+// in memory that is gone by the time the event leaves the queue. Each SDL key press queued after
+// it takes the raw press along in a queue of its own, so that presses queued together keep
+// their pairs.
+//
 // Kept apart from the other files because the X headers define names such as Expose and None.
 class KeyReader {
  public:
   // Asks SDL for the raw window-system events; once SDL has started.
   static void Start();
-  // Whether a raw window-system event is a key press, which Note wants to see.
-  static bool IsKeyPress(const SDL_Event& event);
-  // A raw window-system event: a key press is noted for the SDL key event that follows it.
-  void Note(const SDL_SysWMmsg& message);
-  // Fills in the key fields of `event` for an SDL key press.
+  // Every event SDL queues, from SDL's event filter (on the thread that reads the window system,
+  // the main one): notes a raw key press for the SDL key press that follows it.
+  void Queued(const SDL_Event& event);
+  // Fills in the key fields of `event` for an SDL key press as it leaves the queue.
   void Read(const SDL_KeyboardEvent& key, InputEvent& event);
 
  private:
-  bool noted_ = false;
-  void* display_ = nullptr;
-  unsigned keycode_ = 0;
-  unsigned state_ = 0;
+  struct RawPress {
+    bool known = false;
+    void* display = nullptr;
+    unsigned keycode = 0;
+    unsigned state = 0;
+  };
+  RawPress pending_;             // the raw press whose SDL key press is yet to be queued
+  std::deque<RawPress> queued_;  // one for each SDL key press in SDL's queue, in order
 };
 
 }  // namespace host::sdl
