@@ -1081,6 +1081,10 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   }
 
   IgnoreStaleWakeupErrors();  // before SDL, so that SDL keeps it underneath its own
+  // Errors reach the user in this program's own words, once. SDL 2 keeps its internal log to
+  // itself unless asked; SDL 2 over SDL 3 prints every error it logs, so that a compositor going
+  // away was announced twice, SDL's line first. SDL_LOGGING in the environment still decides.
+  if (!SDL_getenv("SDL_LOGGING")) SDL_LogSetAllPriority(SDL_LOG_PRIORITY_CRITICAL);
   // Video only: other subsystems poll in the background and would wake an idle program.
   // SDL's own SIGINT/SIGTERM handlers stay; they turn a signal into a quit request.
   if (StartSdlVideo() != 0) {
