@@ -1073,8 +1073,9 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   }
   if (!display.drivers.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, display.drivers.c_str());
   // On an X screen with a colour palette SDL is not even started: it has nothing to show there.
-  const bool onX11 = display.drivers == "x11" ||
-                     (display.drivers.empty() && SDL_strcasecmp(environment.asked.c_str(), "x11") == 0);
+  const bool onX11 =
+      display.drivers == "x11" ||
+      (display.drivers.empty() && SDL_strcasecmp(environment.asked.c_str(), "x11") == 0);
   if (onX11 && XScreenHasTooFewColours()) {
     error = "cannot draw on this screen: it has too few colours";
     return nullptr;
