@@ -21,6 +21,11 @@ chmod +x "$WORK/bin/xdg-open"
 
 said() { tail -n 40 "$WORK/stderr.txt" 2>/dev/null || true; }
 
+# The program reports its own timings on stderr, to be held to their goals: reported NAME gives
+# the figure in ms, empty when there is none.
+export LUMORRA_TEST_REPORT=1
+reported() { sed -n "s/^lumorra: report: $1: \(.*\) ms\$/\1/p" "$WORK/stderr.txt"; }
+
 # start_lumorra [ENV...]: sound going to a file; sets APP_PID and APP_WIN once it shows. SIGINT is
 # given back as a terminal would (a script's background job starts with it ignored).
 start_lumorra() {
@@ -79,10 +84,10 @@ mean_level() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:me
 below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 
 # expect_one_error STATUS TEXT: ended with STATUS after one line starting with TEXT (GLib's
-# CRITICAL lines, which a library prints on its own behalf, aside).
+# CRITICAL lines, which a library prints on its own behalf, and the test reports aside).
 expect_one_error() {
   [ "$STATUS" = "$1" ] || fail "status $STATUS, not $1: $(said)"
-  [ "$(grep -v '^CRITICAL' "$WORK/stderr.txt" | grep -c .)" = 1 ] || fail "not one line: $(said)"
+  [ "$(grep -v '^CRITICAL\|^lumorra: report: ' "$WORK/stderr.txt" | grep -c .)" = 1 ] || fail "not one line: $(said)"
   grep -q "^$2" "$WORK/stderr.txt" || fail "said: $(said)"
 }
 

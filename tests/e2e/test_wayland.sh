@@ -36,6 +36,6 @@ perl -MIO::Socket::UNIX -e 'IO::Socket::UNIX->new(Local => $ARGV[0], Listen => 1
 for socket in gone stale; do
   SDL_AUDIODRIVER=dummy WAYLAND_DISPLAY=$socket start_lumorra
   kill -TERM "$APP_PID" && expect_exit "$APP_PID" 3 "X11 after the $socket socket"
-  [ ! -s "$WORK/stderr.txt" ] || fail "the way to X11 was not silent: $(said)"
+  ! grep -v '^lumorra: report: ' "$WORK/stderr.txt" || fail "the way to X11 was not silent"
 done
 echo ok
