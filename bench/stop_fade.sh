@@ -11,9 +11,9 @@ app=$! && PIDS+=("$app")
 sleep 3
 # The chain pulled: the light comes on and the rain starts. Pulled again 8 s later, while the
 # light is on: the bulb dies and the rain is stopped, the last sound of the show.
-xdotool mousemove 118 270 click 1 mousemove 800 600
+xdotool mousemove "${CHAIN[@]}" click 1 mousemove 800 600
 sleep 8
-xdotool mousemove 118 270 click 1 mousemove 800 600
+xdotool mousemove "${CHAIN[@]}" click 1 mousemove 800 600
 sleep 8
 stop_pid "$app"
 cp "$WORK/audio.raw" "$BUILD/stop_fade.raw"

@@ -51,6 +51,12 @@ start_xserver() {
   fail "no free X display for $1: $(tail -5 "$WORK/xserver.log")"
 }
 
+# CHAIN=(X Y): a point halfway down the chain where a 1920x1080 screen shows the scene (the chain
+# hangs at 98..138 x 26..516); chain_at SCALE puts it on the scene drawn SCALE times that size (0.6
+# below 1920x1080; a larger screen's width over 1920).
+chain_at() { read -r -a CHAIN <<<"$(awk -v s="$1" 'BEGIN { printf "%d %d", 118 * s + 0.5, 270 * s + 0.5 }')"; }
+chain_at 1
+
 # start_xvfb WIDTHxHEIGHT: Xvfb with no window manager, XVFB_DEPTH bits a pixel (24 unless set).
 start_xvfb() { start_xserver Xvfb -screen 0 "$1x${XVFB_DEPTH:-24}" -noreset -nolisten tcp; }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/test_report.h"
+
 namespace host {
 
 namespace {
@@ -154,6 +156,7 @@ void Runtime::Run() {
 }
 
 void Runtime::Quit(int status) {
+  test_report::QuitRequested();
   quitRequested_ = true;
   quitStatus_ = status;
   exitStatus_ = exitStatus_ != 0 ? exitStatus_ : status;

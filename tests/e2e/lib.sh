@@ -21,6 +21,11 @@ chmod +x "$WORK/bin/xdg-open"
 
 said() { tail -n 40 "$WORK/stderr.txt" 2>/dev/null || true; }
 
+# The program reports its own timings on stderr, to be held to their goals: reported NAME gives
+# the figure in ms, empty when there is none.
+export LUMORRA_TEST_REPORT=1
+reported() { sed -n "s/^lumorra: report: $1: \(.*\) ms\$/\1/p" "$WORK/stderr.txt"; }
+
 # start_lumorra [ENV...]: sound going to a file; sets APP_PID and APP_WIN once it shows. SIGINT is
 # given back as a terminal would (a script's background job starts with it ignored).
 start_lumorra() {
@@ -79,10 +84,10 @@ mean_level() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:me
 below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 
 # expect_one_error STATUS TEXT: ended with STATUS after one line starting with TEXT (GLib's
-# CRITICAL lines, which a library prints on its own behalf, aside).
+# CRITICAL lines, which a library prints on its own behalf, and the test reports aside).
 expect_one_error() {
   [ "$STATUS" = "$1" ] || fail "status $STATUS, not $1: $(said)"
-  [ "$(grep -v '^CRITICAL' "$WORK/stderr.txt" | grep -c .)" = 1 ] || fail "not one line: $(said)"
+  [ "$(grep -v '^CRITICAL\|^lumorra: report: ' "$WORK/stderr.txt" | grep -c .)" = 1 ] || fail "not one line: $(said)"
   grep -q "^$2" "$WORK/stderr.txt" || fail "said: $(said)"
 }
 
@@ -94,14 +99,15 @@ start_weston() {
   WESTON_PID=$! && PIDS+=("$WESTON_PID")
   wait_for 100 test -S "$XDG_RUNTIME_DIR/lumorra" || fail "weston did not start: $(tail -5 "$WORK/weston.log")"
 }
-# start_on_weston: the program, silent, on start_weston's socket as in a Wayland session, with
-# the X display beside it as XWayland's would be; sets APP_PID.
-start_on_weston() {
-  env -u SDL_VIDEODRIVER WAYLAND_DISPLAY=lumorra SDL_AUDIODRIVER=dummy \
+# start_on_wayland SOCKET: the program, silent, on a compositor's socket (start_weston's
+# "lumorra", start_desktop's "desktop") as a Wayland session starts it, with the X display beside
+# it as XWayland's would be and no SDL_VIDEODRIVER; sets APP_PID.
+start_on_wayland() {
+  env -u SDL_VIDEODRIVER WAYLAND_DISPLAY="$1" SDL_AUDIODRIVER=dummy \
     "$NO_LEAK_CHECK" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
   APP_PID=$! && PIDS+=("$APP_PID")
 }
-# expect_native_wayland: the program started by start_on_weston shows through Wayland, with no X
+# expect_native_wayland: the program started by start_on_wayland shows through Wayland, with no X
 # window of its own.
 expect_native_wayland() {
   ! xdotool search --pid "$APP_PID" >/dev/null 2>&1 || fail "the program opened an X window"
@@ -110,25 +116,41 @@ expect_native_wayland() {
 # sometimes from its output's corner: the two corners clamp both pointers to one place.
 weston_pointer() { xdotool mousemove 0 0 sleep 0.1 mousemove $((${1%x*} - 1)) $((${1#*x} - 1)) sleep 0.1; }
 
-# click_about: "About" on the top strip, the pointer coming from off the strip as a person's would.
-click_about() { xdotool mousemove 1000 10 sleep 0.3 mousemove 120 12 sleep 0.1 click 1; }
-# box_up [GEOMETRY]: a screenshot (box.png) shows the credits box there, black with white text; in
-# the middle of a 1920x1080 screen unless told.
-box_up() {
-  local box=${1:-200x120+860+480}
-  shot "$WORK/box.png"
-  below "$(mean_level "$WORK/box.png" "$box")" 0.1 &&
-    ! below "$(convert "$WORK/box.png" -crop "$box" +repage -colorspace Gray -format '%[fx:maxima]' info:)" 0.6
+# click_strip X [LEFT TOP [SCALE]]: a click at X, 12 down, on the top strip of the scene whose
+# top-left is at LEFT,TOP of the X screen (0,0), SCALE X pixels a point of it (1). The pointer
+# comes along the strip from further right, as a person's would: the labels show only once it is
+# on the strip. "Quit" is at 24..192 across, "About" over it at 97..147; the rest is the strip.
+click_strip() {
+  local left=${2:-0} top=${3:-0} scale=${4:-1}
+  xdotool mousemove $((left + 400 * scale)) $((top + 2 * scale)) sleep 0.3 \
+    mousemove $((left + $1 * scale)) $((top + 12 * scale)) sleep 0.3 click 1
 }
-
+# click_about [LEFT TOP [SCALE]]: "About", as click_strip.
+click_about() { click_strip 120 "$@"; }
 # box_shown SHOT GEOMETRY: SHOT shows the credits box there, black with white text.
 box_shown() {
   below "$(mean_level "$1" "$2")" 0.1 &&
     ! below "$(convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:maxima]' info:)" 0.6
 }
+# box_up [GEOMETRY]: a screenshot (box.png) shows the credits box there; in the middle of a
+# 1920x1080 screen unless told.
+box_up() { shot "$WORK/box.png" && box_shown "$WORK/box.png" "${1:-200x120+860+480}"; }
 
-# pull: off the chain and back, a click on it where a 1920x1080 screen shows it; the sound starts.
-pull() { xdotool mousemove 700 700 sleep 0.1 mousemove 118 270 click 1 sleep 0.3; }
+# pull: off the chain and back, a click on it (CHAIN); the sound starts.
+pull() { xdotool mousemove 700 700 sleep 0.1 mousemove "${CHAIN[@]}" click 1 sleep 0.3; }
+
+# window_geometry: APP_WIN's size and place, WIDTHxHEIGHT+X+Y.
+window_geometry() {
+  xdotool getwindowgeometry --shell "$APP_WIN" |
+    awk -F= '{ v[$1] = $2 } END { printf "%sx%s+%s+%s\n", v["WIDTH"], v["HEIGHT"], v["X"], v["Y"] }'
+}
+# expect_geometry GEOMETRY WHY [SECONDS]: APP_WIN is at GEOMETRY (WIDTHxHEIGHT+X+Y) now, or
+# within SECONDS; fails with WHY and where it is.
+expect_geometry() {
+  local now
+  placed() { now=$(window_geometry) && [ "$now" = "$1" ]; }
+  wait_for $((${3:-0} * 20 + 1)) placed "$1" || fail "$2: the window is at $now, not $1"
+}
 
 # start_xorg_dummy WIDTHxHEIGHT: Xorg's dummy driver, as a real graphics card with monitors that
 # change mode, its screen at most WIDTHxHEIGHT; sets DISPLAY and XVFB_PID.
@@ -185,33 +207,23 @@ start_desktop() {
   # taller than the output): mutter follows the pointer only once it has crossed into the window.
   xdotool mousemove 10 1190 sleep 0.2 mousemove 100 100 sleep 0.2
 }
-# start_on_desktop: the program on start_desktop's compositor as a session starts it (the X display
-# beside it, no SDL_VIDEODRIVER); sets APP_PID.
-start_on_desktop() {
-  env -u SDL_VIDEODRIVER WAYLAND_DISPLAY=desktop SDL_AUDIODRIVER=dummy \
-    "$NO_LEAK_CHECK" "$LUMORRA" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
-  APP_PID=$! && PIDS+=("$APP_PID")
-}
 
-# on_desktop SCALE X Y: the X pointer at the point (X, Y) of start_desktop's output at SCALE.
-on_desktop() { xdotool mousemove "$(awk -v v="$2" -v s="$1" -v p="$POINTS_PX" 'BEGIN { printf "%d", v * p }')" \
-  "$(awk -v v="$3" -v s="$1" -v p="$POINTS_PX" 'BEGIN { printf "%d", v * p }')"; }
 # desktop_scenario mutter|kwin SCALE: on start_desktop's compositor at SCALE, in the default
 # environment, the program shows the room at the output's pixels (the photograph's top-left
-# 1920x1080, as the window shows it), full screen, through Wayland; a pull lights it; "About"
-# shows the credits box centred; Space pulls and Escape quits while it shows (under mutter, which
-# takes no pointer from the X server: Space lights the room, Escape quits).
+# 1920x1080, as the window shows it; in SHOWN, its size in X pixels), full screen, through
+# Wayland; a pull lights it; "About" shows the credits box centred; Space pulls and Escape quits
+# while it shows (under mutter, which takes no pointer from the X server: Space lights the room,
+# Escape quits).
 desktop_scenario() {
-  local scale=$2 points_w points_h shown box
+  local scale=$2 points_w points_h box
   points_w=$(awk -v s="$scale" 'BEGIN { printf "%d", 1920 / s }')
   points_h=$(awk -v s="$scale" 'BEGIN { printf "%d", 1080 / s }')
-  shown=$(awk -v w="$points_w" -v h="$points_h" -v p="$POINTS_PX" 'BEGIN { printf "%dx%d", w * p, h * p }')
-  box=$(awk -v w="$points_w" -v h="$points_h" -v p="$POINTS_PX" \
-    'BEGIN { printf "%dx%d+%d+%d", 200 * p, 120 * p, (w - 200) / 2 * p, (h - 120) / 2 * p }')
-  convert "$MEDIA_DIR/lowlight1.jpg" -crop 1920x1080+0+0 +repage -resize "$shown!" "$WORK/dark.png"
-  convert "$MEDIA_DIR/chain1.jpg" -crop 1920x1080+0+0 +repage -resize "$shown!" "$WORK/lit.png"
-  start_on_desktop
-  expect_picture "$WORK/dark.png" "$shown+0+0" 20 "$1 at $scale: the room is not the output whole at its pixels" 0.01
+  SHOWN=$((points_w * POINTS_PX))x$((points_h * POINTS_PX))
+  box=$((200 * POINTS_PX))x$((120 * POINTS_PX))+$(((points_w - 200) / 2 * POINTS_PX))+$(((points_h - 120) / 2 * POINTS_PX))
+  convert "$MEDIA_DIR/lowlight1.jpg" -crop 1920x1080+0+0 +repage -resize "$SHOWN!" "$WORK/dark.png"
+  convert "$MEDIA_DIR/chain1.jpg" -crop 1920x1080+0+0 +repage -resize "$SHOWN!" "$WORK/lit.png"
+  start_on_wayland desktop
+  expect_picture "$WORK/dark.png" "$SHOWN+0+0" 20 "$1 at $scale: the room is not the output whole at its pixels" 0.01
   [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/dark-$1-$scale.png"
   expect_native_wayland
   if [ "$1" = mutter ]; then
@@ -219,23 +231,20 @@ desktop_scenario() {
     # is pulled with Space, and Escape quits.
     xdotool windowfocus "$COMPOSITOR_WIN" 2>/dev/null || true
     sleep 0.3 && xdotool key space
-    expect_picture "$WORK/lit.png" "$shown+0+0" 10 "$1 at $scale: Space did not light the room" 0.01
+    expect_picture "$WORK/lit.png" "$SHOWN+0+0" 10 "$1 at $scale: Space did not light the room" 0.01
     [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/lit-$1-$scale.png"
     xdotool key Escape
     expect_exit "$APP_PID" 5 "$1 at $scale: Escape"
     return
   fi
-  # The chain is drawn at 98..138 x 26..516 pixels.
-  on_desktop "$scale" 700 700 && sleep 0.3
-  on_desktop "$scale" "$(awk -v s="$scale" 'BEGIN { print 110 / s }')" "$(awk -v s="$scale" 'BEGIN { print 260 / s }')"
-  sleep 0.3
-  on_desktop "$scale" "$(awk -v s="$scale" 'BEGIN { print 118 / s }')" "$(awk -v s="$scale" 'BEGIN { print 270 / s }')"
-  sleep 0.5 && xdotool click 1
-  expect_picture "$WORK/lit.png" "$shown+0+0" 10 "$1 at $scale: the pull did not light the room" 0.01
-  # "About" at 97..147 x 4..24 points, reached from further along the strip. The box hides 5 s
-  # after it came, so the keys go at once and the screenshot that shows their effect is looked
-  # at afterwards: Space switches the light off under the box, Escape quits.
-  on_desktop "$scale" 400 2 && sleep 0.3 && on_desktop "$scale" 120 12 && sleep 0.3 && xdotool click 1
+  # The chain is drawn at the output's pixels, where a 1920x1080 screen shows it: the pointer
+  # comes onto it from off it, then moves on it.
+  xdotool mousemove $((700 * POINTS_PX)) $((700 * POINTS_PX)) sleep 0.3 \
+    mousemove $((CHAIN[0] - 8)) $((CHAIN[1] - 10)) sleep 0.3 mousemove "${CHAIN[@]}" sleep 0.5 click 1
+  expect_picture "$WORK/lit.png" "$SHOWN+0+0" 10 "$1 at $scale: the pull did not light the room" 0.01
+  # The box hides 5 s after it came, so the keys go at once and the screenshot that shows their
+  # effect is looked at afterwards: Space switches the light off under the box, Escape quits.
+  click_about 0 0 "$POINTS_PX"
   sleep 0.5
   xdotool windowfocus "$COMPOSITOR_WIN" 2>/dev/null || true
   xdotool key space sleep 0.5
@@ -245,8 +254,33 @@ desktop_scenario() {
   [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/lit-$1-$scale.png"
   [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/box.png" "$E2E_SHOTS/box-$1-$scale.png"
   box_shown "$WORK/box.png" "$box" || fail "$1 at $scale: no credits box in the middle ($box)"
-  below "$(crop_error "$WORK/box.png" "$WORK/dark.png" \
-    "$(awk -v p="$POINTS_PX" 'BEGIN { printf "%dx%d+0+0", 300 * p, 300 * p }')")" 0.03 ||
+  below "$(crop_error "$WORK/box.png" "$WORK/dark.png" $((300 * POINTS_PX))x$((300 * POINTS_PX))+0+0)" 0.03 ||
     fail "$1 at $scale: Space did not switch the light off while the box showed"
   expect_exit "$APP_PID" 5 "$1 at $scale: Escape while the box showed"
+}
+# on_desktops mutter|kwin SCALE...: desktop_scenario under the compositor started afresh at each
+# SCALE; after the first, the program started again quits with Ctrl+Q; after the last, it is
+# started again and the compositor's end ends it with one line, status 1.
+on_desktops() {
+  local scale
+  for scale in "${@:2}"; do
+    start_desktop "$1" "$scale"
+    desktop_scenario "$1" "$scale"
+    if [ "$scale" = "$2" ]; then
+      start_on_wayland desktop
+      expect_picture "$WORK/dark.png" "$SHOWN+0+0" 20 "$1: the second start" 0.01
+      xdotool windowfocus "$COMPOSITOR_WIN" 2>/dev/null || true
+      xdotool key ctrl+q
+      expect_exit "$APP_PID" 5 "$1: Ctrl+Q"
+    fi
+    if [ "$scale" = "${*: -1}" ]; then
+      start_on_wayland desktop
+      expect_picture "$WORK/dark.png" "$SHOWN+0+0" 20 "$1: the last start" 0.01
+      kill "$COMPOSITOR_PID"
+      expect_exit "$APP_PID" 5 "$1's end" 1
+      expect_one_error 1 'lumorra: lost the connection to the display desktop'
+    else
+      kill "$COMPOSITOR_PID" && wait "$COMPOSITOR_PID" 2>/dev/null || true
+    fi
+  done
 }

@@ -10,8 +10,8 @@ start_lumorra
 expect_picture "$MEDIA_DIR/lowlight1.jpg" 1920x1080+0+0 10 "no scene"
 states=()
 for _ in 1 2 3 4; do  # press on the chain, pull it down past its end, let go there
-  xdotool mousemove 118 270 sleep 0.1 mousedown 1 sleep 0.1 mousemove 118 400 sleep 0.05 \
-    mousemove 118 620 sleep 0.1 mouseup 1
+  xdotool mousemove "${CHAIN[@]}" sleep 0.1 mousedown 1 sleep 0.1 mousemove "${CHAIN[0]}" 400 sleep 0.05 \
+    mousemove "${CHAIN[0]}" 620 sleep 0.1 mouseup 1
   sleep 0.6
   shot "$WORK/pull.png"
   lit=$(crop_error "$WORK/pull.png" "$MEDIA_DIR/chain1.jpg" 600x500+0+0)

@@ -10,30 +10,30 @@ xrandr --newmode 1024x768 60 1024 1100 1200 1300 768 800 820 840 >/dev/null 2>&1
 xrandr --addmode screen 1024x768
 xrandr --output screen --mode 1024x768 --fb 1024x768
 reduced_scene  # a screen this small shows the reduced pictures' top-left part
+chain_at 0.6
 
 # grow_and_check WHAT: 1024x768 to 1600x900 under the running program, a pull, then "Quit" far
 # right on the strip, where it reaches only if it followed the window.
 grow_and_check() {
-  local geometry error level
+  local error level
   xrandr --fb 1600x900 --output screen --mode 1600x900
-  grown() { geometry=$(xdotool getwindowgeometry "$APP_WIN" | sed -n 's/.*Geometry: //p'); [ "$geometry" = 1600x900 ]; }
-  wait_for 60 grown || fail "$1: the window is $geometry on a 1600x900 screen"
+  expect_geometry 1600x900+0+0 "$1: on a 1600x900 screen" 3
   sleep 0.3
   shot "$WORK/grown.png"
   level=$(mean_level "$WORK/grown.png" 500x100+1100+800)
   error=$(crop_error "$WORK/grown.png" "$WORK/reduced.png" 1024x768+0+0)
   below "$level" 0.02 || fail "$1: the new part of the screen is not black ($level)"
   below "$error" 0.03 || fail "$1: the picture is gone after the screen grew (error $error)"
-  xdotool mousemove 72 160 click 1  # the reduced scene's chain
+  xdotool mousemove "${CHAIN[@]}" click 1
   expect_picture "$WORK/reduced_lit.png" 360x300+0+0 5 "$1: a pull did not light the room"
-  xdotool mousemove 1300 2 sleep 0.3 mousemove 1300 12 sleep 0.2 click 1
+  click_strip 1300
   expect_exit "$APP_PID" 3 "$1: a click at x 1300 on the grown strip's \"Quit\""
   xrandr --output screen --mode 1024x768 --fb 1024x768
 }
 
 start_lumorra
 # The credits box first: showing it must not stop the program hearing of the screen's size.
-xdotool mousemove 120 12 sleep 0.3 click 1
+click_about
 wait_for 20 box_up 200x120+412+324 || fail "no credits box"
 xdotool mousemove 512 357 click 1  # the author's name hides the box
 grow_and_check "no window manager"
@@ -64,12 +64,11 @@ start_lumorra
 # resize_to SIZE: the screen changes mode; the window must take the new size.
 resize_to() {
   xrandr --fb "$1" --output DUMMY0 --mode "$1"
-  sized() { geometry=$(xdotool getwindowgeometry "$APP_WIN" | sed -n 's/.*Geometry: //p'); [ "$geometry" = "$1" ]; }
-  wait_for 60 sized "$1" || fail "openbox: the window is $geometry on a $1 screen"
+  expect_geometry "$1+0+0" "openbox: on a $1 screen" 3
 }
 resize_to 1600x900
 resize_to 2048x1536
 sleep 0.3
-xdotool mousemove 1800 2 sleep 0.3 mousemove 1800 12 sleep 0.2 click 1  # "Quit" ends at 1697 on 1920
+click_strip 1800  # "Quit" ends at 1697 on 1920
 expect_exit "$APP_PID" 3 "openbox: a click at x 1800 on the grown strip's \"Quit\""
 echo ok

@@ -40,7 +40,7 @@ sleep 1
 # Each watch starts as its show does. The centre of the screen is the lit wall around the bulb:
 # the dark, lit and flash pictures differ there by 45 levels or more.
 centre=896,476,128x128
-DISPLAY=$SECOND_DISPLAY xdotool mousemove 118 270 click 1 mousemove 800 600
+DISPLAY=$SECOND_DISPLAY xdotool mousemove "${CHAIN[@]}" click 1 mousemove 800 600
 DISPLAY=$SECOND_DISPLAY "$WATCH" 34.5 $centre >"$WORK/watch2.txt" &
 WATCHERS=($!)
 xdotool key space  # no window manager: the key goes to the window under the pointer
@@ -52,14 +52,14 @@ sleep_until() { sleep "$(awk -v t="$1" -v s="$pulled" -v n="$(date +%s.%N)" 'BEG
   d = s + t - n; print (d > 0 ? d : 0) }')"; }
 # The blackout comes 32.7 s after the pull; the press spans the fade and the blackout.
 sleep_until 31.8
-xdotool mousemove 118 270 sleep 0.1 mousedown 1
+xdotool mousemove "${CHAIN[@]}" sleep 0.1 mousedown 1
 sleep_until 33.3
-xdotool mousemove 118 620 mouseup 1
+xdotool mousemove "${CHAIN[0]}" 620 mouseup 1
 sleep 1
 shot "$WORK/after.png"
 level=$(mean_level "$WORK/after.png" 1920x1080+0+0)
 below "$level" 0.01 || fail "the screen is not black after the blackout (mean level $level)"
-xdotool mousemove 12 12 sleep 0.2 click 1  # the strip, left of "Quit"
+click_strip 12  # the strip, left of "Quit"
 sleep 0.5
 kill -0 "$APP_PID" 2>/dev/null || fail "a click on the strip ended the program"
 for pid in "${WATCHERS[@]}"; do wait "$pid" || fail "the screen watcher failed"; done
@@ -99,7 +99,7 @@ xdotool key Escape
 expect_exit "$APP_PID" 3 "Escape"
 
 start_lumorra
-xdotool mousemove 118 270 click 1 sleep 0.05  # the chain's sound is playing now
+xdotool mousemove "${CHAIN[@]}" click 1 sleep 0.05  # the chain's sound is playing now
 kill "$XVFB_PID"
 expect_exit "$APP_PID" 5 "the X server's end" 1
 expect_one_error 1 'lumorra: lost the connection to the display'

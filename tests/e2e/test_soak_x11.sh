@@ -19,9 +19,10 @@ start_xvfb 1920x1080
 # Everything is used once before the first measurement: lit pictures, rain, labels, box, link.
 start_and_warm_up() {
   start_lumorra
-  xdotool mousemove 118 270 click 1 sleep 1.5 mousemove 800 600 sleep 0.2 \
-    mousemove 118 270 click 1 sleep 0.6 mousemove 1000 10 sleep 0.3 mousemove 120 12 click 1 \
-    sleep 0.5 mousemove 960 513 click 1 sleep 0.3 mousemove 800 600 sleep 2  # sound device idles
+  xdotool mousemove "${CHAIN[@]}" click 1 sleep 1.5 mousemove 800 600 sleep 0.2 \
+    mousemove "${CHAIN[@]}" click 1 sleep 0.6
+  click_about
+  xdotool sleep 0.5 mousemove 960 513 click 1 sleep 0.3 mousemove 800 600 sleep 2  # sound device idles
   BASE_RSS=$(rss_kb) || fail "the program died while warming up: $(said)"
 }
 
@@ -67,6 +68,6 @@ end_rss=$(rss_kb) || fail "the program is gone after the random input: $(said)"
 echo "RSS: $BASE_RSS kB after warming up, $end_rss kB after ${SECONDS_OF_INPUT} s of random input"
 { ldd "$LUMORRA" 2>/dev/null | grep -q libasan && echo "sanitizer build: the growth is not checked"; } ||
   [ $((end_rss - BASE_RSS)) -le 5120 ] || fail "RSS grew by $((end_rss - BASE_RSS)) kB under random input"
-xdotool mousemove 1000 10 sleep 0.2 mousemove 30 12 click 1
+click_strip 30  # "Quit"
 expect_exit "$APP_PID" 3 "Quit after the random input"
 echo ok

@@ -30,11 +30,11 @@ CURSOR_SHAPE=${CURSOR_SHAPE:-$(dirname "$LUMORRA")/tests/lumorra_cursor_shape}
 cursor_at() { xdotool mousemove "$1" "$2" sleep 0.2 && "$CURSOR_SHAPE"; }
 desktop=$(cursor_at 700 700)
 start_lumorra
-arrow=$(cursor_at 700 700) hand=$(cursor_at 118 270)
+arrow=$(cursor_at 700 700) hand=$(cursor_at "${CHAIN[@]}")
 [ "$arrow" != "$desktop" ] || fail "off the chain the cursor is the desktop's ($desktop), not an arrow"
 [ "$hand" != "$arrow" ] || fail "the cursor over the chain is no hand ($hand)"
 [ "$(cursor_at 700 700)" = "$arrow" ] || fail "the hand stayed after the pointer left the chain"
-xdotool getwindowgeometry "$APP_WIN" | grep -q "Geometry: 1920x1080" || fail "the window does not cover the screen"
+expect_geometry 1920x1080+0+0 "the window does not cover the screen"
 expect_picture "$MEDIA_DIR/lowlight1.jpg" 1920x1080+0+0 10 "the screen does not show the dark picture"
 icon_of() { xprop -id "$1" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]* x [0-9]*\)).*/\1/p' | head -n 1; }
 [ "$(icon_of "$APP_WIN")" = "64 x 64" ] || fail "the main window has no 64x64 icon"

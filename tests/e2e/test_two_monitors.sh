@@ -4,14 +4,12 @@
 # then as one 3200x1080 display split into two RandR monitors that have no outputs of their own.
 source "$(dirname "$0")/lib.sh"  # needs Xorg and xserver-xorg-video-dummy
 
-place() { eval "$(xdotool getwindowgeometry --shell "$1")"; echo "${WIDTH}x$HEIGHT+$X+$Y"; }  # WxH+X+Y
 # check_main_monitor WHAT: the scene and the box are placed on the main monitor; Ctrl+Q quits.
 check_main_monitor() {
   xrandr --listmonitors | grep -q '1920/.*+1280+0' || fail "$1: no offset main monitor: $(xrandr --listmonitors)"
   start_lumorra
-  main=$(place "$APP_WIN")
-  [ "$main" = "1920x1080+1280+0" ] || fail "$1: the scene is at $main, not over the main monitor"
-  xdotool mousemove 1700 1 sleep 0.3 mousemove 1400 12 click 1  # "About" on the top strip
+  expect_geometry 1920x1080+1280+0 "$1: the scene is not over the main monitor"
+  click_about 1280 0
   wait_for 20 box_up 200x120+2140+480 || fail "$1: no credits box in the main monitor's middle"
   xdotool key ctrl+q
   expect_exit "$APP_PID" 3 "$1: Ctrl+Q"

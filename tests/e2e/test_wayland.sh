@@ -8,17 +8,18 @@ source "$(dirname "$0")/lib.sh"
 start_xvfb 1152x768
 start_weston 1152x768
 shown_on_weston() {
-  start_on_weston
+  start_on_wayland lumorra
   expect_picture "$WORK/reduced.png" 1152x768+0+0 10 "Weston's output does not show the scene"
   expect_native_wayland
 }
 reduced_scene
+chain_at 0.6
 shown_on_weston
 # A borderless window needs no decorations: no decoration plugin, and no toolkit behind one.
 ! grep -E 'libdecor/plugins|libgtk|libgdk' "/proc/$APP_PID/maps" ||
   fail "a decoration plugin or toolkit was loaded for a window without decorations"
 weston_pointer 1152x768
-xdotool mousemove 72 160 sleep 0.2 mousedown 1 sleep 0.1 mouseup 1  # the chain: 59..85 x 26..305
+xdotool mousemove "${CHAIN[@]}" sleep 0.2 mousedown 1 sleep 0.1 mouseup 1
 expect_picture "$WORK/reduced_lit.png" 360x300+0+0 5 "the pull on the chain did not switch the light on"
 kill -TERM "$APP_PID"
 expect_exit "$APP_PID" 3 "SIGTERM"
@@ -36,6 +37,6 @@ perl -MIO::Socket::UNIX -e 'IO::Socket::UNIX->new(Local => $ARGV[0], Listen => 1
 for socket in gone stale; do
   SDL_AUDIODRIVER=dummy WAYLAND_DISPLAY=$socket start_lumorra
   kill -TERM "$APP_PID" && expect_exit "$APP_PID" 3 "X11 after the $socket socket"
-  [ ! -s "$WORK/stderr.txt" ] || fail "the way to X11 was not silent: $(said)"
+  ! grep -v '^lumorra: report: ' "$WORK/stderr.txt" || fail "the way to X11 was not silent"
 done
 echo ok

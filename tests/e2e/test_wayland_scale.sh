@@ -16,16 +16,16 @@ expect_room() {
     sleep 0.1
   done
 }
-start_on_weston
+start_on_wayland lumorra
 expect_room "$WORK/dark.ppm" 10 "the room is not shown whole at the output's pixels"
-# The chain is drawn at 98..138 x 26..516 pixels; 104,200 is on it, left of where a chain laid
-# out in points would be grabbed.
+# The chain is drawn at the output's pixels, where a 1920x1080 screen shows it, left of where a
+# chain laid out in points (196..276 pixels across) would be grabbed.
 weston_pointer 1920x1080
-xdotool mousemove 104 200 sleep 0.2 mousedown 1 sleep 0.1 mouseup 1
+xdotool mousemove "${CHAIN[@]}" sleep 0.2 mousedown 1 sleep 0.1 mouseup 1
 expect_room "$WORK/lit.ppm" 5 "no light after a pull where the chain is drawn"
-# "About" on the strip at the top (97..147 x 4..24 points), then the author's name in the box
-# centred on the scene (its link at 58..143 x 27..39 of 200x120 points).
-open_box() { xdotool mousemove 300 2 sleep 0.3 mousemove 240 24 sleep 0.3 click 1 sleep 0.5 mousemove 960 486; }
+# "About" on the strip at the top, then the author's name in the box centred on the scene (its
+# link at 58..143 x 27..39 of 200x120 points).
+open_box() { click_about 0 0 2 && xdotool sleep 0.5 mousemove 960 486; }
 open_box
 # The box's lower lines are drawn at the output's pixels too: white text on the black box.
 box_text() {
