@@ -28,6 +28,7 @@ src/host/guard.cpp ::   if (!said_.insert(place + '\n' + what).second) return; :
 src/host/pointer_router.cpp ::     out.push_back(Make(InputEvent::Type::MouseLeave, owner)); ::     ; :: no leave after a release outside the pressed window
 src/host/runtime.cpp :: if (!event.repeat && event.key != 0 && !event.other && app_ :: if (!event.repeat && event.key != 0 && app_ :: Ctrl+Super+Q quits
 src/host/runtime.cpp ::   w->Hide(); ::   Quit(0); :: closing the credits box quits the program
+src/host/picture.cpp ::     if (abandoned_.load(std::memory_order_acquire)) return; ::     ; :: letting go of a picture still queued waits for it to be decoded
 src/scene/lightshow.cpp ::   if (counter < 4) { ::   if (counter < 3) { :: the flicker has three steps, not four
 src/scene/lightshow.cpp ::     fried = true; ::     ; :: the light never dies
 src/scene/lightshow.cpp ::       enditall = true; ::       ; :: the blackout does not end it all

@@ -140,6 +140,7 @@ Picture::Picture(int width, int height, int rows, RowFill fill, bool fillMaps)
   if (!pixels_) throw std::bad_alloc();
   if (firstRows_ < height_) fill_ = fill;
   ready_ = RunInBackground([this, fill = std::move(fill), fillMaps] {
+    if (abandoned_.load(std::memory_order_acquire)) return;
     const std::function<void(int)> done = [this](int rows) {
       rows_.store(std::min(rows, firstRows_), std::memory_order_release);
       rows_.notify_all();
@@ -162,6 +163,7 @@ Picture::~Picture() {
     const std::lock_guard lock(liveMutex);
     std::erase(live, this);
   }
+  abandoned_.store(true, std::memory_order_release);
   std::lock_guard hold(lock_);
   if (ready_.valid()) ready_.wait();  // the worker writes into the pixels until then
 }

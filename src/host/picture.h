@@ -111,6 +111,9 @@ class Picture : public std::enable_shared_from_this<Picture> {
   mutable std::atomic<int> rows_;
   mutable std::mutex lock_;
   mutable std::shared_future<void> ready_;
+  // Set as the picture goes: a fill still waiting its turn on the worker is then skipped, so
+  // that letting go of pictures (as quitting does) waits only for the one being made.
+  std::atomic<bool> abandoned_{false};
   mutable RowFill fill_;  // kept only while rows are left to make
   host::Graphics graphics_{*this};
 };

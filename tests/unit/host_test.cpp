@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -262,6 +266,23 @@ TEST(Pictures, ListedWhileHeldAndNotOnceLetGo) {
   source.reset();  // the copy's job let go of it once it was scaled
   EXPECT_FALSE(listed(gone));
   EXPECT_TRUE(listed(copy.get()));
+}
+
+// Quitting lets go of pictures whose decoding has not begun yet: that must not wait for them to
+// be decoded first, only for the one the worker is on.
+TEST(Pictures, LettingGoOfAPictureStillQueuedSkipsItsFill) {
+  std::promise<void> release;
+  auto busy = std::make_shared<host::Picture>(
+      8, 8, [gate = release.get_future().share()](std::uint32_t*) { gate.wait(); });
+  std::atomic<bool> filled = false;
+  auto queued = std::make_shared<host::Picture>(8, 8, [&filled](std::uint32_t*) { filled = true; });
+  // Let go on another thread: the worker is still held on the first picture.
+  auto lettingGo = std::async(std::launch::async, [&queued] { queued.reset(); });
+  EXPECT_EQ(lettingGo.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  release.set_value();
+  lettingGo.wait();
+  busy.reset();
+  EXPECT_FALSE(filled);
 }
 
 // X key symbols of the keys in the US layout's Q and Z positions, and a Unicode one.
