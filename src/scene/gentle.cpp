@@ -22,13 +22,10 @@ constexpr int kFadeSteps = 30;
 
 host::Micros Window1::BlackoutDue() const {
   if (enditall) return -1;
-  const auto waiting = Find<host::Timer>("Timer6");
-  const auto finale = Find<host::Timer>("Timer7");
-  if (!waiting || !finale) return -1;
-  const host::Micros tick = static_cast<host::Micros>(finale->Period()) * host::kMillis;
+  const host::Micros tick = static_cast<host::Micros>(Timer7->Period()) * host::kMillis;
   // The final flash takes one tick, the black step the next.
-  if (waiting->Mode() != host::TimerMode::Off) return waiting->Deadline() + 2 * tick;
-  if (finale->Mode() != host::TimerMode::Off) return finale->Deadline() + (counter == 0 ? tick : 0);
+  if (Timer6->Mode() != host::TimerMode::Off) return Timer6->Deadline() + 2 * tick;
+  if (Timer7->Mode() != host::TimerMode::Off) return Timer7->Deadline() + (counter == 0 ? tick : 0);
   return -1;
 }
 
