@@ -66,7 +66,7 @@ std::optional<host::ScaledSize> Window1::MasterCopies(host::Size screen) {
 }
 
 void Window1::Event_Open() {
-  gentle = gentleChoice.value_or(host::DesktopPrefersReducedMotion());
+  gentle = gentleChoice_.value_or(host::DesktopPrefersReducedMotion());
   host::Deref(quiet()).Play();
 
   // The pictures are made for the screen's own pixels, which a desktop that scales its screens

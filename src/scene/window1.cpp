@@ -5,7 +5,9 @@
 
 namespace lumorra {
 
-std::shared_ptr<Window1> Window1::Instance() { return host::ImplicitInstance<Window1>(); }
+std::shared_ptr<Window1> Window1::Instance(std::optional<bool> gentleChoice) {
+  return host::ImplicitInstance<Window1>(gentleChoice);
+}
 
 Window1::~Window1() {
   darker.reset();

@@ -19,11 +19,12 @@ namespace lumorra {
 // thirteen timers whose chain of Actions plays the light show.
 class Window1 : public host::Window {
  public:
-  Window1() = default;
+  // `gentleChoice` picks gentle mode (below) or the normal show; unset follows the desktop.
+  explicit Window1(std::optional<bool> gentleChoice = std::nullopt) : gentleChoice_(gentleChoice) {}
   ~Window1() override;
 
-  // The single instance, made and opened on the first request.
-  static std::shared_ptr<Window1> Instance();
+  // The single instance, made and opened on the first request, with the show chosen then.
+  static std::shared_ptr<Window1> Instance(std::optional<bool> gentleChoice = std::nullopt);
 
   // Construction.
   void Layout() override;
@@ -89,7 +90,6 @@ class Window1 : public host::Window {
   // Gentle mode: the same show on the same timers, drawn without flashes or quick changes of
   // the picture. Chosen on the command line, or else as the desktop prefers, when the window
   // opens.
-  static void ChooseGentle(std::optional<bool> choice) { gentleChoice = choice; }
   bool AdjustsView() const override { return gentle; }
   host::Micros AdjustView(host::WindowView& view, host::Micros now) const override;
 
@@ -147,7 +147,7 @@ class Window1 : public host::Window {
   void ChainSettled();
   bool keyPullWaiting = false;
 
-  static inline std::optional<bool> gentleChoice;
+  const std::optional<bool> gentleChoice_;
 };
 
 }  // namespace lumorra
