@@ -20,15 +20,6 @@ constexpr int kFadeSteps = 30;
 
 }  // namespace
 
-host::Micros Window1::BlackoutDue() const {
-  if (enditall) return -1;
-  const host::Micros tick = static_cast<host::Micros>(Timer7->Period()) * host::kMillis;
-  // The final flash takes one tick, the black step the next.
-  if (Timer6->Mode() != host::TimerMode::Off) return Timer6->Deadline() + 2 * tick;
-  if (Timer7->Mode() != host::TimerMode::Off) return Timer7->Deadline() + (counter == 0 ? tick : 0);
-  return -1;
-}
-
 host::Micros Window1::AdjustView(host::WindowView& view, host::Micros now) const {
   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter;
   const host::Micros black = BlackoutDue();

@@ -67,6 +67,16 @@ void Window1::Timer7_Action(host::Timer& sender) {
   Canvas2->SetVisible(false);
 }
 
+// Counts the steps of Timer7_Action above: the final flash takes one tick, the black step the
+// next.
+host::Micros Window1::BlackoutDue() const {
+  if (enditall) return -1;
+  const host::Micros tick = static_cast<host::Micros>(Timer7->Period()) * host::kMillis;
+  if (Timer6->Mode() != host::TimerMode::Off) return Timer6->Deadline() + 2 * tick;
+  if (Timer7->Mode() != host::TimerMode::Off) return Timer7->Deadline() + (counter == 0 ? tick : 0);
+  return -1;
+}
+
 void Window1::Timer8_Action() { host::Deref(showers()).Play(); }
 
 void Window1::Timershort_Action() {
