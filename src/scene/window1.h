@@ -126,6 +126,8 @@ class Window1 : public host::Window {
   const std::shared_ptr<host::Timer> TimerFried = std::make_shared<host::Timer>();
 
  private:
+  // The menu items are the application's bar's, which this window holds only as a host menu bar:
+  // they are found by name, as the menu operations above promise (one names no item).
   std::shared_ptr<host::MenuItem> MenuItemNamed(const char* name);
   template <class... Timers>
   static void SwitchOff(const Timers&... timers) {
