@@ -33,33 +33,33 @@ src/scene/lightshow.cpp ::   if (counter < 4) { ::   if (counter < 3) { :: the f
 src/scene/lightshow.cpp ::     fried = true; ::     ; :: the light never dies
 src/scene/lightshow.cpp ::       enditall = true; ::       ; :: the blackout does not end it all
 src/scene/lightshow.cpp ::   host::Deref(showers()).Stop(); ::   ; :: switching off leaves the rain playing
-src/scene/lightshow.cpp :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(host::TimerMode::Multiple); } :: void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(host::TimerMode::Single); } :: the flicker ticks once
+src/scene/lightshow.cpp :: void Window1::Timer2_Action() { Timer3->SetMode(host::TimerMode::Multiple); } :: void Window1::Timer2_Action() { Timer3->SetMode(host::TimerMode::Single); } :: the flicker ticks once
 src/scene/chain.cpp ::   SetMouseCursor(host::CursorKind::Arrow); ::   ; :: the open hand stays after the pointer leaves the chain
-src/scene/chain.cpp ::   ControlRect("Canvas2").SetEnabled(true); ::   ; :: leaving the chain does not allow the next pull
-src/scene/chain.cpp ::   ControlRect("Canvas2").SetEnabled(false); ::   ; :: one visit of the chain allows many pulls
+src/scene/chain.cpp ::   Canvas2->SetEnabled(true); ::   ; :: leaving the chain does not allow the next pull
+src/scene/chain.cpp ::   Canvas2->SetEnabled(false); ::   ; :: one visit of the chain allows many pulls
 src/scene/chain.cpp ::     lit = true; ::     ; :: every switch-on is the first one
 src/scene/topstrip.cpp ::   if (enditall) host::Quit(0); ::   host::Quit(0); :: a click on the scene quits before the blackout
-src/scene/topstrip.cpp ::   ControlRect("StaticText1").SetVisible(false); ::   ; :: "Quit" stays after the pointer leaves the strip
+src/scene/topstrip.cpp ::   StaticText1->SetVisible(false); ::   ; :: "Quit" stays after the pointer leaves the strip
 src/scene/window1.cpp :: {{4, 0, 406, 24}, nullptr, true, true} :: {{4, 0, 406, 24}, nullptr, true, false} :: the strip is not widened to the screen
 src/about/aboutwin.cpp :: void AboutWin::Timer1_Action() { Hide(); } :: void AboutWin::Timer1_Action() {} :: the credits box never hides by itself
-src/about/aboutwin.cpp :: Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Single); :: Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Multiple); :: the credits box hides every five seconds
+src/about/aboutwin.cpp :: Timer1->SetMode(host::TimerMode::Single); :: Timer1->SetMode(host::TimerMode::Multiple); :: the credits box hides every five seconds
 src/about/aboutwin.cpp ::   host::ShowURL(links::kAuthor); ::   host::ShowURL(links::kPhotographer); :: the author's name opens the photographer's site
-src/about/aboutwin.cpp :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(255, 255, 255)); :: Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(0, 0, 255)); :: the photographer's name stays blue
+src/about/aboutwin.cpp :: StaticText3->SetTextColor(host::RGB(255, 255, 255)); :: StaticText3->SetTextColor(host::RGB(0, 0, 255)); :: the photographer's name stays blue
 src/scene/open.cpp ::   bool fullSize = height > kReducedHeight; ::   bool fullSize = height >= kReducedHeight; :: a 768-high screen gets the full-size pictures
 src/scene/open.cpp ::   if (!fullSize) fullSize = width > kReducedWidth; ::   ; :: a wide but low screen gets the reduced pictures
 src/scene/open.cpp ::     Reduced(darker2, lowlight2()); ::     Reduced(darker2, lowlight1()); :: the reduced dark pull picture is the plain dark one
 src/scene/open.cpp ::     chain = host::Rect{kChainBox.left, kChainBox.top, kChainBox.width, kChainBox.height}; ::     ; :: the chain is not moved over the full-size photograph
-src/scene/lightshow.cpp ::         TimerNamed(name).SetMode(host::TimerMode::Off); ::         TimerNamed(name); :: a pull just before the blackout brings the light back after it
+src/scene/lightshow.cpp :: SwitchOff(chaintimer1, :: AnyArmed(chaintimer1, :: a pull just before the blackout brings the light back after it
 src/scene/gentle.cpp ::   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter; ::   ; :: the gentle show shows the flash
 src/scene/keyboard.cpp ::   if (key.repeat) return true; ::   ; :: a held key pulls the chain again and again
 src/scene/keyboard.cpp ::   if (ChainMoving()) { ::   if (false) { :: a key pulls the chain while it still moves from the last pull
 src/scene/keyboard.cpp ::     keyPullWaiting = true; ::     ; :: a key pressed while the chain moves is lost
-src/scene/chain.cpp :: {"chaintimer1", "Timer1", :: {"Timer1", :: a switch-off leaves the first switch-on to light the room later
+src/scene/chain.cpp :: SwitchOff(chaintimer1, Timer1, :: SwitchOff(Timer1, :: a switch-off leaves the first switch-on to light the room later
 src/host/runtime.cpp ::   if (!used && main && w != main && !quitRequested_) ::   if (false) :: keys die while the credits box has the focus
-src/scene/keyboard.cpp ::   chain.SetEnabled(enabled); ::   chain.SetEnabled(enabled && false); :: a key pull leaves the chain disabled for the pointer
+src/scene/keyboard.cpp ::   Canvas2->SetEnabled(enabled); ::   Canvas2->SetEnabled(enabled && false); :: a key pull leaves the chain disabled for the pointer
 src/scene/open.cpp ::   return {height, kSourceHeight}; ::   return {width, kSourceWidth}; :: a tall large screen keeps a black band at the bottom
 src/scene/open.cpp :: const int width = host::Deref(screen).PixelWidth(), height = host::Deref(screen).PixelHeight(); :: const int width = host::Deref(screen).Width(), height = host::Deref(screen).Height(); :: a scaled screen gets pictures for its points, enlarged and blurred
-src/scene/open.cpp ::   ControlRect("Canvas2").SetBounds(host::Deref(screen).FromPixels(chain)); ::   ControlRect("Canvas2").SetBounds(chain); :: on a scaled screen the chain is grabbed where the pixels, not the points, put it
+src/scene/open.cpp ::   Canvas2->SetBounds(host::Deref(screen).FromPixels(chain)); ::   Canvas2->SetBounds(chain); :: on a scaled screen the chain is grabbed where the pixels, not the points, put it
 src/media/media.cpp ::   cache::chain_snd.reset(); ::   cache::quiet_snd.reset(); cache::chain_snd.reset(); :: finalisation releases the sounds out of order
 src/app/app.cpp ::   ReleaseMedia(); ::   host::Runtime::Current().ReleaseWindows(); host::Runtime::Current().ReleaseImplicitInstances(); ReleaseMedia(); :: finalisation releases the windows before the media
 src/app/app.cpp ::   if (!UsesMasters(screen.width, screen.height)) { ::   if (!UsesMasters(screen.width + 1, screen.height)) { :: a full HD screen decodes the dark master at start-up

@@ -21,24 +21,23 @@ void AboutWin::CreateControls0() {
   using M = host::MouseHandlers<AboutWin>;
   const host::LabelStyle credits{12, 1, true};
   const host::LabelStyle link{12, 1, false};
-  host::AddLabel(*this, "StaticText1", {{7, 9, 186, 101}}, credits,
+  host::AddLabel(*this, "StaticText1", StaticText1, {{7, 9, 186, 101}}, credits,
                  "Lumorra by\r\r\rThanks to\r\rfor the original photograph.");
-  host::BindMouse(*this, host::AddCanvas(*this, "Canvas1", {{58, 27, 85, 12}, "StaticText1"}),
+  host::BindMouse(*this,
+                  host::AddCanvas(*this, "Canvas1", Canvas1, {{58, 27, 85, 12}, StaticText1.get()}),
                   M{nullptr, nullptr, &AboutWin::Canvas1_MouseDown, &AboutWin::Canvas1_MouseUp});
-  host::BindMouse(*this, host::AddCanvas(*this, "Canvas2", {{57, 70, 88, 12}, "StaticText1"}),
+  host::BindMouse(*this,
+                  host::AddCanvas(*this, "Canvas2", Canvas2, {{57, 70, 88, 12}, StaticText1.get()}),
                   M{nullptr, nullptr, &AboutWin::Canvas2_MouseDown, &AboutWin::Canvas2_MouseUp});
-
-  AddControl("Timer1", std::make_shared<host::Timer>());
-  host::Deref(Find<host::Timer>("Timer1")).SetPeriod(5000);
-  host::Deref(Find<host::Timer>("Timer1")).Action = [this](host::Timer&) { Timer1_Action(); };
-
-  host::BindMouse(
-      *this,
-      host::AddLabel(*this, "StaticText2", {{61, 27, 82, 16}, "StaticText1"}, link, "Corvane"),
-      M{&AboutWin::StaticText2_MouseEnter, &AboutWin::StaticText2_MouseExit});
-  host::BindMouse(
-      *this, host::AddLabel(*this, "StaticText3", {{63, 70, 82, 12}, "Canvas2"}, link, "Pellimore"),
-      M{&AboutWin::StaticText3_MouseEnter, &AboutWin::StaticText3_MouseExit});
+  host::AddTimer(*this, "Timer1", Timer1, 5000, &AboutWin::Timer1_Action);
+  host::BindMouse(*this,
+                  host::AddLabel(*this, "StaticText2", StaticText2,
+                                 {{61, 27, 82, 16}, StaticText1.get()}, link, "Corvane"),
+                  M{&AboutWin::StaticText2_MouseEnter, &AboutWin::StaticText2_MouseExit});
+  host::BindMouse(*this,
+                  host::AddLabel(*this, "StaticText3", StaticText3,
+                                 {{63, 70, 82, 12}, Canvas2.get()}, link, "Pellimore"),
+                  M{&AboutWin::StaticText3_MouseEnter, &AboutWin::StaticText3_MouseExit});
 }
 
 bool AboutWin::Canvas1_MouseDown(int, int) { return true; }
@@ -57,26 +56,16 @@ void AboutWin::Canvas2_MouseUp(int, int) {
 
 void AboutWin::Timer1_Action() { Hide(); }
 
-void AboutWin::StaticText2_MouseEnter() {
-  host::Deref(Find<host::StaticText>("StaticText2")).SetTextColor(host::RGB(0, 0, 255));
-}
+void AboutWin::StaticText2_MouseEnter() { StaticText2->SetTextColor(host::RGB(0, 0, 255)); }
 
-void AboutWin::StaticText2_MouseExit() {
-  host::Deref(Find<host::StaticText>("StaticText2")).SetTextColor(host::RGB(255, 255, 255));
-}
+void AboutWin::StaticText2_MouseExit() { StaticText2->SetTextColor(host::RGB(255, 255, 255)); }
 
-void AboutWin::StaticText3_MouseEnter() {
-  host::Deref(Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(0, 0, 255));
-}
+void AboutWin::StaticText3_MouseEnter() { StaticText3->SetTextColor(host::RGB(0, 0, 255)); }
 
-void AboutWin::StaticText3_MouseExit() {
-  host::Deref(Find<host::StaticText>("StaticText3")).SetTextColor(host::RGB(255, 255, 255));
-}
+void AboutWin::StaticText3_MouseExit() { StaticText3->SetTextColor(host::RGB(255, 255, 255)); }
 
 void AboutWin::AddMenuHandlers() {}
 
-void AboutWin::Event_Open() {
-  host::Deref(Find<host::Timer>("Timer1")).SetMode(host::TimerMode::Single);
-}
+void AboutWin::Event_Open() { Timer1->SetMode(host::TimerMode::Single); }
 
 }  // namespace lumorra

@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "host/controls.h"
 #include "host/runtime.h"
+#include "host/timer.h"
 #include "host/window.h"
 
 namespace lumorra {
@@ -36,6 +38,15 @@ class AboutWin : public host::Window {
   void StaticText3_MouseEnter();
   void AddMenuHandlers() override;
   void Event_Open() override;
+
+  // The controls, made with the box and placed on it by CreateControls0 in this order. Never nil.
+  // The canvases lie over the two names and take their clicks.
+  const std::shared_ptr<host::StaticText> StaticText1 = std::make_shared<host::StaticText>();
+  const std::shared_ptr<host::Canvas> Canvas1 = std::make_shared<host::Canvas>();
+  const std::shared_ptr<host::Canvas> Canvas2 = std::make_shared<host::Canvas>();
+  const std::shared_ptr<host::Timer> Timer1 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::StaticText> StaticText2 = std::make_shared<host::StaticText>();
+  const std::shared_ptr<host::StaticText> StaticText3 = std::make_shared<host::StaticText>();
 };
 
 }  // namespace lumorra

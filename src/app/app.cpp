@@ -31,15 +31,15 @@ void NewAppInstance() {
 
 void ApplicationAddMenuHandlers() {}
 
-void MakeDefaultView() { Window1::Instance(); }
+void MakeDefaultView(std::optional<bool> gentle) { Window1::Instance(gentle); }
 
-void Main() {
+void Main(std::optional<bool> gentle) {
   host::Runtime& runtime = host::Runtime::Current();
   try {
     InitFileTypes();
     NewAppInstance();
     ApplicationAddMenuHandlers();
-    MakeDefaultView();
+    MakeDefaultView(gentle);
     runtime.Run();
   } catch (...) {
     runtime.HandleUnhandledException(std::current_exception());
@@ -92,11 +92,10 @@ void PrefetchMedia(host::Runtime& runtime) {
 
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources,
                std::optional<bool> gentle) {
-  Window1::ChooseGentle(gentle);
   host::Runtime runtime(backend, &resources);
   SetUpIcon(runtime);
   PrefetchMedia(runtime);
-  Main();
+  Main(gentle);
   Finalise();
   return runtime.ExitStatus();
 }

@@ -19,12 +19,13 @@ extern std::shared_ptr<host::FileType> pText;
 
 // Start-up, in order: register the file type, make the application object with its menu
 // bar, make the main window (which opens the scene), run the event loop. An exception that
-// escapes goes to the host's unhandled-exception handling and the rest is skipped.
-void Main();
+// escapes goes to the host's unhandled-exception handling and the rest is skipped. `gentle` is
+// the command line's choice of show, unset to follow the desktop.
+void Main(std::optional<bool> gentle = std::nullopt);
 void InitFileTypes();
 void NewAppInstance();
 void ApplicationAddMenuHandlers();
-void MakeDefaultView();
+void MakeDefaultView(std::optional<bool> gentle = std::nullopt);
 
 // Releases what the program keeps for its whole run, in a fixed order.
 void Finalise();
@@ -35,8 +36,8 @@ void SetUpIcon(host::Runtime& runtime);
 // Starts decoding the media on the worker thread in the order the program will want them.
 void PrefetchMedia(host::Runtime& runtime);
 
-// The whole process on a backend: the host framework, Main, finalisation. `gentle` is the
-// command line's choice of show, unset to follow the desktop. Returns the exit status.
+// The whole process on a backend: the host framework, Main with the choice of show, finalisation.
+// Returns the exit status.
 int RunProgram(host::Backend& backend, const host::ResourceTable& resources,
                std::optional<bool> gentle = std::nullopt);
 

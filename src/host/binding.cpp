@@ -4,12 +4,12 @@ namespace host {
 
 namespace {
 
-void Place(Window& window, RectControl& c, const Spot& spot) {
+void Place(RectControl& c, const Spot& spot) {
   c.Index = INT32_MIN;
   c.SetBounds(spot.bounds);
   c.SetVisible(spot.visible);
   c.SetEnabled(true);
-  c.SetParent(spot.parent ? window.Find<RectControl>(spot.parent).get() : nullptr);
+  c.SetParent(spot.parent);
   c.LockLeft = c.LockTop = c.LockRight = spot.lockLeftTopRight;
   c.LockBottom = false;
   c.AutoDeactivate = true;
@@ -19,10 +19,10 @@ void Place(Window& window, RectControl& c, const Spot& spot) {
 
 }  // namespace
 
-Canvas& AddCanvas(Window& window, const char* name, const Spot& spot) {
-  auto canvas = std::make_shared<Canvas>();
+Canvas& AddCanvas(Window& window, const char* name, const std::shared_ptr<Canvas>& canvas,
+                  const Spot& spot) {
   window.AddControl(name, canvas);
-  Place(window, *canvas, spot);
+  Place(*canvas, spot);
   canvas->AcceptFocus = false;
   canvas->AcceptTabs = false;
   canvas->UseFocusRing = true;
@@ -30,11 +30,10 @@ Canvas& AddCanvas(Window& window, const char* name, const Spot& spot) {
   return *canvas;
 }
 
-StaticText& AddLabel(Window& window, const char* name, const Spot& spot, const LabelStyle& style,
-                     const char* text) {
-  auto label = std::make_shared<StaticText>();
+StaticText& AddLabel(Window& window, const char* name, const std::shared_ptr<StaticText>& label,
+                     const Spot& spot, const LabelStyle& style, const char* text) {
   window.AddControl(name, label);
-  Place(window, *label, spot);
+  Place(*label, spot);
   label->TextFont = "System";
   label->TextSize = style.size;
   label->SetTextColor(RGB(255, 255, 255));

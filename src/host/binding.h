@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <type_traits>
 
 #include "host/controls.h"
+#include "host/timer.h"
 #include "host/window.h"
 
 namespace host {
@@ -31,7 +34,7 @@ void BindMouse(W& window, RectControl& control, const MouseHandlers<W>& h) {
 // it starts shown, and whether it keeps its left, top and right edges when the window resizes.
 struct Spot {
   Rect bounds;
-  const char* parent = nullptr;
+  RectControl* parent = nullptr;
   bool visible = true;
   bool lockLeftTopRight = false;
 };
@@ -43,11 +46,27 @@ struct LabelStyle {
   bool multiLine = false;
 };
 
-// Adds a canvas or a label under `name` with the defaults every one of them starts from
-// (enabled, no index, white system font for labels) and the given place, text and style.
-Canvas& AddCanvas(Window& window, const char* name, const Spot& spot);
-StaticText& AddLabel(Window& window, const char* name, const Spot& spot, const LabelStyle& style,
-                     const char* text);
+// Adds a window class's canvas or label under `name` with the defaults every one of them starts
+// from (enabled, no index, white system font for labels) and the given place, text and style.
+// The name is what the window's failures and the tests call it by; the window's own code reaches
+// the control through its member.
+Canvas& AddCanvas(Window& window, const char* name, const std::shared_ptr<Canvas>& canvas,
+                  const Spot& spot);
+StaticText& AddLabel(Window& window, const char* name, const std::shared_ptr<StaticText>& label,
+                     const Spot& spot, const LabelStyle& style, const char* text);
+
+// Adds a window class's timer under `name`, off, with its period, its Action calling `action`
+// (which may take the timer that fired, for one that switches itself off).
+template <class W, class Action>
+void AddTimer(W& window, const char* name, const std::shared_ptr<Timer>& timer, std::int32_t period,
+              Action action) {
+  window.AddControl(name, timer);
+  timer->SetPeriod(period);
+  if constexpr (std::is_invocable_v<Action, W&, Timer&>)
+    timer->Action = [&window, action](Timer& sender) { (window.*action)(sender); };
+  else
+    timer->Action = [&window, action](Timer&) { (window.*action)(); };
+}
 
 // The window properties both windows share: black, and shown when made.
 void SetFixedBlackBox(Window& window);

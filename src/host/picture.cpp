@@ -45,6 +45,10 @@ void MapRows(std::uint32_t* pixels, int width, int from, int to) {
 #endif
 }
 
+// The allocator and the list of live pictures belong to the process, not to an object that owns
+// them: pictures are made by free functions (NewPicture, the decoders) from code that holds no
+// runtime, in tests with none at all, and may outlive the backend whose allocator made them. An
+// owner would have to be handed to every maker of pictures and be kept alive by every picture.
 std::mutex allocatorMutex;
 std::shared_ptr<PixelAllocator> currentAllocator;
 

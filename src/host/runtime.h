@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <typeindex>
+#include <utility>
 #include <vector>
 
 #include "host/application.h"
@@ -46,12 +47,12 @@ class Runtime {
   const std::shared_ptr<const IconImage>& Icon() const { return icon_; }
 
   // The live implicit instance of a window class, made (and shown, if visible) on the first
-  // request. At most one exists per class.
-  template <class T>
-  std::shared_ptr<T> ImplicitInstance() {
+  // request from `args`, which later requests leave unused. At most one exists per class.
+  template <class T, class... Args>
+  std::shared_ptr<T> ImplicitInstance(Args&&... args) {
     auto& slot = implicit_[std::type_index(typeid(T))];
     if (!slot) {
-      auto window = std::make_shared<T>();
+      auto window = std::make_shared<T>(std::forward<Args>(args)...);
       slot = window;
       windows_.push_back(window);
       window->Build(WindowContext{&backend_, &timers_, &errors_, icon_});
@@ -109,9 +110,9 @@ class Runtime {
 };
 
 // The live implicit instance of a window class in the current runtime, made on first request.
-template <class T>
-std::shared_ptr<T> ImplicitInstance() {
-  return Runtime::Current().ImplicitInstance<T>();
+template <class T, class... Args>
+std::shared_ptr<T> ImplicitInstance(Args&&... args) {
+  return Runtime::Current().ImplicitInstance<T>(std::forward<Args>(args)...);
 }
 
 }  // namespace host

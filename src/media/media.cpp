@@ -1,18 +1,22 @@
 #include "media/media.h"
 
+#include <map>
+#include <type_traits>
+
 #include "host/application.h"
 #include "media/media_table.h"
 
 namespace lumorra {
 
+namespace {
+
+// The caches, nil until loaded.
 namespace cache {
 std::shared_ptr<host::Sound> chain_snd, quiet_snd, showers_snd;
 std::shared_ptr<host::Picture> chain1_permapic, chain2_permapic, highlight_permapic,
     lowlight1_permapic, lowlight2_permapic;
 std::map<int, std::shared_ptr<host::Picture>> masters;
 }  // namespace cache
-
-namespace {
 
 std::shared_ptr<host::ResourceFork> Resources() {
   auto app = host::CurrentApplication();
@@ -21,12 +25,12 @@ std::shared_ptr<host::ResourceFork> Resources() {
   return fork;
 }
 
-std::shared_ptr<host::Sound> CachedSound(std::shared_ptr<host::Sound>& cache, int number) {
+std::shared_ptr<host::Sound> LoadSound(std::shared_ptr<host::Sound>& cache, int number) {
   if (!cache) cache = Resources()->GetSound(number);
   return cache;
 }
 
-std::shared_ptr<host::Picture> CachedPicture(std::shared_ptr<host::Picture>& cache, int number) {
+std::shared_ptr<host::Picture> LoadPicture(std::shared_ptr<host::Picture>& cache, int number) {
   if (!cache) cache = Resources()->GetPicture(number);
   return cache;
 }
@@ -37,16 +41,36 @@ std::shared_ptr<host::Picture> CachedPicture(std::shared_ptr<host::Picture>& cac
 #define LUMORRA_CACHE_Sound(name) cache::name##_snd
 #define LUMORRA_CACHE_Picture(name) cache::name##_permapic
 #define LUMORRA_MEDIUM(kind, number, name, type) \
-  std::shared_ptr<host::kind> name() { return Cached##kind(LUMORRA_CACHE_##kind(name), number); }
+  std::shared_ptr<host::kind> name() { return Load##kind(LUMORRA_CACHE_##kind(name), number); }
 #include "media/media_table.def"
 #undef LUMORRA_MEDIUM
+
+namespace {
+
+// What the cache of the medium of that kind and number holds.
+template <class T>
+std::shared_ptr<T> Held(int wanted) {
+#define LUMORRA_MEDIUM(kind, number, name, type)               \
+  if constexpr (std::is_same_v<T, host::kind>) {               \
+    if (wanted == (number)) return LUMORRA_CACHE_##kind(name); \
+  }
+#include "media/media_table.def"
+#undef LUMORRA_MEDIUM
+  return nullptr;
+}
+
+}  // namespace
+
 #undef LUMORRA_CACHE_Picture
 #undef LUMORRA_CACHE_Sound
+
+std::shared_ptr<host::Sound> CachedSound(int number) { return Held<host::Sound>(number); }
+std::shared_ptr<host::Picture> CachedPicture(int number) { return Held<host::Picture>(number); }
 
 bool UsesMasters(int width, int height) { return width > 1920 || height > 1280; }
 
 std::shared_ptr<host::Picture> Master(int photograph) {
-  return CachedPicture(cache::masters[photograph], photograph + kMasterNumbers);
+  return LoadPicture(cache::masters[photograph], photograph + kMasterNumbers);
 }
 
 std::shared_ptr<host::Picture> ScaledMaster(int photograph, host::ScaledSize size) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <memory>
 
 #include "host/picture.h"
@@ -31,14 +30,10 @@ std::shared_ptr<host::Picture> ScaledMaster(int photograph, host::ScaledSize siz
 // the photographs (1920x1280) in either direction. Smaller screens never touch the masters.
 bool UsesMasters(int width, int height);
 
-// The caches, nil until loaded.
-namespace cache {
-extern std::shared_ptr<host::Sound> chain_snd, quiet_snd, showers_snd;
-extern std::shared_ptr<host::Picture> chain1_permapic, chain2_permapic, highlight_permapic,
-    lowlight1_permapic, lowlight2_permapic;
-extern std::shared_ptr<host::Picture> chain1_2x_permapic, chain2_2x_permapic, highlight_2x_permapic,
-    lowlight1_2x_permapic, lowlight2_2x_permapic;
-}  // namespace cache
+// What the cache of a sound or photograph (by its number) holds now, without loading it: nil
+// before its first use and after ReleaseMedia.
+std::shared_ptr<host::Sound> CachedSound(int number);
+std::shared_ptr<host::Picture> CachedPicture(int number);
 
 // Drops the masters' caches: once copies at the screen's size are made from them, the masters
 // are not needed again (a copy being made keeps its master until it is done).

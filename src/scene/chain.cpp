@@ -11,7 +11,7 @@ void Window1::Canvas2_MouseEnter() { SetMouseCursor(host::CursorKind::HandOpen);
 // Leaving the chain is the only thing that lets it be pulled again: one pull per visit.
 void Window1::Canvas2_MouseExit() {
   SetMouseCursor(host::CursorKind::Arrow);
-  ControlRect("Canvas2").SetEnabled(true);
+  Canvas2->SetEnabled(true);
 }
 
 bool Window1::Canvas2_MouseDown(int, int) { return true; }
@@ -21,30 +21,28 @@ void Window1::Canvas2_MouseUp(int, int) {
   const bool lightIsOut = Backdrop() == darker;
   if (lightIsOut && !fried && !lit) {
     SetBackdrop(lighter2);
-    TimerNamed("chaintimer1").SetMode(host::TimerMode::Single);
+    chaintimer1->SetMode(host::TimerMode::Single);
     lit = true;
   } else if (lightIsOut && !fried) {
-    TimerNamed("Timer9").SetMode(host::TimerMode::Single);
-    TimerNamed("Timer1").SetMode(host::TimerMode::Single);
+    Timer9->SetMode(host::TimerMode::Single);
+    Timer1->SetMode(host::TimerMode::Single);
   } else if (lightIsOut) {
-    TimerNamed("Timer9").SetMode(host::TimerMode::Single);
-    TimerNamed("TimerFried").SetMode(host::TimerMode::Single);
+    Timer9->SetMode(host::TimerMode::Single);
+    TimerFried->SetMode(host::TimerMode::Single);
   } else {
-    TimerNamed("Timershort").SetMode(host::TimerMode::Single);
+    Timershort->SetMode(host::TimerMode::Single);
     // The first switch-on finishing after this would light the room the screen shows going
     // dark, and start the show behind it: it is stopped with the show's own timers.
-    for (const char* name : {"chaintimer1", "Timer1", "Timer2", "Timer3", "Timer4", "Timer5",
-                             "Timer6", "Timer7", "Timer8"})
-      TimerNamed(name).SetMode(host::TimerMode::Off);
+    SwitchOff(chaintimer1, Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer7, Timer8);
   }
   host::Deref(chain()).Play();
-  ControlRect("Canvas2").SetEnabled(false);
+  Canvas2->SetEnabled(false);
 }
 
 void Window1::chaintimer1_Action() {
   SetBackdrop(lighter);
-  TimerNamed("Timer8").SetMode(host::TimerMode::Single);
-  TimerNamed("Timer2").SetMode(host::TimerMode::Single);
+  Timer8->SetMode(host::TimerMode::Single);
+  Timer2->SetMode(host::TimerMode::Single);
   ChainSettled();
 }
 

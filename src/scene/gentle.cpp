@@ -20,18 +20,6 @@ constexpr int kFadeSteps = 30;
 
 }  // namespace
 
-host::Micros Window1::BlackoutDue() const {
-  if (enditall) return -1;
-  const auto waiting = Find<host::Timer>("Timer6");
-  const auto finale = Find<host::Timer>("Timer7");
-  if (!waiting || !finale) return -1;
-  const host::Micros tick = static_cast<host::Micros>(finale->Period()) * host::kMillis;
-  // The final flash takes one tick, the black step the next.
-  if (waiting->Mode() != host::TimerMode::Off) return waiting->Deadline() + 2 * tick;
-  if (finale->Mode() != host::TimerMode::Off) return finale->Deadline() + (counter == 0 ? tick : 0);
-  return -1;
-}
-
 host::Micros Window1::AdjustView(host::WindowView& view, host::Micros now) const {
   if (view.backdrop && view.backdrop == flash) view.backdrop = lighter;
   const host::Micros black = BlackoutDue();

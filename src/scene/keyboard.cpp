@@ -28,20 +28,16 @@ bool Window1::Event_KeyDown(const host::InputEvent& key) {
 }
 
 void Window1::KeyPull() {
-  auto& chain = ControlRect("Canvas2");
-  if (!chain.Visible()) return;  // the show is ending: the chain is gone
+  if (!Canvas2->Visible()) return;  // the show is ending: the chain is gone
   // Only the pointer has to leave the chain before it pulls again; a key leaves the chain as
   // ready for the pointer as it found it.
-  const bool enabled = chain.Enabled();
+  const bool enabled = Canvas2->Enabled();
   Canvas2_MouseUp(0, 0);
-  chain.SetEnabled(enabled);
+  Canvas2->SetEnabled(enabled);
 }
 
-bool Window1::ChainMoving() {
-  for (const char* name :
-       {"chaintimer1", "Timer9", "Timer1", "TimerFried", "Timershort", "TimerTen"})
-    if (TimerNamed(name).Mode() != host::TimerMode::Off) return true;
-  return false;
+bool Window1::ChainMoving() const {
+  return AnyArmed(chaintimer1, Timer9, Timer1, TimerFried, Timershort, TimerTen);
 }
 
 void Window1::ChainSettled() {

@@ -8,12 +8,12 @@ namespace lumorra {
 
 void Window1::Timer1_Action() {
   SetBackdrop(lighter);
-  TimerNamed("Timer8").SetMode(host::TimerMode::Single);
-  TimerNamed("Timer2").SetMode(host::TimerMode::Single);
+  Timer8->SetMode(host::TimerMode::Single);
+  Timer2->SetMode(host::TimerMode::Single);
   ChainSettled();
 }
 
-void Window1::Timer2_Action() { TimerNamed("Timer3").SetMode(host::TimerMode::Multiple); }
+void Window1::Timer2_Action() { Timer3->SetMode(host::TimerMode::Multiple); }
 
 // The flicker: four steps between the lit picture and the flash, then steady light again.
 void Window1::Timer3_Action(host::Timer& sender) {
@@ -23,11 +23,11 @@ void Window1::Timer3_Action(host::Timer& sender) {
   } else {
     sender.SetMode(host::TimerMode::Off);
     counter = 0;
-    TimerNamed("Timer4").SetMode(host::TimerMode::Single);
+    Timer4->SetMode(host::TimerMode::Single);
   }
 }
 
-void Window1::Timer4_Action() { TimerNamed("Timer5").SetMode(host::TimerMode::Multiple); }
+void Window1::Timer4_Action() { Timer5->SetMode(host::TimerMode::Multiple); }
 
 // The dying flicker: three steps between lit and dark; the light is dead afterwards.
 void Window1::Timer5_Action(host::Timer& sender) {
@@ -38,11 +38,11 @@ void Window1::Timer5_Action(host::Timer& sender) {
     sender.SetMode(host::TimerMode::Off);
     counter = 0;
     fried = true;
-    TimerNamed("Timer6").SetMode(host::TimerMode::Single);
+    Timer6->SetMode(host::TimerMode::Single);
   }
 }
 
-void Window1::Timer6_Action() { TimerNamed("Timer7").SetMode(host::TimerMode::Multiple); }
+void Window1::Timer6_Action() { Timer7->SetMode(host::TimerMode::Multiple); }
 
 // The last flash, then black for good. The chain can no longer be pulled from the first tick.
 void Window1::Timer7_Action(host::Timer& sender) {
@@ -56,24 +56,32 @@ void Window1::Timer7_Action(host::Timer& sender) {
       enditall = true;
       // Black is for good: a pull just before the end may have set a relight or a chain
       // movement going, and nothing may put a picture back on the black screen.
-      for (const char* name :
-           {"chaintimer1", "Timer1", "Timer2", "Timer3", "Timer4", "Timer5", "Timer6", "Timer8",
-            "Timer9", "TimerFried", "Timershort", "TimerTen"})
-        TimerNamed(name).SetMode(host::TimerMode::Off);
+      SwitchOff(chaintimer1, Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer8, Timer9,
+                TimerFried, Timershort, TimerTen);
     }
     counter = counter + 1;
   } else {
     sender.SetMode(host::TimerMode::Off);
     counter = 0;
   }
-  ControlRect("Canvas2").SetVisible(false);
+  Canvas2->SetVisible(false);
+}
+
+// Counts the steps of Timer7_Action above: the final flash takes one tick, the black step the
+// next.
+host::Micros Window1::BlackoutDue() const {
+  if (enditall) return -1;
+  const host::Micros tick = static_cast<host::Micros>(Timer7->Period()) * host::kMillis;
+  if (Timer6->Mode() != host::TimerMode::Off) return Timer6->Deadline() + 2 * tick;
+  if (Timer7->Mode() != host::TimerMode::Off) return Timer7->Deadline() + (counter == 0 ? tick : 0);
+  return -1;
 }
 
 void Window1::Timer8_Action() { host::Deref(showers()).Play(); }
 
 void Window1::Timershort_Action() {
   SetBackdrop(lighter2);
-  TimerNamed("TimerTen").SetMode(host::TimerMode::Single);
+  TimerTen->SetMode(host::TimerMode::Single);
 }
 
 void Window1::TimerTen_Action() {

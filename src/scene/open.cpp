@@ -66,7 +66,7 @@ std::optional<host::ScaledSize> Window1::MasterCopies(host::Size screen) {
 }
 
 void Window1::Event_Open() {
-  gentle = gentleChoice.value_or(host::DesktopPrefersReducedMotion());
+  gentle = gentleChoice_.value_or(host::DesktopPrefersReducedMotion());
   host::Deref(quiet()).Play();
 
   // The pictures are made for the screen's own pixels, which a desktop that scales its screens
@@ -74,7 +74,7 @@ void Window1::Event_Open() {
   auto screen = host::GetScreen(0);
   const int width = host::Deref(screen).PixelWidth(), height = host::Deref(screen).PixelHeight();
   // Where the pictures draw the chain, in their pixels.
-  host::Rect chain = ControlRect("Canvas2").Bounds();
+  host::Rect chain = Canvas2->Bounds();
   bool fullSize = height > kReducedHeight;
   if (!fullSize) fullSize = width > kReducedWidth;
 
@@ -118,7 +118,7 @@ void Window1::Event_Open() {
     Reduced(flash, highlight());
   }
   // The pointer is in window coordinates.
-  ControlRect("Canvas2").SetBounds(host::Deref(screen).FromPixels(chain));
+  Canvas2->SetBounds(host::Deref(screen).FromPixels(chain));
 
   SetBackdrop(darker);
 }

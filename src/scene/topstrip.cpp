@@ -7,13 +7,13 @@
 namespace lumorra {
 
 void Window1::Canvas1_MouseEnter() {
-  ControlRect("StaticText1").SetVisible(true);
-  ControlRect("StaticText2").SetVisible(true);
+  StaticText1->SetVisible(true);
+  StaticText2->SetVisible(true);
 }
 
 void Window1::Canvas1_MouseExit() {
-  ControlRect("StaticText1").SetVisible(false);
-  ControlRect("StaticText2").SetVisible(false);
+  StaticText1->SetVisible(false);
+  StaticText2->SetVisible(false);
 }
 
 bool Window1::StaticText1_MouseDown(int, int) { return true; }

@@ -5,7 +5,9 @@
 
 namespace lumorra {
 
-std::shared_ptr<Window1> Window1::Instance() { return host::ImplicitInstance<Window1>(); }
+std::shared_ptr<Window1> Window1::Instance(std::optional<bool> gentleChoice) {
+  return host::ImplicitInstance<Window1>(gentleChoice);
+}
 
 Window1::~Window1() {
   darker.reset();
@@ -13,12 +15,6 @@ Window1::~Window1() {
   flash.reset();
   darker2.reset();
   lighter2.reset();
-}
-
-host::Timer& Window1::TimerNamed(const char* name) { return host::Deref(Find<host::Timer>(name)); }
-
-host::RectControl& Window1::ControlRect(const char* name) {
-  return host::Deref(Find<host::RectControl>(name));
 }
 
 // The scene shares the application's menu bar, set up before the scene is made.
@@ -35,53 +31,37 @@ void Window1::CreateControls() { CreateControls0(); }
 void Window1::CreateControls0() {
   using M = host::MouseHandlers<Window1>;
   const host::LabelStyle menuText{14, 0, false};
-  struct TimerRow {
-    const char* name;
-    std::int32_t period;
-    void (Window1::*plain)();
-    void (Window1::*withSender)(host::Timer&);
-  };
-  auto addTimer = [this](const TimerRow& row) {
-    AddControl(row.name, std::make_shared<host::Timer>());
-    auto& timer = host::Deref(Find<host::Timer>(row.name));
-    timer.SetPeriod(row.period);
-    // Mode starts off; a new timer is never armed.
-    if (row.plain)
-      timer.Action = [this, fn = row.plain](host::Timer&) { (this->*fn)(); };
-    else
-      timer.Action = [this, fn = row.withSender](host::Timer& sender) { (this->*fn)(sender); };
-  };
-
-  // 1 to 17, in the order that also sets their stacking.
-  host::BindMouse(*this, host::AddCanvas(*this, "Canvas1", {{4, 0, 406, 24}, nullptr, true, true}),
-                  M{&Window1::Canvas1_MouseEnter, &Window1::Canvas1_MouseExit});
+  // 1 to 17, in the order that also sets their stacking. Timers start off.
+  host::BindMouse(
+      *this, host::AddCanvas(*this, "Canvas1", Canvas1, {{4, 0, 406, 24}, nullptr, true, true}),
+      M{&Window1::Canvas1_MouseEnter, &Window1::Canvas1_MouseExit});
   host::BindMouse(
       *this,
-      host::AddLabel(*this, "StaticText1", {{24, 4, 168, 20}, "Canvas1", false, true}, menuText,
-                     "Quit"),
+      host::AddLabel(*this, "StaticText1", StaticText1,
+                     {{24, 4, 168, 20}, Canvas1.get(), false, true}, menuText, "Quit"),
       M{nullptr, nullptr, &Window1::StaticText1_MouseDown, &Window1::StaticText1_MouseUp});
-  addTimer({"Timer4", 9000, &Window1::Timer4_Action, nullptr});
-  addTimer({"Timer5", 100, nullptr, &Window1::Timer5_Action});
-  addTimer({"Timer2", 20000, &Window1::Timer2_Action, nullptr});
-  addTimer({"Timer3", 25, nullptr, &Window1::Timer3_Action});
-  addTimer({"Timer1", 600, &Window1::Timer1_Action, nullptr});
-  addTimer({"Timer6", 3000, &Window1::Timer6_Action, nullptr});
-  addTimer({"Timer7", 50, nullptr, &Window1::Timer7_Action});
-  addTimer({"Timer8", 0, &Window1::Timer8_Action, nullptr});
-  addTimer({"TimerTen", 200, &Window1::TimerTen_Action, nullptr});
-  host::BindMouse(*this,
-                  host::AddCanvas(*this, "Canvas2", {{59, 26, 26, 279}, nullptr, true, false}),
-                  M{&Window1::Canvas2_MouseEnter, &Window1::Canvas2_MouseExit,
-                    &Window1::Canvas2_MouseDown, &Window1::Canvas2_MouseUp});
-  addTimer({"chaintimer1", 50, &Window1::chaintimer1_Action, nullptr});
+  host::AddTimer(*this, "Timer4", Timer4, 9000, &Window1::Timer4_Action);
+  host::AddTimer(*this, "Timer5", Timer5, 100, &Window1::Timer5_Action);
+  host::AddTimer(*this, "Timer2", Timer2, 20000, &Window1::Timer2_Action);
+  host::AddTimer(*this, "Timer3", Timer3, 25, &Window1::Timer3_Action);
+  host::AddTimer(*this, "Timer1", Timer1, 600, &Window1::Timer1_Action);
+  host::AddTimer(*this, "Timer6", Timer6, 3000, &Window1::Timer6_Action);
+  host::AddTimer(*this, "Timer7", Timer7, 50, &Window1::Timer7_Action);
+  host::AddTimer(*this, "Timer8", Timer8, 0, &Window1::Timer8_Action);
+  host::AddTimer(*this, "TimerTen", TimerTen, 200, &Window1::TimerTen_Action);
+  host::BindMouse(
+      *this, host::AddCanvas(*this, "Canvas2", Canvas2, {{59, 26, 26, 279}, nullptr, true, false}),
+      M{&Window1::Canvas2_MouseEnter, &Window1::Canvas2_MouseExit, &Window1::Canvas2_MouseDown,
+        &Window1::Canvas2_MouseUp});
+  host::AddTimer(*this, "chaintimer1", chaintimer1, 50, &Window1::chaintimer1_Action);
   host::BindMouse(
       *this,
-      host::AddLabel(*this, "StaticText2", {{97, 4, 50, 20}, "StaticText1", false, false}, menuText,
-                     "About"),
+      host::AddLabel(*this, "StaticText2", StaticText2,
+                     {{97, 4, 50, 20}, StaticText1.get(), false, false}, menuText, "About"),
       M{nullptr, nullptr, &Window1::StaticText2_MouseDown, &Window1::StaticText2_MouseUp});
-  addTimer({"Timershort", 150, &Window1::Timershort_Action, nullptr});
-  addTimer({"Timer9", 200, &Window1::Timer9_Action, nullptr});
-  addTimer({"TimerFried", 500, &Window1::TimerFried_Action, nullptr});
+  host::AddTimer(*this, "Timershort", Timershort, 150, &Window1::Timershort_Action);
+  host::AddTimer(*this, "Timer9", Timer9, 200, &Window1::Timer9_Action);
+  host::AddTimer(*this, "TimerFried", TimerFried, 500, &Window1::TimerFried_Action);
 }
 
 // ---- Menu items ----------------------------------------------------------------------

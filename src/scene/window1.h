@@ -19,11 +19,12 @@ namespace lumorra {
 // thirteen timers whose chain of Actions plays the light show.
 class Window1 : public host::Window {
  public:
-  Window1() = default;
+  // `gentleChoice` picks gentle mode (below) or the normal show; unset follows the desktop.
+  explicit Window1(std::optional<bool> gentleChoice = std::nullopt) : gentleChoice_(gentleChoice) {}
   ~Window1() override;
 
-  // The single instance, made and opened on the first request.
-  static std::shared_ptr<Window1> Instance();
+  // The single instance, made and opened on the first request, with the show chosen then.
+  static std::shared_ptr<Window1> Instance(std::optional<bool> gentleChoice = std::nullopt);
 
   // Construction.
   void Layout() override;
@@ -89,7 +90,6 @@ class Window1 : public host::Window {
   // Gentle mode: the same show on the same timers, drawn without flashes or quick changes of
   // the picture. Chosen on the command line, or else as the desktop prefers, when the window
   // opens.
-  static void ChooseGentle(std::optional<bool> choice) { gentleChoice = choice; }
   bool AdjustsView() const override { return gentle; }
   host::Micros AdjustView(host::WindowView& view, host::Micros now) const override;
 
@@ -105,16 +105,43 @@ class Window1 : public host::Window {
   bool enditall = false;
   bool gentle = false;
 
+  // The controls, made with the window and placed on it by CreateControls0 in this order, which
+  // is also their stacking order. Never nil.
+  const std::shared_ptr<host::Canvas> Canvas1 = std::make_shared<host::Canvas>();  // top strip
+  const std::shared_ptr<host::StaticText> StaticText1 = std::make_shared<host::StaticText>();
+  const std::shared_ptr<host::Timer> Timer4 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer5 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer2 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer3 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer1 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer6 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer7 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer8 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> TimerTen = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Canvas> Canvas2 = std::make_shared<host::Canvas>();  // the chain
+  const std::shared_ptr<host::Timer> chaintimer1 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::StaticText> StaticText2 = std::make_shared<host::StaticText>();
+  const std::shared_ptr<host::Timer> Timershort = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> Timer9 = std::make_shared<host::Timer>();
+  const std::shared_ptr<host::Timer> TimerFried = std::make_shared<host::Timer>();
+
  private:
-  // Look-ups by name; a missing control raises the nil-object error.
-  host::Timer& TimerNamed(const char* name);
-  host::RectControl& ControlRect(const char* name);
+  // The menu items are the application's bar's, which this window holds only as a host menu bar:
+  // they are found by name, as the menu operations above promise (one names no item).
   std::shared_ptr<host::MenuItem> MenuItemNamed(const char* name);
+  template <class... Timers>
+  static void SwitchOff(const Timers&... timers) {
+    (timers->SetMode(host::TimerMode::Off), ...);
+  }
+  template <class... Timers>
+  static bool AnyArmed(const Timers&... timers) {
+    return ((timers->Mode() != host::TimerMode::Off) || ...);
+  }
   // When the show's timers will next make the screen black, or -1 if they are not on the way.
   host::Micros BlackoutDue() const;
   // Whether the chain is still moving from a pull: a timer that shows the rest of a pull's
   // pictures is armed.
-  bool ChainMoving();
+  bool ChainMoving() const;
   // A pull by key: the pointer's turn on the chain is left as it was.
   void KeyPull();
   // Called by the timers that end a pull's pictures: makes the pull a key asked for while the
@@ -122,7 +149,7 @@ class Window1 : public host::Window {
   void ChainSettled();
   bool keyPullWaiting = false;
 
-  static inline std::optional<bool> gentleChoice;
+  const std::optional<bool> gentleChoice_;
 };
 
 }  // namespace lumorra

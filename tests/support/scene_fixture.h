@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,7 +50,7 @@ class SceneTest : public ::testing::Test {
     InitFileTypes();
     NewAppInstance();
     ApplicationAddMenuHandlers();
-    MakeDefaultView();
+    MakeDefaultView(gentleChoice);
     window = Window1::Instance();
     driver = std::make_unique<host::headless::Driver>(*runtime, backend);
     driver->Advance(0);
@@ -58,7 +59,6 @@ class SceneTest : public ::testing::Test {
   void Stop() {
     if (!runtime) return;
     window.reset();
-    Window1::ChooseGentle(std::nullopt);
     Finalise();
     driver.reset();
     runtime.reset();
@@ -116,6 +116,7 @@ class SceneTest : public ::testing::Test {
   }
 
   host::headless::HeadlessBackend backend;
+  std::optional<bool> gentleChoice;  // the command line's, for the next Start
   std::unique_ptr<host::Runtime> runtime;
   std::unique_ptr<host::headless::Driver> driver;
   std::shared_ptr<Window1> window;

@@ -32,7 +32,7 @@ TEST_F(Gentle, SameTimersNoFlashAtMostThreeChangesASecondAndAFadeEndingAtTheBlac
   const auto normalTimers = PlayWholeShow();
   EXPECT_EQ(Timeline(), kWholeShow) << "the normal show is as it always was";
   Stop();
-  Window1::ChooseGentle(true);
+  gentleChoice = true;
   Start();
   EXPECT_EQ(PlayWholeShow(), normalTimers) << "gentle mode runs on the very same timers";
   EXPECT_TRUE(window->enditall);
@@ -68,12 +68,23 @@ TEST_F(Gentle, SameTimersNoFlashAtMostThreeChangesASecondAndAFadeEndingAtTheBlac
 }
 
 TEST_F(Gentle, FollowsTheDesktopUnlessTheCommandLineSaysOtherwise) {
+  EXPECT_FALSE(window->gentle);
   Stop();
   backend.SetPrefersReducedMotion(true);
   Start();
   EXPECT_TRUE(window->gentle);
   Stop();
-  Window1::ChooseGentle(false);
+  gentleChoice = false;
+  Start();
+  EXPECT_FALSE(window->gentle);
+  Stop();
+  backend.SetPrefersReducedMotion(false);
+  gentleChoice = true;
+  Start();
+  EXPECT_TRUE(window->gentle);
+  // The choice belonged to that window: the next one made without one follows the desktop.
+  Stop();
+  gentleChoice.reset();
   Start();
   EXPECT_FALSE(window->gentle);
 }

@@ -77,7 +77,7 @@ using StartUp = SceneTest;
 TEST_F(StartUp, FinalisationReleasesEverythingItKeepsInOrder) {
   PullChain();
   driver->Advance(100);  // the chain and the rain sounds are loaded now
-  ASSERT_NE(cache::chain_snd, nullptr);
+  ASSERT_NE(CachedSound(medium::chain), nullptr);
   std::weak_ptr<Window1> weakWindow = window;
   window.reset();
   Finalise();
@@ -85,7 +85,7 @@ TEST_F(StartUp, FinalisationReleasesEverythingItKeepsInOrder) {
       "sound " + std::to_string(medium::chain), "sound " + std::to_string(medium::quiet),
       "sound " + std::to_string(medium::showers), "window 1"};
   EXPECT_EQ(backend.Released(), released);
-  EXPECT_FALSE(cache::highlight_permapic || cache::lowlight2_permapic);
+  EXPECT_FALSE(CachedPicture(medium::highlight) || CachedPicture(medium::lowlight2));
   EXPECT_TRUE(weakWindow.expired()) << "the window lists held the last references";
   EXPECT_EQ(FileTypes::pText, nullptr);
   EXPECT_FALSE(MenuBar1::HasInstance());
