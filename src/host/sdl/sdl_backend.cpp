@@ -186,7 +186,9 @@ std::unique_ptr<NativeWindow> SdlBackend::CreateNativeWindow(const NativeWindowS
     std::fprintf(stderr, "lumorra: cannot open a window: %s\n", SDL_GetError());
   } else if (spec.fullScreen) {
     // Only the full-screen state keeps taskbars and panels off the scene and lets the
-    // desktop follow changes of the screen's size.
+    // desktop follow changes of the screen's size. It is the desktop's full-screen state, not a
+    // video mode of its own, so the window stays up when another program takes the focus: SDL
+    // minimises only windows that changed the video mode.
     if (!MarkFullScreenBeforeShowing(window.get())) {
       SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     }

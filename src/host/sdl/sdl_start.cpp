@@ -99,12 +99,11 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // Asking the compositor to step aside makes some desktops flicker.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-  // The about box taking the focus must not minimise the main window.
-  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  // X already gives a press's moves and release to the pressed window. SDL's own capture would
-  // instead grab the pointer for the window with the keyboard focus, which is the about box
-  // while it is open: a drag that began on the main window would end on the box, and every
-  // click on the main window would be followed by a false visit to the box.
+  // X already gives a press's moves and its release to the pressed window, wherever the pointer
+  // goes, and lets go when the button comes up. SDL's own capture adds an active grab of the
+  // whole pointer, which only ends when SDL next reads its events: a handler that runs long
+  // inside a press would keep the pointer from every other program until then. (The credits box
+  // is drawn inside the scene, so there is no second window of ours for a press to go astray to.)
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   // SDL keeps the screensaver away while it runs; a toy left on a desk must not keep the session
   // from blanking and locking. Nothing here needs the screen kept awake, not even the light: the
