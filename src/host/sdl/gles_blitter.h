@@ -11,13 +11,13 @@
 
 namespace host::sdl {
 
-// On software GL (llvmpipe) drawing a texture over the window runs a shader for each pixel: some
-// 11 ms a frame at 1920x1080. A framebuffer blit between buffers of one pixel layout, unscaled, is
-// a plain copy of rows instead, well under a millisecond. It takes an OpenGL ES context (desktop
-// GL makes its 8-bit window buffers sRGB, which no texture blits into as a copy) and textures in
-// the window's own BGRA layout, which SDL's renderer does not make: so here the pictures'
-// textures are made with calls of our own, on the renderer's context, and copied to the window
-// before SDL draws the labels over them.
+// On software GL (llvmpipe) drawing a texture over the window runs a shader for each pixel, which
+// on a large screen takes a good part of a frame's time. A framebuffer blit between buffers of
+// one pixel layout, unscaled, is a plain copy of rows instead. It takes an OpenGL ES context
+// (desktop GL makes its 8-bit window buffers sRGB, which no texture blits into as a copy) and
+// textures in the window's own BGRA layout, which SDL's renderer does not make: so here the
+// pictures' textures are made with calls of our own, on the renderer's context, and copied to the
+// window before SDL draws the labels over them.
 class Blitter {
  public:
   // Null unless the renderer is on such a context, with a window buffer without alpha (the

@@ -15,16 +15,16 @@ namespace {
 
 // How long the device stays open after the last sound ended.
 constexpr Micros kIdleBeforeClose = 1500 * kMillis;
-// Closing waits for the mixer thread, which lets two buffers drain first: about 55 ms here.
-// It is put off while the loop has something due sooner than this.
+// Closing waits for the mixer thread, which lets two buffers drain first. It is put off while
+// the loop has something due sooner than this.
 constexpr Micros kCloseStall = 150 * kMillis;
 // A device that asked for nothing for this long while a sound plays has lost its server. A
 // running device asks every buffer (23 ms); a new Play looks with less patience, since the sound
-// it starts would be lost on a dead device, and opening anew costs only a few milliseconds.
+// it starts would be lost on a dead device, and opening anew is quick.
 constexpr Micros kSilentDevice = 1000 * kMillis;
 constexpr Micros kSilentBeforePlay = 300 * kMillis;
-// How long the end of the program waits for the device to open or close. A healthy server takes
-// a few tens of milliseconds; one that has not answered by then may never answer.
+// How long the end of the program waits for the device to open or close: well above what a
+// healthy server takes, and a server that has not answered by then may never answer.
 constexpr auto kShutdownWait = std::chrono::milliseconds(100);
 
 // The format the sounds are decoded to, so the mixer plays them as they are.
@@ -159,8 +159,8 @@ int StartAudio() {
 int OpenDevice(void* data) {
   const Job job = TakeJob(data);
   // Opening the device is never what the screen waits for: while the program starts, the
-  // cores go to drawing the first frame and decoding its picture first. With no sound card this
-  // took the slowest of a series of starts from 1.75 to 1.31 times their median.
+  // cores go to drawing the first frame and decoding its picture first. With no sound card an
+  // opening at the usual priority made the slowest starts markedly slower.
   SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
   std::string failure;
   const MixerLibrary* mixer = LoadMixerLibrary(failure);

@@ -18,16 +18,16 @@ struct DeviceJob;  // an opening or closing of the device on a thread of its own
 // times a second even when silent, so the device is opened on the first Play and closed again
 // once nothing has played for a while; the next Play opens it anew.
 //
-// Opening takes from a few to over a hundred milliseconds, so it happens on a thread of its
-// own and never holds up a frame: what is played meanwhile starts once the device is open. A
+// Opening can take longer than a frame, so it happens on a thread of its own and never holds
+// up a frame: what is played meanwhile starts once the device is open. A
 // device that could not be opened, or that went away, is tried again at the next Play.
 //
 // Every sound owns one mixer channel, so starting one sound never cuts off another, and
 // playing a sound again restarts it. A sound's samples are played in place, without a copy.
 //
 // At the end the device is let go within a bounded time, whatever the sound server does: a
-// server without its session manager can keep a closing device waiting for half a minute or
-// for ever, and quitting must not wait with it.
+// server without its session manager can keep a closing device waiting for a long time or for
+// ever, and quitting must not wait with it.
 class AudioEngine {
  public:
   explicit AudioEngine(std::function<Micros()> clock);

@@ -40,8 +40,8 @@ Rect AtScale(const Rect& r, double scale);
 // sharp and looks as large as on an unscaled screen.
 LabelView AtScale(LabelView label, double scale);
 
-// Maps the pages of fresh memory in one call before they are first written, which costs about
-// half as much as a fault for each (see MapRows in picture.cpp). `pixels` starts a page.
+// Maps the pages of fresh memory in one call before they are first written, which costs less
+// than a fault for each (see MapRows in picture.cpp). `pixels` starts a page.
 void MapPages(void* pixels, std::size_t bytes);
 
 }  // namespace host::sdl

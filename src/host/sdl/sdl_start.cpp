@@ -60,8 +60,8 @@ std::string NoDisplayReason() {
 }
 
 // SDL opens an X input method as it starts, in the locale of the environment. In a UTF-8 locale
-// that means parsing the 5,700-line compose table, about 10 ms before the first frame can be
-// drawn, and nothing here ever takes text: keys are read only as shortcuts, by their key codes.
+// that means parsing the whole compose table before the first frame can be drawn, and nothing
+// here ever takes text: keys are read only as shortcuts, by their key codes.
 // So SDL starts with the environment saying "C", and the user's own locale is back in place
 // before anything else (a browser opened from the credits box included) can see the change.
 class PlainLocaleWhileSdlStarts {

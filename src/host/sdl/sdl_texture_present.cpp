@@ -73,8 +73,8 @@ class TexturePresenter final : public DirectPresenter {
     return true;
   }
 
-  // Uploading a picture costs some 60 ms on software GL at 1920x1080, which its first present
-  // would wait for in the middle of the light show: so the pictures the program holds are
+  // Uploading a picture is slow on software GL, and its first present would wait for that in the
+  // middle of the light show, where a frame is late: so the pictures the program holds are
   // uploaded ahead, one at each of the idle program's wakes. While one is still being made none
   // is, because the pictures a large screen's copies are scaled from are held only until then.
   bool ReadAhead() override {

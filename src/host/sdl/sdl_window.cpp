@@ -12,8 +12,8 @@
 
 namespace host::sdl {
 
-// Fresh memory costs a page fault per 4 KiB at its first write: some 2,000 for a screen of
-// 1920x1080, which was the larger part of the first frame's cost. A shared-memory window surface
+// Fresh memory costs a page fault per page at its first write, and a screenful of them made up
+// much of the first frame's cost. A shared-memory window surface
 // can be made while the window is still hidden, so its pages are written once on a thread of
 // their own while the main thread waits for the desktop to map the window and the first picture
 // decodes. Nothing else touches the surface until the first Draw, which waits for the thread.

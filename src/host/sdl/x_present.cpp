@@ -172,8 +172,8 @@ Drawable SharedMemoryPresenter::Offscreen(int width, int height) {
 }
 
 // The server maps a picture's memory page by page as it first reads it, and on a virtual
-// machine each page costs it some microseconds: 100 ms and more for a picture of 3840x2160, which
-// the first present of each picture would wait for in the middle of the show. So every picture
+// machine the pages of a large picture add up to a wait that the first present of each picture
+// would make in the middle of the show, where a frame is late. So every picture
 // is read once ahead, when the program has been idle a moment (see ReadAhead's caller): one
 // pixel from each 4 KiB page, a column of a 1024-pixel-wide image, into a pixmap of one
 // column. It is not waited for.
