@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/sdl/sdl_handles.h"
+#include "host/sdl/sdl_mixer_library.h"
 #include "host/sound.h"
 #include "host/types.h"
 
@@ -30,7 +31,12 @@ struct DeviceJob;  // an opening or closing of the device on a thread of its own
 // ever, and quitting must not wait with it.
 class AudioEngine {
  public:
-  explicit AudioEngine(std::function<Micros()> clock);
+  // Where the engine gets its mixer, on the thread that opens the device: SDL_mixer, loaded then.
+  // Null, with `error` saying why, when there is none.
+  using MixerSource = const MixerLibrary* (*)(std::string& error);
+
+  // `clock` tells the time, also on the threads that open and close the device.
+  explicit AudioEngine(std::function<Micros()> clock, MixerSource mixer = &LoadMixerLibrary);
   ~AudioEngine();  // Shutdown(), if it was not called
   AudioEngine(const AudioEngine&) = delete;
   AudioEngine& operator=(const AudioEngine&) = delete;
@@ -67,10 +73,10 @@ class AudioEngine {
   void Service(Micros now, Micros next);
 
   // Lets the device go for good: waits for an attempt to open it, then closes it on a thread of
-  // its own, waiting at most a tenth of a second in all. False when that time ran out and the
-  // device was abandoned: a thread is then still inside SDL's sound code, so SDL must not be
-  // shut down, and the process should end without waiting for anything more. Every sound must
-  // have been released first (their samples go with them).
+  // its own, waiting at most a tenth of a second in all, by the engine's clock. False when that
+  // time ran out and the device was abandoned: a thread is then still inside SDL's sound code, so
+  // SDL must not be shut down, and the process should end without waiting for anything more. Every
+  // sound must have been released first (their samples go with them).
   bool Shutdown();
 
  private:
@@ -92,6 +98,8 @@ class AudioEngine {
   bool Stalled(Micros now, Micros silence) const;
 
   std::function<Micros()> clock_;
+  MixerSource source_;
+  const MixerLibrary* mixer_ = nullptr;  // the open device's
   // When the device last asked for sound; negative until it first did. Written by the mixer.
   std::atomic<Micros> lastMix_{-1};
   Uint32 finishedEvent_ = 0;
