@@ -1,4 +1,4 @@
-// The SDL backend in this process, on SDL's offscreen video driver: SDL's events pushed into its
+// The SDL backend in this process, on SDL's dummy video driver: SDL's events pushed into its
 // queue come out of the backend as the core's, for the window they belong to, and the pointer
 // over the credits box (drawn inside the full-screen window) is the box's.
 
@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 
@@ -18,11 +17,11 @@ namespace {
 using host::InputEvent;
 using Type = InputEvent::Type;
 
-class SdlOffscreen : public ::testing::Test {
+class SdlDummy : public ::testing::Test {
  protected:
   void SetUp() override {
     // Asked for by name, the driver that draws into memory is taken as a display.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_RENDER_DRIVER", "software", 1);
     std::string error;
     backend = host::sdl::SdlBackend::Create(error);
@@ -113,48 +112,41 @@ class SdlOffscreen : public ::testing::Test {
   }
 
   void Pump() {
-    std::ostringstream out;
     InputEvent e;
-    while (backend->PollEvent(e)) {
-      const std::string window = e.window == scene->Id()        ? "scene"
-                                 : box && e.window == box->Id() ? "box"
-                                                                : std::to_string(e.window);
-      switch (e.type) {
-        case Type::MouseMove:
-          out << "move " << window << ' ' << e.x << ',' << e.y << '\n';
-          break;
-        case Type::MouseDown:
-          out << "down " << window << ' ' << e.x << ',' << e.y << '\n';
-          break;
-        case Type::MouseUp:
-          out << "up " << window << ' ' << e.x << ',' << e.y << '\n';
-          break;
-        case Type::MouseLeave:
-          out << "leave " << window << '\n';
-          break;
-        case Type::KeyDown:
-          out << "key " << window << ' ' << (e.key ? std::string(1, e.key) : "-")
-              << (e.special == InputEvent::Special::Escape ? " escape" : "")
-              << (e.special == InputEvent::Special::Space ? " space" : "")
-              << (e.command ? " ctrl" : "") << (e.repeat ? " repeat" : "") << '\n';
-          break;
-        case Type::Resized:
-          out << "resized " << window << ' ' << e.x << 'x' << e.y << '\n';
-          break;
-        case Type::Expose:
-          out << "expose " << window << '\n';
-          break;
-        case Type::CloseRequest:
-          out << "close " << window << '\n';
-          break;
-        case Type::QuitRequest:
-          out << "quit\n";
-          break;
-        case Type::Wake:
-          break;
-      }
+    while (backend->PollEvent(e)) heard += Described(e);
+  }
+
+  std::string Described(const InputEvent& e) const {
+    const std::string window = e.window == scene->Id()        ? "scene"
+                               : box && e.window == box->Id() ? "box"
+                                                              : std::to_string(e.window);
+    const std::string at = ' ' + std::to_string(e.x) + ',' + std::to_string(e.y) + '\n';
+    switch (e.type) {
+      case Type::MouseMove:
+        return "move " + window + at;
+      case Type::MouseDown:
+        return "down " + window + at;
+      case Type::MouseUp:
+        return "up " + window + at;
+      case Type::MouseLeave:
+        return "leave " + window + '\n';
+      case Type::KeyDown:
+        return "key " + window + ' ' + (e.key ? std::string(1, e.key) : "-") +
+               (e.special == InputEvent::Special::Escape ? " escape" : "") +
+               (e.special == InputEvent::Special::Space ? " space" : "") +
+               (e.command ? " ctrl" : "") + (e.repeat ? " repeat" : "") + '\n';
+      case Type::Resized:
+        return "resized " + window + ' ' + std::to_string(e.x) + 'x' + std::to_string(e.y) + '\n';
+      case Type::Expose:
+        return "expose " + window + '\n';
+      case Type::CloseRequest:
+        return "close " + window + '\n';
+      case Type::QuitRequest:
+        return "quit\n";
+      case Type::Wake:
+        break;
     }
-    heard += out.str();
+    return {};
   }
 
   Uint32 SceneId() const { return static_cast<Uint32>(scene->Id()); }
@@ -170,7 +162,7 @@ class SdlOffscreen : public ::testing::Test {
   std::string heard;
 };
 
-TEST_F(SdlOffscreen, KeysComeForTheWindowTheyWerePressedInWithTheKeyboardsRepeatsMarked) {
+TEST_F(SdlDummy, KeysComeForTheWindowTheyWerePressedInWithTheKeyboardsRepeatsMarked) {
   Key(SDLK_SPACE, SDL_SCANCODE_SPACE);
   Key(SDLK_SPACE, SDL_SCANCODE_SPACE, KMOD_NONE, true);
   Key(SDLK_q, SDL_SCANCODE_Q, KMOD_LCTRL);
@@ -184,7 +176,7 @@ TEST_F(SdlOffscreen, KeysComeForTheWindowTheyWerePressedInWithTheKeyboardsRepeat
             "key scene -\n");
 }
 
-TEST_F(SdlOffscreen, TheWindowSystemsWordsOnAWindowReachTheCore) {
+TEST_F(SdlDummy, TheWindowSystemsWordsOnAWindowReachTheCore) {
   WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 800, 600);
   WindowEvent(SDL_WINDOWEVENT_EXPOSED);
   WindowEvent(SDL_WINDOWEVENT_CLOSE);
@@ -195,7 +187,7 @@ TEST_F(SdlOffscreen, TheWindowSystemsWordsOnAWindowReachTheCore) {
   EXPECT_EQ(Heard(), "resized scene 800x600\nexpose scene\nclose scene\nquit\n");
 }
 
-TEST_F(SdlOffscreen, OnlyTheLeftButtonPressesAndAPressKeepsThePointerUntilItsRelease) {
+TEST_F(SdlDummy, OnlyTheLeftButtonPressesAndAPressKeepsThePointerUntilItsRelease) {
   Move(100, 100);
   Button(true, 100, 100, SDL_BUTTON_RIGHT);
   Button(false, 100, 100, SDL_BUTTON_RIGHT);
@@ -206,7 +198,7 @@ TEST_F(SdlOffscreen, OnlyTheLeftButtonPressesAndAPressKeepsThePointerUntilItsRel
             "move scene 100,100\ndown scene 100,100\nmove scene 300,200\nup scene 300,200\n");
 }
 
-TEST_F(SdlOffscreen, ThePointerOverTheBoxIsTheBoxsInItsOwnCoordinates) {
+TEST_F(SdlDummy, ThePointerOverTheBoxIsTheBoxsInItsOwnCoordinates) {
   MakeBox();
   box->Show();
   const int left = BoxLeft(), top = BoxTop();
@@ -225,7 +217,7 @@ TEST_F(SdlOffscreen, ThePointerOverTheBoxIsTheBoxsInItsOwnCoordinates) {
   EXPECT_EQ(Heard(), "leave box\n");
 }
 
-TEST_F(SdlOffscreen, APressKeepsThePointerWithTheBoxOrTheSceneWhereItBegan) {
+TEST_F(SdlDummy, APressKeepsThePointerWithTheBoxOrTheSceneWhereItBegan) {
   MakeBox();
   box->Show();
   const int left = BoxLeft(), top = BoxTop();
@@ -249,7 +241,7 @@ TEST_F(SdlOffscreen, APressKeepsThePointerWithTheBoxOrTheSceneWhereItBegan) {
                          ',' + y + "\nup scene " + x + ',' + y + "\nleave scene\nmove box 21,10\n");
 }
 
-TEST_F(SdlOffscreen, TheBoxAppearingOrGoingUnderAStillPointerIsThePointerEnteringOrLeavingIt) {
+TEST_F(SdlDummy, TheBoxAppearingOrGoingUnderAStillPointerIsThePointerEnteringOrLeavingIt) {
   MakeBox();
   const int left = BoxLeft(), top = BoxTop();
   Move(left + 20, top + 10);
