@@ -6,7 +6,8 @@
 #   tests/mutants.sh          every fault
 #   tests/mutants.sh 3 7      only faults 3 and 7 (numbers as the table prints them)
 #
-# MUTANTS_DIR (default /tmp/lumorra-mutants) keeps the copy and its build between runs.
+# MUTANTS_DIR (default /tmp/lumorra-mutants) keeps the copy and its build between runs. Some of
+# the unit tests start an Xvfb of their own, on a free display.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=${MUTANTS_DIR:-/tmp/lumorra-mutants}
@@ -72,6 +73,30 @@ src/host/codec.cpp :: cut = static_cast<JDIMENSION>(columns); :: cut = static_ca
 src/host/codec.cpp :: done(reported = made); :: done(reported = std::min(made + 8, size.height)); :: a scaled copy reports rows made before they are
 src/app/app.cpp :: Window1::MasterCopies(runtime.GetBackend().MainScreenPixels()) :: Window1::MasterCopies(runtime.GetBackend().MainScreenSize()) :: a scaled desktop's dark copy is begun at the points' size and made twice
 src/scene/open.cpp :: if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) return std::nullopt; :: ; :: a 4K screen scales the masters to their own size
+src/host/sdl/sdl_audio.cpp :: constexpr Micros kShutdownWait = 100 * kMillis; :: constexpr Micros kShutdownWait = 300 * kMillis; :: quitting waits three tenths of a second for the sound device
+src/host/sdl/sdl_audio.cpp ::   if (!job->WaitUntil(deadline)) { ::   if (!job->WaitUntil(clock_() + kShutdownWait)) { :: closing the sound device gets a budget of its own after the opening's
+src/host/sdl/sdl_audio.cpp ::     if (!opening_->WaitUntil(deadline)) { ::     if (JoinOpener(), false) { :: quitting waits for the sound device's opening however long it takes
+src/host/sdl/sdl_keys.cpp ::   event.repeat = key.repeat != 0; ::   event.repeat = false; :: the keyboard's auto-repeat reads as fresh presses
+src/host/sdl/sdl_keys.cpp ::   event.other = (mod & kOtherModifiers) != 0; ::   event.other = (mod & ~(kCommandModifier | KMOD_SHIFT | KMOD_ALT)) != 0; :: Ctrl+Q does nothing while Caps Lock or Num Lock is on
+src/host/sdl/sdl_keys.cpp ::   if (symbol == SDLK_ESCAPE) return Special::Escape; ::   if (symbol == SDLK_ESCAPE) return Special::Other; :: Escape is any other key
+src/host/sdl/sdl_keys.cpp ::   if (symbol == SDLK_RETURN || symbol == SDLK_KP_ENTER) return Special::Return; ::   if (symbol == SDLK_RETURN) return Special::Return; :: the keypad's Enter does not pull the chain
+src/host/sdl/sdl_keys.cpp ::   return point <= 0xff ? point : 0x1000000 + point; ::   return point; :: Ctrl+Q is lost on a Greek layout
+src/host/sdl/sdl_keys.cpp ::       active = static_cast<int>(LayoutOfState(raw.state)); ::       active = 0; :: after a switch of keyboard layout, shortcuts follow the first layout
+src/host/sdl/sdl_keys.cpp ::     queued_.push_back(pending_); ::     queued_.push_back(RawPress{}); :: the window system's own view of a key is lost: shortcuts follow SDL's layout from its start
+src/host/sdl/sdl_events.cpp ::       event.window = static_cast<int>(sdl.key.windowID); ::       event.window = 0; :: keys come for no window in particular
+src/host/sdl/sdl_events.cpp :: (sdl.motion.state & SDL_BUTTON_LMASK) != 0 :: false :: a drag's first move ends its press
+src/host/sdl/sdl_events.cpp ::           event.y = sdl.window.data2; ::           event.y = sdl.window.data1; :: a resized window is told a square size
+src/host/sdl/sdl_overlay.h :: if (context->Aim(host_, x, y) == id_) :: if (false) :: the credits box appearing under a still pointer is not entered
+src/host/sdl/sdl_overlay.h :: const bool under = context->pointer.PointerWindow() == id_; :: const bool under = false; :: the credits box going from under a still pointer leaves it nowhere
+src/host/sdl/sdl_overlay.cpp :: overlay && overlay->Host() == window) :: overlay && false) :: the pointer leaving the scene from the credits box leaves the scene, not the box
+src/host/sdl/sdl_overlay.cpp ::     x -= bounds.left; ::     ; :: a press in the credits box comes in the scene's coordinates
+src/host/sdl/sdl_xsettings.cpp :: disabled = XSettingsInteger(data, items, "Gtk/EnableAnimations") == 0; :: disabled = XSettingsInteger(data, items, "Gtk/EnableAnimations").value_or(0) == 0; :: a desktop that does not say is taken as asking for less animation
+src/host/sdl/sdl_xsettings.cpp :: LONG_MAX / 4 :: 1 :: only the first bytes of the desktop's settings are read
+src/host/sdl/sdl_context.cpp ::     if (!SDL_RectEquals(&now, &screen)) screens.Cover(window->Native(), screen); ::     ; :: the full-screen window keeps its old size when the screen changes
+src/host/sdl/sdl_backend.cpp ::   if (window) context_->screens.Listen(); ::   ; :: once a window is made the screen's changes go unheard
+src/host/headless/headless_backend.cpp ::   key.window = backend_.FocusedId(); ::   key.window = 0; :: the headless keyboard sends keys to no window in particular
+src/host/headless/headless_backend.cpp ::   backend_.SetFocusedId(id_); ::   ; :: a headless window that appears does not take the focus
+src/host/headless/headless_backend.cpp ::   if (backend_.focused_ != id_) return; ::   return; :: a headless window that goes keeps the keyboard
 EOF
 )
 

@@ -24,8 +24,8 @@ namespace {
 
 // Maps the pages that rows [from, to) of a picture lie on before they are written. Each page
 // of fresh memory costs a fault at its first write, and faults are slow on some virtual
-// machines (here some 15 us a page, 30 ms for a screenful); mapping them in one call costs
-// about half of that. Where the system cannot, the writes fault as usual.
+// machines; mapping them all in one call costs less. Where the system cannot, the writes fault
+// as usual.
 void MapRows(std::uint32_t* pixels, int width, int from, int to) {
 #ifdef MADV_POPULATE_WRITE
   static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));

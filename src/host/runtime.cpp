@@ -65,9 +65,9 @@ void Runtime::HandleKey(const InputEvent& event) {
     }
   }
   // Otherwise the window with the focus hears it; a platform that names none means the first.
-  // A window that has no use for the key (a box of credits that a desktop focused when it
-  // appeared, say) leaves it to the main window, the first one made: the program's keys work
-  // whichever of its windows has the focus.
+  // A window that has no use for the key (a box of credits that took the focus as it appeared,
+  // on a platform where it is a window of its own) leaves it to the main window, the first one
+  // made: the program's keys work whichever of its windows has the focus.
   Window* main = windows_.empty() ? nullptr : windows_.front().get();
   Window* w = WindowWithNativeId(event.window);
   if (!w) w = main;

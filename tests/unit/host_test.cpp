@@ -57,6 +57,22 @@ class Probe : public host::Window {
   }
   bool Event_MouseDown(int, int) override { return Note("down window"); }
   void Event_MouseUp(int, int) override { Note("up window"); }
+  bool Event_KeyDown(const host::InputEvent& key) override {
+    return Note(std::string("key ") + key.key);
+  }
+};
+
+// A small window that has a use for every key it hears.
+class KeyBox : public host::Window {
+ public:
+  std::string keys;
+
+ protected:
+  void Layout() override { SetSize(120, 80); }
+  bool Event_KeyDown(const host::InputEvent& key) override {
+    keys += key.key;
+    return true;
+  }
 };
 
 class HostTest : public ::testing::Test {
@@ -247,6 +263,26 @@ TEST_F(HostTest, APressInsideAControlNeverReachesTheBackground) {
   backend.SetFocusedId(0);  // another client took the keyboard; a click takes it back
   EXPECT_EQ(Do("click 52,55"), Log{"enter area"});
   EXPECT_EQ(backend.FocusedId(), window->Native()->Id());
+}
+
+// As on a desktop: a window that appears takes the keyboard, one that goes hands it back, a
+// click takes it, and while another program has it no window of ours hears a key.
+TEST_F(HostTest, KeysGoToTheWindowWithTheFocusWhichAWindowTakesAsItAppearsOrIsClicked) {
+  driver.Key('a', false);
+  EXPECT_EQ(Do(""), Log{"key a"});
+  auto box = runtime.ImplicitInstance<KeyBox>();  // appears, and takes the focus
+  driver.Key('b', false);
+  EXPECT_EQ(Do("click 10,10"), (Log{"down window", "up window"}));
+  driver.Key('c', false);
+  box->Hide();
+  box->Show();
+  driver.Key('d', false);
+  box->Hide();  // the focus goes back to the window that had it before
+  driver.Key('e', false);
+  backend.SetFocusedId(0);
+  driver.Key('f', false);
+  EXPECT_EQ(box->keys, "bd");
+  EXPECT_EQ(Do(""), (Log{"key c", "key e"}));
 }
 
 // A backend readies the pictures the program holds for the screen before their first present:

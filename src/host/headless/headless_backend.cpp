@@ -166,23 +166,24 @@ void Driver::Click(const Window& window, int x, int y) {
 }
 
 void Driver::Key(char key, bool command) {
-  if (backend_.FocusedId() == 0) return;  // another program has the keyboard
   InputEvent e;
-  e.type = InputEvent::Type::KeyDown;
-  e.window = backend_.FocusedId();
   e.key = key;
   e.command = command;
-  Send(e);
+  KeyToFocus(e);
 }
 
 void Driver::Key(InputEvent::Special key, bool repeat) {
-  if (backend_.FocusedId() == 0) return;
   InputEvent e;
-  e.type = InputEvent::Type::KeyDown;
-  e.window = backend_.FocusedId();
   e.special = key;
   e.repeat = repeat;
-  Send(e);
+  KeyToFocus(e);
+}
+
+void Driver::KeyToFocus(InputEvent key) {
+  if (backend_.FocusedId() == 0) return;  // another program has the keyboard
+  key.type = InputEvent::Type::KeyDown;
+  key.window = backend_.FocusedId();
+  Send(key);
 }
 
 void Driver::Advance(double ms) {

@@ -152,6 +152,8 @@ class Driver {
 
  private:
   int IdOf(const Window& window) const;
+  // Sends the key to the window with the focus, if one of ours has it.
+  void KeyToFocus(InputEvent key);
   Runtime& runtime_;
   HeadlessBackend& backend_;
 };

@@ -15,17 +15,17 @@ namespace {
 
 // How long the device stays open after the last sound ended.
 constexpr Micros kIdleBeforeClose = 1500 * kMillis;
-// Closing waits for the mixer thread, which lets two buffers drain first: about 55 ms here.
-// It is put off while the loop has something due sooner than this.
+// Closing waits for the mixer thread, which lets two buffers drain first. It is put off while
+// the loop has something due sooner than this.
 constexpr Micros kCloseStall = 150 * kMillis;
 // A device that asked for nothing for this long while a sound plays has lost its server. A
 // running device asks every buffer (23 ms); a new Play looks with less patience, since the sound
-// it starts would be lost on a dead device, and opening anew costs only a few milliseconds.
+// it starts would be lost on a dead device, and opening anew is quick.
 constexpr Micros kSilentDevice = 1000 * kMillis;
 constexpr Micros kSilentBeforePlay = 300 * kMillis;
-// How long the end of the program waits for the device to open or close. A healthy server takes
-// a few tens of milliseconds; one that has not answered by then may never answer.
-constexpr auto kShutdownWait = std::chrono::milliseconds(100);
+// How long the end of the program waits for the device to open or close: well above what a
+// healthy server takes, and a server that has not answered by then may never answer.
+constexpr Micros kShutdownWait = 100 * kMillis;
 
 // The format the sounds are decoded to, so the mixer plays them as they are.
 constexpr int kRate = SoundData::kRate;
@@ -92,9 +92,17 @@ class QuietAlsa {
 // share it, so that it stays alive for whichever lets go last: when the engine stops waiting for
 // a server that does not answer, the thread is left behind with it.
 struct DeviceJob {
+  DeviceJob(std::function<Micros()> clock, AudioEngine::MixerSource source,
+            const MixerLibrary* mixer)
+      : clock(std::move(clock)), source(source), mixer(mixer) {}
+
+  const std::function<Micros()> clock;
+  const AudioEngine::MixerSource source;  // for an opening
+  const MixerLibrary* mixer;              // the mixer found by an opening, or the one to close
   std::mutex mutex;
   std::condition_variable ended;
   bool done = false;
+  Micros doneAt = 0;
   bool abandoned = false;  // nobody waits for it any more
   bool succeeded = false;
   std::string failure;
@@ -106,6 +114,7 @@ struct DeviceJob {
     succeeded = success;
     failure = std::move(why);
     done = true;
+    doneAt = clock();
     const bool tell = !abandoned && endedEvent != 0;
     lock.unlock();
     ended.notify_all();
@@ -116,10 +125,12 @@ struct DeviceJob {
     }
   }
 
-  // Whether the job ended by `deadline`; if not, it is abandoned.
-  bool WaitUntil(std::chrono::steady_clock::time_point deadline) {
+  // Whether the job ended by `deadline` on its clock; if not, it is abandoned.
+  bool WaitUntil(Micros deadline) {
     std::unique_lock lock(mutex);
-    if (ended.wait_until(lock, deadline, [this] { return done; })) return true;
+    for (Micros left = deadline - clock(); !done && left > 0; left = deadline - clock())
+      ended.wait_for(lock, std::chrono::microseconds(left));
+    if (done && doneAt <= deadline) return true;
     abandoned = true;
     return false;
   }
@@ -159,11 +170,11 @@ int StartAudio() {
 int OpenDevice(void* data) {
   const Job job = TakeJob(data);
   // Opening the device is never what the screen waits for: while the program starts, the
-  // cores go to drawing the first frame and decoding its picture first. With no sound card this
-  // took the slowest of a series of starts from 1.75 to 1.31 times their median.
+  // cores go to drawing the first frame and decoding its picture first. With no sound card an
+  // opening at the usual priority made the slowest starts markedly slower.
   SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
   std::string failure;
-  const MixerLibrary* mixer = LoadMixerLibrary(failure);
+  const MixerLibrary* mixer = job->source(failure);
   if (!mixer) {
     job->Finish(false, "cannot load SDL_mixer: " + failure);
   } else if (StartAudio() != 0) {
@@ -176,6 +187,7 @@ int OpenDevice(void* data) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     job->Finish(false, failure);
   } else {
+    job->mixer = mixer;
     job->Finish(true, {});
   }
   return 0;
@@ -183,7 +195,7 @@ int OpenDevice(void* data) {
 
 int CloseDevice(void* data) {
   const Job job = TakeJob(data);
-  Mixer().CloseAudio();
+  job->mixer->CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   job->Finish(true, {});
   return 0;
@@ -191,7 +203,8 @@ int CloseDevice(void* data) {
 
 }  // namespace
 
-AudioEngine::AudioEngine(std::function<Micros()> clock) : clock_(std::move(clock)) {
+AudioEngine::AudioEngine(std::function<Micros()> clock, MixerSource mixer)
+    : clock_(std::move(clock)), source_(mixer) {
   Uint32 type = SDL_RegisterEvents(2);  // a channel finished; an attempt to open ended
   if (type == std::numeric_limits<Uint32>::max()) type = SDL_USEREVENT;
   finishedEvent_ = type;
@@ -208,7 +221,8 @@ AudioEngine::~AudioEngine() { Shutdown(); }
 bool AudioEngine::Shutdown() {
   if (shutDown_) return true;
   shutDown_ = true;
-  const auto deadline = std::chrono::steady_clock::now() + kShutdownWait;
+  // One budget for all of it: for an opening under way and for the closing after it.
+  const Micros deadline = clock_() + kShutdownWait;
   if (opener_) {
     if (!opening_->WaitUntil(deadline)) {
       // Still opening: whatever it opens stays open until the process ends.
@@ -218,18 +232,19 @@ bool AudioEngine::Shutdown() {
     }
     JoinOpener();
     open_ = opening_->succeeded;
+    if (open_) mixer_ = opening_->mixer;
     opening_.reset();
   }
   if (!open_) return true;
-  Mixer().ChannelFinished(nullptr);  // no events from a closing mixer
-  Mixer().SetPostMix(nullptr, nullptr);
+  mixer_->ChannelFinished(nullptr);  // no events from a closing mixer
+  mixer_->SetPostMix(nullptr, nullptr);
   for (Slot& slot : slots_) slot.chunk.reset();
   open_ = false;
-  auto job = std::make_shared<DeviceJob>();
+  auto job = std::make_shared<DeviceJob>(clock_, nullptr, mixer_);
   SDL_Thread* closer = StartJob(&CloseDevice, "lumorra-audio-close", job);
   if (!closer) {
     // No thread to spare: close here, unbounded, rather than leave the device open.
-    Mixer().CloseAudio();
+    mixer_->CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return true;
   }
@@ -255,7 +270,7 @@ int AudioEngine::AcquireChannel() {
 void AudioEngine::ReleaseChannel(int channel) {
   if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
   Slot& slot = slots_[channel];
-  if (open_ && channel < mixerChannels_) Mixer().HaltChannel(channel);
+  if (open_ && channel < mixerChannels_) mixer_->HaltChannel(channel);
   slot.chunk.reset();  // after the halt: the mixer must be done with the samples
   slot.wanted = nullptr;
   slot.inUse = false;
@@ -263,7 +278,7 @@ void AudioEngine::ReleaseChannel(int channel) {
 
 void AudioEngine::StartOpening() {
   if (open_ || opener_ || shutDown_) return;
-  opening_ = std::make_shared<DeviceJob>();
+  opening_ = std::make_shared<DeviceJob>(clock_, source_, nullptr);
   opening_->endedEvent = OpenedEventType();
   // For the same reason no device may be reported lost while a device is opening; with none open
   // there is nothing to lose.
@@ -299,10 +314,11 @@ void AudioEngine::OnOpenAttemptEnded() {
     return;
   }
   open_ = true;
-  mixerChannels_ = Mixer().AllocateChannels(-1);
-  Mixer().ChannelFinished(&PostChannelFinished);
+  mixer_ = attempt->mixer;
+  mixerChannels_ = mixer_->AllocateChannels(-1);
+  mixer_->ChannelFinished(&PostChannelFinished);
   lastMix_ = -1;
-  Mixer().SetPostMix(&AudioEngine::NoteMix, this);
+  mixer_->SetPostMix(&AudioEngine::NoteMix, this);
   bool started = false;
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     if (const SoundData* data = slots_[i].wanted) {
@@ -316,7 +332,7 @@ void AudioEngine::OnOpenAttemptEnded() {
 
 void AudioEngine::OnDeviceLost() {
   if (!open_) return;
-  Mixer().ChannelFinished(nullptr);
+  mixer_->ChannelFinished(nullptr);
   Close();
 }
 
@@ -341,9 +357,9 @@ bool AudioEngine::Stalled(Micros now, Micros silence) const {
 
 void AudioEngine::Close() {
   if (!open_) return;
-  Mixer().SetPostMix(nullptr, nullptr);
+  mixer_->SetPostMix(nullptr, nullptr);
   for (Slot& slot : slots_) slot.chunk.reset();
-  Mixer().CloseAudio();
+  mixer_->CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   open_ = false;
   mixerChannels_ = 0;
@@ -352,11 +368,11 @@ void AudioEngine::Close() {
 
 void AudioEngine::EnsureChannels(int count) {
   if (count <= mixerChannels_) return;
-  mixerChannels_ = Mixer().AllocateChannels(count);
+  mixerChannels_ = mixer_->AllocateChannels(count);
 }
 
 void AudioEngine::ArmIdleClose() {
-  if (open_ && Mixer().Playing(-1) == 0) closeDeadline_ = clock_() + kIdleBeforeClose;
+  if (open_ && mixer_->Playing(-1) == 0) closeDeadline_ = clock_() + kIdleBeforeClose;
 }
 
 void AudioEngine::Play(int channel, const SoundData& data) {
@@ -384,18 +400,18 @@ void AudioEngine::Start(int channel, const SoundData& data) {
     if (bytes > 0) {
       // The mixer only reads these samples; the pointer is non-const in its interface alone.
       auto* pcm = reinterpret_cast<Uint8*>(const_cast<std::int16_t*>(samples.data()));
-      slot.chunk.reset(Mixer().QuickLoadRaw(pcm, static_cast<Uint32>(bytes)));
+      slot.chunk.reset(mixer_->QuickLoadRaw(pcm, static_cast<Uint32>(bytes)));
     }
   }
   if (!slot.chunk) {
     // Nothing to play: still cut off the previous play, as a restart would.
-    Mixer().HaltChannel(channel);
+    mixer_->HaltChannel(channel);
     ArmIdleClose();
     return;
   }
   // On a busy channel this restarts the sound, at full level if it was fading out.
-  Mixer().UnregisterAllEffects(channel);
-  if (Mixer().PlayChannelTimed(channel, slot.chunk.get(), 0, -1) < 0) {
+  mixer_->UnregisterAllEffects(channel);
+  if (mixer_->PlayChannelTimed(channel, slot.chunk.get(), 0, -1) < 0) {
     ArmIdleClose();
     return;
   }
@@ -405,15 +421,15 @@ void AudioEngine::Start(int channel, const SoundData& data) {
 void AudioEngine::Stop(int channel) {
   if (channel < 0 || channel >= static_cast<int>(slots_.size())) return;
   slots_[channel].wanted = nullptr;
-  if (!open_ || channel >= mixerChannels_ || Mixer().Playing(channel) == 0) return;
+  if (!open_ || channel >= mixerChannels_ || mixer_->Playing(channel) == 0) return;
   // Faded out, then halted: a play that was cut short reports its end like any other.
   auto* faded = new int(0);
-  if (Mixer().RegisterEffect(channel, &FadeStopped, &FadeEnded, faded) == 0) {
+  if (mixer_->RegisterEffect(channel, &FadeStopped, &FadeEnded, faded) == 0) {
     delete faded;
-    Mixer().HaltChannel(channel);
+    mixer_->HaltChannel(channel);
     return;
   }
-  Mixer().ExpireChannel(channel, kHaltAfterStopMs);
+  mixer_->ExpireChannel(channel, kHaltAfterStopMs);
 }
 
 void AudioEngine::OnChannelFinished() { ArmIdleClose(); }
@@ -435,13 +451,13 @@ Micros AudioEngine::CloseWakeup(Micros now, Micros next) const {
 }
 
 void AudioEngine::Service(Micros now, Micros next) {
-  if (Stalled(now, kSilentDevice) && Mixer().Playing(-1) > 0) {
+  if (Stalled(now, kSilentDevice) && mixer_->Playing(-1) > 0) {
     OnDeviceLost();  // the next Play opens a new device
     return;
   }
   if (!open_ || closeDeadline_ < 0 || now < closeDeadline_) return;
   if (next >= 0 && next - now < kCloseStall) return;  // later, when the loop has time
-  if (Mixer().Playing(-1) == 0) {
+  if (mixer_->Playing(-1) == 0) {
     Close();
   } else {
     // Still busy: look again later rather than trusting that every end was reported.

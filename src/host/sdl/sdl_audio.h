@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/sdl/sdl_handles.h"
+#include "host/sdl/sdl_mixer_library.h"
 #include "host/sound.h"
 #include "host/types.h"
 
@@ -18,19 +19,24 @@ struct DeviceJob;  // an opening or closing of the device on a thread of its own
 // times a second even when silent, so the device is opened on the first Play and closed again
 // once nothing has played for a while; the next Play opens it anew.
 //
-// Opening takes from a few to over a hundred milliseconds, so it happens on a thread of its
-// own and never holds up a frame: what is played meanwhile starts once the device is open. A
+// Opening can take longer than a frame, so it happens on a thread of its own and never holds
+// up a frame: what is played meanwhile starts once the device is open. A
 // device that could not be opened, or that went away, is tried again at the next Play.
 //
 // Every sound owns one mixer channel, so starting one sound never cuts off another, and
 // playing a sound again restarts it. A sound's samples are played in place, without a copy.
 //
 // At the end the device is let go within a bounded time, whatever the sound server does: a
-// server without its session manager can keep a closing device waiting for half a minute or
-// for ever, and quitting must not wait with it.
+// server without its session manager can keep a closing device waiting for a long time or for
+// ever, and quitting must not wait with it.
 class AudioEngine {
  public:
-  explicit AudioEngine(std::function<Micros()> clock);
+  // Where the engine gets its mixer, on the thread that opens the device: SDL_mixer, loaded then.
+  // Null, with `error` saying why, when there is none.
+  using MixerSource = const MixerLibrary* (*)(std::string& error);
+
+  // `clock` tells the time, also on the threads that open and close the device.
+  explicit AudioEngine(std::function<Micros()> clock, MixerSource mixer = &LoadMixerLibrary);
   ~AudioEngine();  // Shutdown(), if it was not called
   AudioEngine(const AudioEngine&) = delete;
   AudioEngine& operator=(const AudioEngine&) = delete;
@@ -67,10 +73,10 @@ class AudioEngine {
   void Service(Micros now, Micros next);
 
   // Lets the device go for good: waits for an attempt to open it, then closes it on a thread of
-  // its own, waiting at most a tenth of a second in all. False when that time ran out and the
-  // device was abandoned: a thread is then still inside SDL's sound code, so SDL must not be
-  // shut down, and the process should end without waiting for anything more. Every sound must
-  // have been released first (their samples go with them).
+  // its own, waiting at most a tenth of a second in all, by the engine's clock. False when that
+  // time ran out and the device was abandoned: a thread is then still inside SDL's sound code, so
+  // SDL must not be shut down, and the process should end without waiting for anything more. Every
+  // sound must have been released first (their samples go with them).
   bool Shutdown();
 
  private:
@@ -92,6 +98,8 @@ class AudioEngine {
   bool Stalled(Micros now, Micros silence) const;
 
   std::function<Micros()> clock_;
+  MixerSource source_;
+  const MixerLibrary* mixer_ = nullptr;  // the open device's
   // When the device last asked for sound; negative until it first did. Written by the mixer.
   std::atomic<Micros> lastMix_{-1};
   Uint32 finishedEvent_ = 0;

@@ -119,7 +119,7 @@ void ScreenWatch::Start() {
   const char* driver = SDL_GetCurrentVideoDriver();
   if (!driver || SDL_strcmp(driver, "x11") != 0) return;
   // SDL hands out its connection to the X server only through a window: a hidden one is made
-  // for the asking and let go at once (about 0.4 ms; the connection stays SDL's).
+  // for the asking and let go at once (cheap: the connection stays SDL's).
   SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
   if (!probe) return;
   SDL_SysWMinfo info;

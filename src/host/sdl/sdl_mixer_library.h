@@ -2,8 +2,8 @@
 
 // SDL_mixer, loaded when the sound device is first opened instead of by the dynamic loader
 // before main. Debian's build of it brings some forty codec and synthesiser libraries that
-// this program never asks it to use, and loading them all ahead of main put about 4 ms in
-// front of the first frame. Only the mixing is used: the sounds arrive decoded.
+// this program never asks it to use, and loading them all ahead of main delayed the first
+// frame. Only the mixing is used: the sounds arrive decoded.
 
 #include <SDL_mixer.h>
 

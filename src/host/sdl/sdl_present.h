@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/backend.h"
+#include "host/sdl/sdl_handles.h"
 
 namespace host::sdl {
 
@@ -38,6 +39,14 @@ class DirectPresenter {
   // does not wait for that; true when there were any.
   virtual bool ReadAhead() { return false; }
 };
+
+// `rect` cut to a window of `width` x `height`; empty when nothing of it is inside.
+Rect Clipped(const Rect& rect, int width, int height);
+
+// Each patch clipped to the window, composed on `scratch`'s pixels and handed to `put` with the
+// window area it covers; patches wholly outside the window, or with no memory, are passed over.
+void ComposePatches(const std::vector<Rect>& patches, int width, int height, SurfacePtr& scratch,
+                    const ComposeArea& compose, const ComposeArea& put);
 
 // Nil where the window is not on an X server that can read the shared pictures.
 std::unique_ptr<DirectPresenter> NewSharedMemoryPresenter(SDL_Window* window,
