@@ -6,7 +6,9 @@
 //                a strip at a time into one small buffer: no scaling, no fresh memory)
 //   before       the whole decode of those rows into a picture, then the band scaler (stb)
 //   row scaler   the row scaler alone, on rows already decoded
-//   after        decoded and scaled together (DecodeScaledPicture), until its last row is there
+//   N band(s)    decoded and scaled together (DecodeScaledPicture) in 1, 2 and 4 bands of rows
+//                at once, each on its own thread from its own restart marker, until the last
+//                row is there
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <cstddef>
@@ -113,5 +115,9 @@ int main(int argc, char** argv) {
         rows.Push(pixels + static_cast<std::size_t>(y) * 3840, out.data(), size.width);
     });
   }
-  Best("after", [&] { host::DecodeScaledPicture(bytes, size)->Pixels(); });
+  for (int bands : {1, 2, 4}) {
+    char what[32];
+    std::snprintf(what, sizeof what, "%d band%s", bands, bands > 1 ? "s" : "");
+    Best(what, [&] { host::DecodeScaledPicture(bytes, size, bands)->Pixels(); });
+  }
 }
