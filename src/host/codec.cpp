@@ -166,37 +166,6 @@ void DecodeJpeg(const JpegInput& input, int width, int height, const Body& body)
   jpeg_destroy_decompress(&info);
 }
 
-// Decodes rows [from, to) into `pixels` and counts the rows done in `*rows`, which lives outside
-// the decoder's frame so that it survives an error's jump out of it; tells `done` as it goes.
-void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height, int from, int to, int* rows, const std::function<void(int)>& done) {
-  DecodeJpeg(JpegInput(bytes), width, height, [&](jpeg_decompress_struct& info) {
-    // Rows above `from` are there already: the decoder only reads past them, without making
-    // their pixels.
-    if (from > 0 &&
-        static_cast<int>(jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(from))) != from)
-      return;
-    *rows = from;
-    while (static_cast<int>(info.output_scanline) < to) {
-      JSAMPROW row = reinterpret_cast<JSAMPROW>(
-          pixels + static_cast<std::size_t>(info.output_scanline) * width);
-      jpeg_read_scanlines(&info, &row, 1);
-      *rows = static_cast<int>(info.output_scanline);
-      if (*rows % 16 == 0) done(*rows);
-    }
-  });
-}
-
-void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height, int from, int to, const std::function<void(int)>& done) {
-  int rows = from;
-  DecodeJpegRows(bytes, pixels, width, height, from, to, &rows, done);
-  // What was decoded stays; whatever could not be is black.
-  if (rows < to)
-    std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
-                static_cast<std::size_t>(to - rows) * width * 4);
-}
-
 // A JPEG's width and height from its header; nullopt for bytes without one, or a size too large
 // to make.
 std::optional<std::pair<int, int>> JpegSize(std::span<const std::uint8_t> bytes) {
@@ -309,6 +278,100 @@ class RestartPoints {
   int height_ = 0, blockRows_ = 8, blocksAcross_ = 1, interval_ = 1, step_ = 1;
 };
 
+// The most bands of rows decoded at once, one a thread: more would each decode the extra rows
+// above them for little.
+constexpr int kMostBands = 4;
+// The rows the decoder hands out at a time: one row of blocks of a 4:2:0 JPEG.
+constexpr int kStrip = 16;
+
+// How many bands `rows` rows are decoded in: `bands`, or with 0 one for each processor; one for a
+// JPEG without restart points or for a few rows, which are not worth a thread.
+int BandsFor(const std::optional<RestartPoints>& points, int rows, int bands) {
+  if (bands <= 0) bands = static_cast<int>(std::thread::hardware_concurrency());
+  constexpr int kFewestRows = 64;
+  return points ? std::clamp(std::min(bands, rows / kFewestRows), 1, kMostBands) : 1;
+}
+
+// Runs `band` for each of `bands` bands: the first on this thread, the others each on a thread of
+// its own, or after the first on this one where no thread can be had.
+void RunBands(int bands, const std::function<void(int band)>& band) {
+  std::vector<std::thread> threads;
+  std::vector<int> later;
+  for (int b = 1; b < bands; ++b) {
+    try {
+      threads.emplace_back(band, b);
+    } catch (const std::system_error&) {
+      later.push_back(b);
+    }
+  }
+  band(0);
+  for (const int b : later) band(b);
+  for (std::thread& thread : threads) thread.join();
+}
+
+// Decodes rows [first, last) of a width x height JPEG, at least their columns [0, columns), each
+// into the memory `into(row)` gives, and tells `decoded(row)` of each row as it is there. The
+// decoder begins at the restart point above `first` where `points` has one, at the top
+// otherwise, and only reads past the rows above `first`. Returns how far the rows are decoded:
+// `last`, or less where the data is damaged.
+int DecodeRows(std::span<const std::uint8_t> bytes, const std::optional<RestartPoints>& points,
+               int width, int height, int columns, int first, int last,
+               const std::function<std::uint32_t*(int row)>& into,
+               const std::function<void(int row)>& decoded) {
+  const int start = points ? points->StartFor(first) : 0;
+  std::vector<std::uint8_t> header;
+  const std::optional<JpegInput> input =
+      points ? points->From(start, header) : std::optional<JpegInput>(JpegInput(bytes));
+  // Kept in memory, not a register, so that it is right after an error's jump out of the decoder.
+  volatile int count = first;
+  if (!input) return count;
+  DecodeJpeg(*input, width, height - start, [&](jpeg_decompress_struct& info) {
+    // Columns past those read are neither transformed nor converted (the decoder widens the cut
+    // to its blocks' edge).
+    if (columns < width) {
+      JDIMENSION left = 0, cut = static_cast<JDIMENSION>(columns);
+      jpeg_crop_scanline(&info, &left, &cut);
+    }
+    const int skip = first - start;
+    if (skip > 0 &&
+        static_cast<int>(jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(skip))) != skip)
+      return;
+    JSAMPROW rows[kStrip];
+    while (count < last) {
+      const int n = std::min(kStrip, last - count);
+      for (int i = 0; i < n; ++i) rows[i] = reinterpret_cast<JSAMPROW>(into(count + i));
+      const int read =
+          static_cast<int>(jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(n)));
+      if (read <= 0) break;  // never from memory, which does not run dry; but never loop on it
+      for (int i = 0; i < read; ++i) decoded(count + i);
+      count = count + read;
+    }
+  });
+  return count;
+}
+
+// Decodes rows [from, to) into `pixels`, in `bands` bands at once where the JPEG has restart
+// points (0: one for each processor), telling `done` how many rows from the top are there as the
+// first band goes. What was decoded stays; whatever could not be is black.
+void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
+                    int height, int from, int to, int bands, const std::function<void(int)>& done) {
+  const auto points = RestartPoints::Find(bytes);
+  bands = BandsFor(points, to - from, bands);
+  RunBands(bands, [&](int band) {
+    const int first = from + (to - from) * band / bands,
+              last = from + (to - from) * (band + 1) / bands;
+    const int rows = DecodeRows(
+        bytes, points, width, height, width, first, last,
+        [pixels, width](int row) { return pixels + static_cast<std::size_t>(row) * width; },
+        [&done, band](int row) {
+          if (band == 0 && (row + 1) % 16 == 0) done(row + 1);
+        });
+    if (rows < last)
+      std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
+                  static_cast<std::size_t>(last - rows) * width * 4);
+  });
+}
+
 // A copy of a JPEG scaled while it is decoded, in bands of rows at once, each on a thread of its
 // own with its own decoder and scaler: the decode, one thread's work from the top row to the
 // bottom otherwise, is shared out, and each band's rows are scaled as they come, so the image
@@ -316,9 +379,6 @@ class RestartPoints {
 // RestartPoints); a JPEG without them is one band.
 class ScaledDecode {
  public:
-  // The most bands, one a thread: more would each decode the extra rows above it for little.
-  static constexpr int kMostBands = 4;
-
   ScaledDecode(std::span<const std::uint8_t> bytes, int width, int height, ScaledSize size,
                std::uint32_t* pixels, const std::function<void(int)>& done)
       : bytes_(bytes),
@@ -331,30 +391,14 @@ class ScaledDecode {
 
   // In `bands` bands (0: one for each processor, up to kMostBands).
   void Run(int bands) {
-    if (bands <= 0) bands = static_cast<int>(std::thread::hardware_concurrency());
-    // A band of fewer rows than this is not worth a thread.
-    constexpr int kFewestRows = 64;
-    bands = points_ ? std::clamp(std::min(bands, size_.height / kFewestRows), 1, kMostBands) : 1;
-    std::vector<std::thread> threads;
-    std::vector<int> later;  // bands that got no thread, made here after the first
-    for (int band = 1; band < bands; ++band) {
-      try {
-        threads.emplace_back([this, band, bands] { Band(band, bands); });
-      } catch (const std::system_error&) {
-        later.push_back(band);
-      }
-    }
-    Band(0, bands);
-    for (const int band : later) Band(band, bands);
-    for (std::thread& thread : threads) thread.join();
+    bands = BandsFor(points_, size_.height, bands);
+    RunBands(bands, [this, bands](int band) { Band(band, bands); });
   }
 
  private:
   // The picture's pages are mapped this many rows at a time, a little ahead of the rows made,
   // rather than all before the decode starts.
   static constexpr int kMapRows = 128;
-  // The decoder's rows at a time: one row of blocks of 4:2:0 JPEGs.
-  static constexpr int kStrip = 16;
 
   void Band(int band, int bands) {
     const int top = size_.height * band / bands, bottom = size_.height * (band + 1) / bands;
@@ -371,39 +415,18 @@ class ScaledDecode {
       // The top band's rows are the picture's first; the others' count once they are all made.
       if (band == 0 && (made >= reported + 16 || made == bottom)) done_(reported = made);
     };
-    const int first = scaler.FirstRow(), last = scaler.Rows();
-    const int start = points_ ? points_->StartFor(first) : 0;
-    std::vector<std::uint8_t> header;
-    const std::optional<JpegInput> input =
-        points_ ? points_->From(start, header) : std::optional<JpegInput>(JpegInput{bytes_});
-    int count = start;  // the rows decoded so far
+    // A strip of rows as the decoder hands them out, each pushed before the next strip.
     std::vector<std::uint32_t> strip(static_cast<std::size_t>(kStrip) * width_);
-    if (input) {
-      DecodeJpeg(*input, width_, height_ - start, [&](jpeg_decompress_struct& info) {
-        // Columns past those read are neither transformed nor converted (the decoder widens the
-        // cut to its blocks' edge).
-        if (scaler.Columns() < width_) {
-          JDIMENSION left = 0, cut = static_cast<JDIMENSION>(scaler.Columns());
-          jpeg_crop_scanline(&info, &left, &cut);
-        }
-        JSAMPROW rows[kStrip];
-        for (int i = 0; i < kStrip; ++i)
-          rows[i] = reinterpret_cast<JSAMPROW>(strip.data() + static_cast<std::size_t>(i) * width_);
-        while (count < last) {
-          const int read = static_cast<int>(jpeg_read_scanlines(
-              &info, rows, static_cast<JDIMENSION>(std::min(kStrip, last - count))));
-          if (read <= 0) break;  // never from memory, which does not run dry; but never loop on it
-          for (int i = 0; i < read; ++i)
-            if (count + i >= first) push(strip.data() + static_cast<std::size_t>(i) * width_);
-          count += read;
-        }
-      });
-    }
+    const auto row = [&strip, this](int y) {
+      return strip.data() + static_cast<std::size_t>(y % kStrip) * width_;
+    };
+    const int first = scaler.FirstRow(), last = scaler.Rows();
+    int rows = DecodeRows(bytes_, points_, width_, height_, scaler.Columns(), first, last, row,
+                          [&](int y) { push(row(y)); });
     // What was decoded stays; whatever could not be is black.
-    if (count < last) {
+    if (rows < last) {
       std::fill(strip.begin(), strip.end(), 0u);
-      for (; count < last; ++count)
-        if (count >= first) push(strip.data());
+      for (; rows < last; ++rows) push(strip.data());
     }
   }
 
@@ -499,17 +522,18 @@ std::vector<std::int16_t> DecodeSoundBody(OpenSound& sound) {
 }  // namespace
 
 std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
-                                       const FirstRows& firstRows) {
+                                       const FirstRows& firstRows, int bands) {
   const auto size = JpegSize(bytes);
   if (!size) return nullptr;
   const auto [width, height] = *size;
   const int rows = firstRows ? firstRows(width, height) : height;
   try {
-    return std::make_shared<Picture>(width, height, rows,
-                                     [bytes, width, height](std::uint32_t* pixels, int from, int to,
-                                                            const std::function<void(int)>& done) {
-                                       DecodeJpegBody(bytes, pixels, width, height, from, to, done);
-                                     });
+    return std::make_shared<Picture>(
+        width, height, rows,
+        [bytes, width, height, bands](std::uint32_t* pixels, int from, int to,
+                                      const std::function<void(int)>& done) {
+          DecodeJpegBody(bytes, pixels, width, height, from, to, bands, done);
+        });
   } catch (const std::bad_alloc&) {
     return nullptr;
   }

@@ -25,9 +25,11 @@ namespace host {
 using FirstRows = std::function<int(int width, int height)>;
 
 // JPEG, decoded straight into the picture's XRGB pixels: all of it, or first the rows
-// `firstRows` gives.
+// `firstRows` gives. A JPEG with restart markers at the start of its rows of blocks is decoded
+// in `bands` bands of rows at once, each on its own thread (0: one band for each processor, up
+// to four); the pixels are the same however many.
 std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
-                                       const FirstRows& firstRows = {});
+                                       const FirstRows& firstRows = {}, int bands = 0);
 
 // A picture's size, and the size an image is stretched to from the picture's top-left corner:
 // the picture shows the stretched image's top-left width x height.

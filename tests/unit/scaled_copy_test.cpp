@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -292,6 +293,55 @@ TEST(ScaledCopies, BandsOfJpegsOfEveryLayout) {
                                              size.scaledWidth, size.scaledHeight);
     EXPECT_LE(Compare(one.data(), *band, size.width, size.height).worst, 1) << what;
   }
+}
+
+// `bytes` decoded whole by libjpeg alone, in the pictures' XRGB layout.
+std::vector<std::uint32_t> Reference(std::span<const std::uint8_t> bytes) {
+  jpeg_decompress_struct info;
+  jpeg_error_mgr error;
+  info.err = jpeg_std_error(&error);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_EXT_BGRX;
+  jpeg_start_decompress(&info);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.output_width) *
+                                    info.output_height);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row[] = {reinterpret_cast<JSAMPROW>(
+        &pixels[static_cast<std::size_t>(info.output_scanline) * info.output_width])};
+    jpeg_read_scanlines(&info, row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return pixels;
+}
+
+// A 4K screen shows a master as it is: its rows the screen shows are decoded in bands at once,
+// and so are the rows below them when something reads them later. Every row is libjpeg's own,
+// however many bands; a photograph, without restart markers, too.
+TEST(ScaledCopies, PicturesDecodedInBandsAreLibjpegsOwn) {
+  const auto master =
+      EmbeddedResources().Find(host::ResourceKind::Picture, medium::lowlight1 + kMasterNumbers);
+  const auto reference = Reference(master);
+  for (int bands : {1, 2, 3, 4}) {
+    const auto picture = host::DecodePicture(
+        master, [](int, int) { return 2160; }, bands);
+    // Read as soon as the top rows are said to be there, each row is already libjpeg's.
+    int early = 0;
+    for (int y = 0; y < 2160; y += 97) {
+      const int rows = std::min(y + 97, 2160);
+      const std::uint32_t* top = picture->TopRows(rows);
+      const auto at = static_cast<std::ptrdiff_t>(y) * 3840;
+      if (!std::equal(top + at, top + static_cast<std::ptrdiff_t>(rows) * 3840,
+                      reference.begin() + at))
+        ++early;
+    }
+    EXPECT_EQ(early, 0) << bands << " bands: rows read early changed later";
+    EXPECT_TRUE(AllPixels(picture) == reference) << bands << " bands, the rows below read later";
+  }
+  const auto photograph = EmbeddedResources().Find(host::ResourceKind::Picture, medium::chain1);
+  EXPECT_TRUE(AllPixels(host::DecodePicture(photograph, {}, 2)) == Reference(photograph));
 }
 
 // A band's decoder begins at the restart marker above its rows and reads nothing of the data
