@@ -189,48 +189,27 @@ class RestartPoints {
     if (bytes.size() < 4 || bytes[0] != 0xff || bytes[1] != 0xd8) return std::nullopt;
     RestartPoints points;
     points.bytes_ = bytes;
-    int width = 0, components = 0, wide = 1, tall = 1, interval = 0;
-    for (std::size_t at = 2;;) {
+    Header header;
+    // The marker segments up to the scan's, which the data follows.
+    for (std::size_t at = 2; points.data_ == 0;) {
       if (at + 4 > bytes.size() || bytes[at] != 0xff) return std::nullopt;
-      const int marker = bytes[at + 1];
-      if (marker == 0xff) {  // a fill byte
+      if (bytes[at + 1] == 0xff) {  // a fill byte
         ++at;
         continue;
       }
       const std::size_t length = static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
-      if (length < 2 || at + 2 + length > bytes.size()) return std::nullopt;
-      const std::uint8_t* field = bytes.data() + at + 4;
-      if (marker == 0xc0 || marker == 0xc1) {  // the frame, baseline or extended
-        if (length < 8) return std::nullopt;
-        points.heightAt_ = at + 5;
-        points.height_ = field[1] << 8 | field[2];
-        width = field[3] << 8 | field[4];
-        components = field[5];
-        if (length < 8 + 3 * static_cast<std::size_t>(components)) return std::nullopt;
-        for (int c = 0; c < components; ++c) {
-          wide = std::max(wide, field[7 + 3 * c] >> 4);
-          tall = std::max(tall, field[7 + 3 * c] & 15);
-        }
-      } else if (marker >= 0xc2 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 &&
-                 marker != 0xcc) {
-        return std::nullopt;                       // progressive, lossless or arithmetic-coded
-      } else if (marker == 0xdd && length >= 4) {  // the restart interval, in MCUs
-        interval = field[0] << 8 | field[1];
-      } else if (marker == 0xda) {  // the scan: all the components, or it is one of several
-        if (components == 0 || length < 3 || field[0] != components) return std::nullopt;
-        points.data_ = at + 2 + length;
-        break;
-      }
+      if (length < 2 || at + 2 + length > bytes.size() || !points.Read(at, length, header))
+        return std::nullopt;
       at += 2 + length;
     }
-    if (interval <= 0 || points.height_ <= 0 || width <= 0) return std::nullopt;
+    if (header.interval <= 0 || points.height_ <= 0 || header.width <= 0) return std::nullopt;
     // A single component's MCU is one block; interleaved ones, the largest sampling factors'.
-    if (components == 1) wide = tall = 1;
-    points.blockRows_ = 8 * tall;
-    points.blocksAcross_ = (width + 8 * wide - 1) / (8 * wide);
-    points.interval_ = interval;
+    if (header.components == 1) header.wide = header.tall = 1;
+    points.blockRows_ = 8 * header.tall;
+    points.blocksAcross_ = (header.width + 8 * header.wide - 1) / (8 * header.wide);
+    points.interval_ = header.interval;
     // The rows of MCUs from one row that begins an interval to the next.
-    points.step_ = interval / std::gcd(interval, points.blocksAcross_);
+    points.step_ = header.interval / std::gcd(header.interval, points.blocksAcross_);
     return points;
   }
 
@@ -273,6 +252,40 @@ class RestartPoints {
   }
 
  private:
+  // What the header says of the rows of blocks and the restarts.
+  struct Header {
+    int width = 0, components = 0, wide = 1, tall = 1, interval = 0;
+  };
+
+  // Takes in the marker segment at `at`, `length` bytes after its marker; false for a JPEG whose
+  // rows cannot be decoded from anywhere but the top.
+  bool Read(std::size_t at, std::size_t length, Header& header) {
+    const int marker = bytes_[at + 1];
+    const std::uint8_t* field = bytes_.data() + at + 4;
+    if (marker == 0xc0 || marker == 0xc1) {  // the frame, baseline or extended
+      if (length < 8) return false;
+      heightAt_ = at + 5;
+      height_ = field[1] << 8 | field[2];
+      header.width = field[3] << 8 | field[4];
+      header.components = field[5];
+      if (length < 8 + 3 * static_cast<std::size_t>(header.components)) return false;
+      for (int c = 0; c < header.components; ++c) {
+        header.wide = std::max(header.wide, field[7 + 3 * c] >> 4);
+        header.tall = std::max(header.tall, field[7 + 3 * c] & 15);
+      }
+      return true;
+    }
+    // Progressive, lossless or arithmetic-coded.
+    if (marker >= 0xc2 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc)
+      return false;
+    if (marker == 0xdd && length >= 4) header.interval = field[0] << 8 | field[1];  // in MCUs
+    if (marker == 0xda) {  // the scan: all the components, or it is one of several
+      if (header.components == 0 || length < 3 || field[0] != header.components) return false;
+      data_ = at + 2 + length;
+    }
+    return true;
+  }
+
   std::span<const std::uint8_t> bytes_;
   std::size_t data_ = 0, heightAt_ = 0;  // where the scan's data and the frame's height are
   int height_ = 0, blockRows_ = 8, blocksAcross_ = 1, interval_ = 1, step_ = 1;
@@ -525,7 +538,7 @@ std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
                                        const FirstRows& firstRows, int bands) {
   const auto size = JpegSize(bytes);
   if (!size) return nullptr;
-  const auto [width, height] = *size;
+  const int width = size->first, height = size->second;
   const int rows = firstRows ? firstRows(width, height) : height;
   try {
     return std::make_shared<Picture>(
@@ -543,7 +556,7 @@ std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes
                                              int bands) {
   const auto source = JpegSize(bytes);
   if (!source) return nullptr;
-  const auto [width, height] = *source;
+  const int width = source->first, height = source->second;
   if (size.width <= 0 || size.height <= 0 || size.width > size.scaledWidth ||
       size.height > size.scaledHeight || size.scaledWidth > 32000 || size.scaledHeight > 32000)
     return nullptr;
