@@ -47,7 +47,7 @@ convert "$PICTURE" "${FIT[@]}" -crop "$SCREEN+0+0" +repage -quality 90 "$WORK/sc
 PICTURE=$WORK/screen.jpg
 FEH=(feh --fullscreen --zoom 100 --image-bg black --hide-pointer "$PICTURE")
 BEFORE_LUMORRA=${BEFORE:+$(readlink -f "$BEFORE")/lumorra}
-[ -z "$BEFORE" ] || [ -x "$BEFORE_LUMORRA" ] || fail "no program at $BEFORE_LUMORRA"
+[ -z "${BEFORE:-}" ] || [ -x "$BEFORE_LUMORRA" ] || fail "no program at $BEFORE_LUMORRA"
 probe() { # probe lumorra|before|feh [SETTLE_MS]: one start; prints its ms (and peak RSS in kB)
   local cmd=("$LUMORRA")
   [ "$1" = feh ] && cmd=("${FEH[@]}")
@@ -70,7 +70,7 @@ read -r _ N _ W <<<"$(stats "$WORK/nocard.ms")"
 H=$(probe lumorra 6000) # peak memory: every picture and sound decoded, the opening sound over
 echo "screen $SCREEN"
 machine_busy_report
-if [ -n "$BEFORE" ]; then
+if [ -n "${BEFORE:-}" ]; then
   read -r _ B _ _ <<<"$(stats "$WORK/before.ms")"
   HB=$(probe before 6000)
   awk -v b="$B" -v l="$L" -v f="$F" -v h="${HB#* }" 'BEGIN {

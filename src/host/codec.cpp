@@ -1,16 +1,19 @@
 #include "host/codec.h"
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 #include <sndfile.h>
 
 #include <algorithm>
-#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/picture_scale.h"
@@ -37,8 +40,65 @@ void JpegReport(j_common_ptr info) {
   std::fprintf(stderr, "lumorra: damaged picture resource: %s\n", text);
 }
 
+// What a decoder reads: a whole file, or a header of its own followed by a file's entropy-coded
+// data from one of its restart markers on (see RestartPoints).
+struct JpegInput {
+  explicit JpegInput(std::span<const std::uint8_t> whole) : head(whole) {}
+  JpegInput(std::span<const std::uint8_t> header, std::span<const std::uint8_t> data)
+      : head(header), body(data) {}
+  std::span<const std::uint8_t> head;
+  std::span<const std::uint8_t> body;  // empty for a whole file
+};
+
+// A decoder's source that gives the header, then the data.
+struct SplitSource {
+  jpeg_source_mgr base;
+  std::span<const std::uint8_t> body;
+  bool inBody;
+};
+
+void StartSplit(j_decompress_ptr) {}
+void EndSplit(j_decompress_ptr) {}
+
+boolean FillSplit(j_decompress_ptr info) {
+  auto* source = reinterpret_cast<SplitSource*>(info->src);
+  if (!source->inBody) {
+    source->inBody = true;
+    source->base.next_input_byte = source->body.data();
+    source->base.bytes_in_buffer = source->body.size();
+    return TRUE;
+  }
+  // Past the data, as a decoder reading from memory does: an end of image, with a warning.
+  static const JOCTET kEnd[] = {0xff, JPEG_EOI};
+  WARNMS(info, JWRN_JPEG_EOF);
+  source->base.next_input_byte = kEnd;
+  source->base.bytes_in_buffer = sizeof kEnd;
+  return TRUE;
+}
+
+void SkipSplit(j_decompress_ptr info, long count) {
+  jpeg_source_mgr& source = *info->src;
+  while (count > static_cast<long>(source.bytes_in_buffer)) {
+    count -= static_cast<long>(source.bytes_in_buffer);
+    FillSplit(info);
+  }
+  if (count <= 0) return;
+  source.next_input_byte += count;
+  source.bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+// Data that begins at a restart marker other than the first has its markers numbered on from
+// there, where the decoder counts from 0: any restart marker is the one it expects.
+boolean ResyncAnyRestart(j_decompress_ptr info, int desired) {
+  if (info->unread_marker >= JPEG_RST0 && info->unread_marker <= JPEG_RST0 + 7) {
+    info->unread_marker = 0;
+    return TRUE;
+  }
+  return jpeg_resync_to_restart(info, desired);
+}
+
 // Reads the header; on success the caller owns an open decompressor.
-bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error, std::span<const std::uint8_t> bytes) {
+bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error, const JpegInput& input) {
   info.err = jpeg_std_error(&error.base);
   error.base.error_exit = JpegFail;
   error.base.output_message = JpegReport;
@@ -47,7 +107,23 @@ bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error, std::span<const st
     jpeg_destroy_decompress(&info);
     return false;
   }
-  jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  if (input.body.empty()) {
+    jpeg_mem_src(&info, input.head.data(), static_cast<unsigned long>(input.head.size()));
+  } else {
+    // In the decoder's own memory, which goes with it.
+    auto* source = static_cast<SplitSource*>((*info.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, sizeof(SplitSource)));
+    source->base.init_source = StartSplit;
+    source->base.fill_input_buffer = FillSplit;
+    source->base.skip_input_data = SkipSplit;
+    source->base.resync_to_restart = ResyncAnyRestart;
+    source->base.term_source = EndSplit;
+    source->base.next_input_byte = input.head.data();
+    source->base.bytes_in_buffer = input.head.size();
+    source->body = input.body;
+    source->inBody = false;
+    info.src = &source->base;
+  }
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -55,13 +131,14 @@ bool OpenJpeg(jpeg_decompress_struct& info, JpegError& error, std::span<const st
   return true;
 }
 
-// Decodes rows [from, to) into `pixels` and counts the rows done in `*rows`, which lives outside
-// this frame so that it survives an error's jump out of the decoder; tells `done` as it goes.
-void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height, int from, int to, int* rows, const std::function<void(int)>& done) {
+// Starts a decoder on `input` that writes the pictures' XRGB layout, checks that it makes
+// `width` x `height` pixels, and runs `body(info)` on it. An error in the decoder ends `body`
+// where it is: `body` holds nothing that needs destroying, and counts what it has done outside.
+template <typename Body>
+void DecodeJpeg(const JpegInput& input, int width, int height, const Body& body) {
   jpeg_decompress_struct info;
   JpegError error;
-  if (!OpenJpeg(info, error, bytes)) return;
+  if (!OpenJpeg(info, error, input)) return;
   if (setjmp(error.escape)) {
     jpeg_destroy_decompress(&info);
     return;
@@ -79,23 +156,9 @@ void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
     jpeg_destroy_decompress(&info);
     return;
   }
-  // Rows above `from` are there already: the decoder only reads past them, without making
-  // their pixels.
-  if (from > 0 &&
-      static_cast<int>(jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(from))) != from) {
-    jpeg_destroy_decompress(&info);
-    return;
-  }
-  *rows = from;
-  while (static_cast<int>(info.output_scanline) < to) {
-    JSAMPROW row =
-        reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(info.output_scanline) * width);
-    jpeg_read_scanlines(&info, &row, 1);
-    *rows = static_cast<int>(info.output_scanline);
-    if (*rows % 16 == 0) done(*rows);
-  }
+  body(info);
   // Stopping early leaves the rest of the data unread, which the decoder would take as an error.
-  if (to < height) {
+  if (info.output_scanline < info.output_height) {
     jpeg_abort_decompress(&info);
   } else {
     jpeg_finish_decompress(&info);
@@ -103,179 +166,289 @@ void DecodeJpegRows(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, 
   jpeg_destroy_decompress(&info);
 }
 
-void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
-                    int height, int from, int to, const std::function<void(int)>& done) {
-  int rows = from;
-  DecodeJpegRows(bytes, pixels, width, height, from, to, &rows, done);
-  // What was decoded stays; whatever could not be is black.
-  if (rows < to)
-    std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
-                static_cast<std::size_t>(to - rows) * width * 4);
-}
-
-// Decodes rows [0, rows) and at least columns [0, columns), each row into where `slot` says,
-// and tells `decoded` how many rows are there after each strip. Counts the rows decoded in
-// `*count`, which lives outside this frame so that it survives an error's jump out of the
-// decoder.
-void DecodeJpegInto(std::span<const std::uint8_t> bytes, int width, int height, int columns,
-                    int rows, const std::function<std::uint32_t*(int row)>& slot,
-                    const std::function<void(int rows)>& decoded, int* count) {
+// A JPEG's width and height from its header; nullopt for bytes without one, or a size too large
+// to make.
+std::optional<std::pair<int, int>> JpegSize(std::span<const std::uint8_t> bytes) {
   jpeg_decompress_struct info;
   JpegError error;
-  if (!OpenJpeg(info, error, bytes)) return;
-  if (setjmp(error.escape)) {
-    jpeg_destroy_decompress(&info);
-    return;
-  }
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  info.out_color_space = JCS_EXT_BGRX;
-#else
-  info.out_color_space = JCS_EXT_XRGB;
-#endif
-  jpeg_start_decompress(&info);
-  if (static_cast<int>(info.output_width) != width ||
-      static_cast<int>(info.output_height) != height || info.output_components != 4) {
-    jpeg_destroy_decompress(&info);
-    return;
-  }
-  // Columns past those read are neither transformed nor converted (the decoder widens the cut
-  // to its blocks' edge).
-  if (columns < width) {
-    JDIMENSION left = 0, cut = static_cast<JDIMENSION>(columns);
-    jpeg_crop_scanline(&info, &left, &cut);
-  }
-  while (*count < rows) {
-    JSAMPROW strip[16];
-    const int n = std::min(16, rows - *count);
-    for (int i = 0; i < n; ++i) strip[i] = reinterpret_cast<JSAMPROW>(slot(*count + i));
-    const int read =
-        static_cast<int>(jpeg_read_scanlines(&info, strip, static_cast<JDIMENSION>(n)));
-    if (read <= 0) break;  // never from memory, which does not run dry; but never loop on it
-    *count += read;
-    decoded(*count);
-  }
-  if (rows < height) {
-    jpeg_abort_decompress(&info);
-  } else {
-    jpeg_finish_decompress(&info);
-  }
+  if (bytes.empty() || !OpenJpeg(info, error, JpegInput(bytes))) return std::nullopt;
+  const int width = static_cast<int>(info.image_width);
+  const int height = static_cast<int>(info.image_height);
   jpeg_destroy_decompress(&info);
+  if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return std::nullopt;
+  return std::pair{width, height};
 }
 
-// Decodes the rows a scaled picture reads on the calling thread and scales them on another as
-// they come, through a few rows' room: the image is never held whole, and the scaling costs
-// little more time than the decode. Without a second thread the calling one does both in turn.
+// Where a JPEG's rows can be decoded from other than its top: the restart markers that begin a
+// row of blocks (MCUs). A decoder begun at one knows nothing of the rows above, and needs
+// nothing of them but the header. Only JPEGs whose data is one stream from the top row to the
+// bottom have them: a single scan, Huffman-coded (baseline or extended).
+class RestartPoints {
+ public:
+  static std::optional<RestartPoints> Find(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 4 || bytes[0] != 0xff || bytes[1] != 0xd8) return std::nullopt;
+    RestartPoints points;
+    points.bytes_ = bytes;
+    Header header;
+    // The marker segments up to the scan's, which the data follows.
+    for (std::size_t at = 2; points.data_ == 0;) {
+      if (at + 4 > bytes.size() || bytes[at] != 0xff) return std::nullopt;
+      if (bytes[at + 1] == 0xff) {  // a fill byte
+        ++at;
+        continue;
+      }
+      const std::size_t length = static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
+      if (length < 2 || at + 2 + length > bytes.size() || !points.Read(at, length, header))
+        return std::nullopt;
+      at += 2 + length;
+    }
+    if (header.interval <= 0 || points.height_ <= 0 || header.width <= 0) return std::nullopt;
+    // A single component's MCU is one block; interleaved ones, the largest sampling factors'.
+    if (header.components == 1) header.wide = header.tall = 1;
+    points.blockRows_ = 8 * header.tall;
+    points.blocksAcross_ = (header.width + 8 * header.wide - 1) / (8 * header.wide);
+    points.interval_ = header.interval;
+    // The rows of MCUs from one row that begins an interval to the next.
+    points.step_ = header.interval / std::gcd(header.interval, points.blocksAcross_);
+    return points;
+  }
+
+  // Where a decoder begins to make row `row` as the whole decode makes it: a restart point a
+  // row of blocks above it or higher, as the chroma of a row is made from the rows of blocks
+  // either side; 0 is the top of the file.
+  int StartFor(int row) const {
+    const int blocks = std::max(0, row / blockRows_ - 1);
+    return (blocks - blocks % step_) * blockRows_;
+  }
+
+  // A decoder's input that begins at `row` (a row StartFor gave), with `header` made to say
+  // that the picture begins there; nullopt where the data ends above it.
+  std::optional<JpegInput> From(int row, std::vector<std::uint8_t>& header) const {
+    if (row <= 0) return JpegInput{bytes_};
+    const long skipped = static_cast<long>(row / blockRows_) * blocksAcross_ / interval_;
+    // The data after that many restart markers. In the data a 0xff byte is followed by 0 (a
+    // plain 0xff), by another 0xff (a fill byte) or begins a marker; any other marker than a
+    // restart is damage, which the rows above the band may have and the band not.
+    long seen = 0;
+    for (std::size_t at = data_; at + 1 < bytes_.size(); at += 2) {
+      const auto* found = static_cast<const std::uint8_t*>(
+          std::memchr(bytes_.data() + at, 0xff, bytes_.size() - at - 1));
+      if (!found) break;
+      at = static_cast<std::size_t>(found - bytes_.data());
+      const int next = bytes_[at + 1];
+      if (next == 0) continue;
+      if (next == 0xff) {
+        --at;  // the next byte looked at is that 0xff
+        continue;
+      }
+      if (next < JPEG_RST0 || next > JPEG_RST0 + 7 || ++seen < skipped) continue;
+      header.assign(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(data_));
+      const int height = height_ - row;
+      header[heightAt_] = static_cast<std::uint8_t>(height >> 8);
+      header[heightAt_ + 1] = static_cast<std::uint8_t>(height);
+      return JpegInput{header, bytes_.subspan(at + 2)};
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // What the header says of the rows of blocks and the restarts.
+  struct Header {
+    int width = 0, components = 0, wide = 1, tall = 1, interval = 0;
+  };
+
+  // Takes in the marker segment at `at`, `length` bytes after its marker; false for a JPEG whose
+  // rows cannot be decoded from anywhere but the top.
+  bool Read(std::size_t at, std::size_t length, Header& header) {
+    const int marker = bytes_[at + 1];
+    const std::uint8_t* field = bytes_.data() + at + 4;
+    if (marker == 0xc0 || marker == 0xc1) {  // the frame, baseline or extended
+      if (length < 8) return false;
+      heightAt_ = at + 5;
+      height_ = field[1] << 8 | field[2];
+      header.width = field[3] << 8 | field[4];
+      header.components = field[5];
+      if (length < 8 + 3 * static_cast<std::size_t>(header.components)) return false;
+      for (int c = 0; c < header.components; ++c) {
+        header.wide = std::max(header.wide, field[7 + 3 * c] >> 4);
+        header.tall = std::max(header.tall, field[7 + 3 * c] & 15);
+      }
+      return true;
+    }
+    // Progressive, lossless or arithmetic-coded.
+    if (marker >= 0xc2 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc)
+      return false;
+    if (marker == 0xdd && length >= 4) header.interval = field[0] << 8 | field[1];  // in MCUs
+    if (marker == 0xda) {  // the scan: all the components, or it is one of several
+      if (header.components == 0 || length < 3 || field[0] != header.components) return false;
+      data_ = at + 2 + length;
+    }
+    return true;
+  }
+
+  std::span<const std::uint8_t> bytes_;
+  std::size_t data_ = 0, heightAt_ = 0;  // where the scan's data and the frame's height are
+  int height_ = 0, blockRows_ = 8, blocksAcross_ = 1, interval_ = 1, step_ = 1;
+};
+
+// The most bands of rows decoded at once, one a thread: more would each decode the extra rows
+// above them for little.
+constexpr int kMostBands = 4;
+// The rows the decoder hands out at a time: one row of blocks of a 4:2:0 JPEG.
+constexpr int kStrip = 16;
+
+// How many bands `rows` rows are decoded in: `bands`, or with 0 one for each processor; one for a
+// JPEG without restart points or for a few rows, which are not worth a thread.
+int BandsFor(const std::optional<RestartPoints>& points, int rows, int bands) {
+  if (bands <= 0) bands = static_cast<int>(std::thread::hardware_concurrency());
+  constexpr int kFewestRows = 64;
+  return points ? std::clamp(std::min(bands, rows / kFewestRows), 1, kMostBands) : 1;
+}
+
+// Runs `band` for each of `bands` bands: the first on this thread, the others each on a thread of
+// its own, or after the first on this one where no thread can be had.
+void RunBands(int bands, const std::function<void(int band)>& band) {
+  std::vector<std::thread> threads;
+  std::vector<int> later;
+  for (int b = 1; b < bands; ++b) {
+    try {
+      threads.emplace_back(band, b);
+    } catch (const std::system_error&) {
+      later.push_back(b);
+    }
+  }
+  band(0);
+  for (const int b : later) band(b);
+  for (std::thread& thread : threads) thread.join();
+}
+
+// Decodes rows [first, last) of a width x height JPEG, at least their columns [0, columns), each
+// into the memory `into(row)` gives, and tells `decoded(row)` of each row as it is there. The
+// decoder begins at the restart point above `first` where `points` has one, at the top
+// otherwise, and only reads past the rows above `first`. Returns how far the rows are decoded:
+// `last`, or less where the data is damaged.
+int DecodeRows(std::span<const std::uint8_t> bytes, const std::optional<RestartPoints>& points,
+               int width, int height, int columns, int first, int last,
+               const std::function<std::uint32_t*(int row)>& into,
+               const std::function<void(int row)>& decoded) {
+  const int start = points ? points->StartFor(first) : 0;
+  std::vector<std::uint8_t> header;
+  const std::optional<JpegInput> input =
+      points ? points->From(start, header) : std::optional<JpegInput>(JpegInput(bytes));
+  // Kept in memory, not a register, so that it is right after an error's jump out of the decoder.
+  volatile int count = first;
+  if (!input) return count;
+  DecodeJpeg(*input, width, height - start, [&](jpeg_decompress_struct& info) {
+    // Columns past those read are neither transformed nor converted (the decoder widens the cut
+    // to its blocks' edge).
+    if (columns < width) {
+      JDIMENSION left = 0, cut = static_cast<JDIMENSION>(columns);
+      jpeg_crop_scanline(&info, &left, &cut);
+    }
+    const int skip = first - start;
+    if (skip > 0 &&
+        static_cast<int>(jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(skip))) != skip)
+      return;
+    JSAMPROW rows[kStrip];
+    while (count < last) {
+      const int n = std::min(kStrip, last - count);
+      for (int i = 0; i < n; ++i) rows[i] = reinterpret_cast<JSAMPROW>(into(count + i));
+      const int read =
+          static_cast<int>(jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(n)));
+      if (read <= 0) break;  // never from memory, which does not run dry; but never loop on it
+      for (int i = 0; i < read; ++i) decoded(count + i);
+      count = count + read;
+    }
+  });
+  return count;
+}
+
+// Decodes rows [from, to) into `pixels`, in `bands` bands at once where the JPEG has restart
+// points (0: one for each processor), telling `done` how many rows from the top are there as the
+// first band goes. What was decoded stays; whatever could not be is black.
+void DecodeJpegBody(std::span<const std::uint8_t> bytes, std::uint32_t* pixels, int width,
+                    int height, int from, int to, int bands, const std::function<void(int)>& done) {
+  const auto points = RestartPoints::Find(bytes);
+  bands = BandsFor(points, to - from, bands);
+  RunBands(bands, [&](int band) {
+    const int first = from + (to - from) * band / bands,
+              last = from + (to - from) * (band + 1) / bands;
+    const int rows = DecodeRows(
+        bytes, points, width, height, width, first, last,
+        [pixels, width](int row) { return pixels + static_cast<std::size_t>(row) * width; },
+        [&done, band](int row) {
+          if (band == 0 && (row + 1) % 16 == 0) done(row + 1);
+        });
+    if (rows < last)
+      std::memset(pixels + static_cast<std::size_t>(rows) * width, 0,
+                  static_cast<std::size_t>(last - rows) * width * 4);
+  });
+}
+
+// A copy of a JPEG scaled while it is decoded, in bands of rows at once, each on a thread of its
+// own with its own decoder and scaler: the decode, one thread's work from the top row to the
+// bottom otherwise, is shared out, and each band's rows are scaled as they come, so the image
+// is never held whole. A band's decoder begins at a restart marker above it (see
+// RestartPoints); a JPEG without them is one band.
 class ScaledDecode {
  public:
-  ScaledDecode(int width, int height, ScaledSize size, std::uint32_t* pixels,
-               const std::function<void(int)>& done)
-      : width_(width),
+  ScaledDecode(std::span<const std::uint8_t> bytes, int width, int height, ScaledSize size,
+               std::uint32_t* pixels, const std::function<void(int)>& done)
+      : bytes_(bytes),
+        width_(width),
         height_(height),
         size_(size),
         pixels_(pixels),
         done_(done),
-        scaler_(width, height, size.scaledWidth, size.scaledHeight, size.width, size.height),
-        rows_(scaler_.Rows()),
-        good_(rows_),
-        slots_(static_cast<std::size_t>(kSlots) * width) {}
+        points_(RestartPoints::Find(bytes)) {}
 
-  void Run(std::span<const std::uint8_t> bytes) {
-    std::optional<std::thread> scaling;
-    try {
-      scaling.emplace([this] { Scale(true); });
-    } catch (const std::system_error&) {
-      // No thread to spare: this one scales whenever the slots are full.
-    }
-    alone_ = !scaling;
-    int count = 0;
-    DecodeJpegInto(
-        bytes, width_, height_, scaler_.Columns(), rows_, [this](int row) { return Slot(row); },
-        [this](int rows) { Decoded(rows); }, &count);
-    // What was decoded stays; whatever could not be is black.
-    good_.store(count, std::memory_order_relaxed);
-    Decoded(rows_);
-    if (scaling) {
-      scaling->join();
-    } else {
-      Scale(true);
-    }
+  // In `bands` bands (0: one for each processor, up to kMostBands).
+  void Run(int bands) {
+    bands = BandsFor(points_, size_.height, bands);
+    RunBands(bands, [this, bands](int band) { Band(band, bands); });
   }
 
  private:
-  // Three of the decoder's strips: it can go on with the next while the last is scaled.
-  static constexpr int kSlots = 48;
-  // The picture's pages are mapped this many rows at a time, by the scaling thread, rather
-  // than all before the decode starts: that thread has time to spare.
-  static constexpr int kBand = 128;
+  // The picture's pages are mapped this many rows at a time, a little ahead of the rows made,
+  // rather than all before the decode starts.
+  static constexpr int kMapRows = 128;
 
-  const std::uint32_t* Row(int row) {
-    if (row < good_.load(std::memory_order_relaxed))
-      return slots_.data() + static_cast<std::size_t>(row % kSlots) * width_;
-    black_.resize(static_cast<std::size_t>(width_));
-    return black_.data();
-  }
-
-  void ScaleRow(int row) {
-    if (mapped_ < size_.height && mapped_ - reported_ < kBand / 2) {
-      const int next = std::min(size_.height, mapped_ + kBand);
-      MapPictureRows(pixels_, size_.width, mapped_, next);
-      mapped_ = next;
-    }
-    const int made = scaler_.Push(Row(row), pixels_, size_.width);
-    if (made >= reported_ + 16 || made == size_.height) done_(reported_ = made);
-    if (row % 8 == 7) Free(row + 1);
-  }
-
-  // Scales the rows decoded so far, or with `all` every row, waiting for the decoder.
-  void Scale(bool all) {
-    for (int row = scaled_.load(std::memory_order_relaxed); row < rows_;) {
-      const int there = decoded_.load(std::memory_order_acquire);
-      if (row < there) {
-        for (; row < there; ++row) ScaleRow(row);
-        continue;
+  void Band(int band, int bands) {
+    const int top = size_.height * band / bands, bottom = size_.height * (band + 1) / bands;
+    RowScaler scaler(width_, height_, size_.scaledWidth, size_.scaledHeight, size_.width, bottom,
+                     top);
+    int made = top, mapped = top, reported = top;
+    const auto push = [&](const std::uint32_t* row) {
+      if (mapped < bottom && mapped - made < kMapRows / 2) {
+        const int next = std::min(bottom, mapped + kMapRows);
+        MapPictureRows(pixels_, size_.width, mapped, next);
+        mapped = next;
       }
-      // About to wait, or stopping: the decoder hears how far the slots are free.
-      Free(row);
-      if (!all) return;
-      decoded_.wait(there, std::memory_order_acquire);
+      made = scaler.Push(row, pixels_, size_.width);
+      // The top band's rows are the picture's first; the others' count once they are all made.
+      if (band == 0 && (made >= reported + 16 || made == bottom)) done_(reported = made);
+    };
+    // A strip of rows as the decoder hands them out, each pushed before the next strip.
+    std::vector<std::uint32_t> strip(static_cast<std::size_t>(kStrip) * width_);
+    const auto row = [&strip, this](int y) {
+      return strip.data() + static_cast<std::size_t>(y % kStrip) * width_;
+    };
+    const int first = scaler.FirstRow(), last = scaler.Rows();
+    int rows = DecodeRows(bytes_, points_, width_, height_, scaler.Columns(), first, last, row,
+                          [&](int y) { push(row(y)); });
+    // What was decoded stays; whatever could not be is black.
+    if (rows < last) {
+      std::fill(strip.begin(), strip.end(), 0u);
+      for (; rows < last; ++rows) push(strip.data());
     }
-    scaled_.store(rows_, std::memory_order_release);
   }
 
-  void Free(int rows) {
-    scaled_.store(rows, std::memory_order_release);
-    scaled_.notify_one();
-  }
-
-  // Where the decoder writes `row`, once the scaler is done with the slot's previous row.
-  std::uint32_t* Slot(int row) {
-    for (int free = scaled_.load(std::memory_order_acquire); row - free >= kSlots;
-         free = scaled_.load(std::memory_order_acquire)) {
-      if (alone_) {
-        Scale(false);
-      } else {
-        scaled_.wait(free, std::memory_order_acquire);
-      }
-    }
-    return slots_.data() + static_cast<std::size_t>(row % kSlots) * width_;
-  }
-
-  void Decoded(int rows) {
-    decoded_.store(rows, std::memory_order_release);
-    decoded_.notify_one();
-  }
-
+  const std::span<const std::uint8_t> bytes_;
   const int width_, height_;
   const ScaledSize size_;
   std::uint32_t* const pixels_;
   const std::function<void(int)>& done_;
-  RowScaler scaler_;
-  const int rows_;
-  std::atomic<int> decoded_{0}, scaled_{0};
-  std::atomic<int> good_;  // rows from here down could not be decoded
-  bool alone_ = false;
-  std::vector<std::uint32_t> slots_, black_;
-  int reported_ = 0, mapped_ = 0;  // rows told `done_` of, rows whose pages are mapped
+  const std::optional<RestartPoints> points_;
 };
 
 // ---- Sound -----------------------------------------------------------------------------
@@ -362,43 +535,37 @@ std::vector<std::int16_t> DecodeSoundBody(OpenSound& sound) {
 }  // namespace
 
 std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
-                                       const FirstRows& firstRows) {
-  jpeg_decompress_struct info;
-  JpegError error;
-  if (bytes.empty() || !OpenJpeg(info, error, bytes)) return nullptr;
-  const int width = static_cast<int>(info.image_width);
-  const int height = static_cast<int>(info.image_height);
-  jpeg_destroy_decompress(&info);
-  if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return nullptr;
+                                       const FirstRows& firstRows, int bands) {
+  const auto size = JpegSize(bytes);
+  if (!size) return nullptr;
+  const int width = size->first, height = size->second;
   const int rows = firstRows ? firstRows(width, height) : height;
   try {
-    return std::make_shared<Picture>(width, height, rows,
-                                     [bytes, width, height](std::uint32_t* pixels, int from, int to,
-                                                            const std::function<void(int)>& done) {
-                                       DecodeJpegBody(bytes, pixels, width, height, from, to, done);
-                                     });
+    return std::make_shared<Picture>(
+        width, height, rows,
+        [bytes, width, height, bands](std::uint32_t* pixels, int from, int to,
+                                      const std::function<void(int)>& done) {
+          DecodeJpegBody(bytes, pixels, width, height, from, to, bands, done);
+        });
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
 }
 
-std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes, ScaledSize size) {
-  jpeg_decompress_struct info;
-  JpegError error;
-  if (bytes.empty() || !OpenJpeg(info, error, bytes)) return nullptr;
-  const int width = static_cast<int>(info.image_width);
-  const int height = static_cast<int>(info.image_height);
-  jpeg_destroy_decompress(&info);
-  if (width <= 0 || height <= 0 || width > 32000 || height > 32000) return nullptr;
+std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes, ScaledSize size,
+                                             int bands) {
+  const auto source = JpegSize(bytes);
+  if (!source) return nullptr;
+  const int width = source->first, height = source->second;
   if (size.width <= 0 || size.height <= 0 || size.width > size.scaledWidth ||
       size.height > size.scaledHeight || size.scaledWidth > 32000 || size.scaledHeight > 32000)
     return nullptr;
   try {
     return std::make_shared<Picture>(
         size.width, size.height, size.height,
-        [bytes, width, height, size](std::uint32_t* pixels, int, int,
-                                     const std::function<void(int)>& done) {
-          ScaledDecode(width, height, size, pixels, done).Run(bytes);
+        [bytes, width, height, size, bands](std::uint32_t* pixels, int, int,
+                                            const std::function<void(int)>& done) {
+          ScaledDecode(bytes, width, height, size, pixels, done).Run(bands);
         },
         true);  // mapped as the rows are made, see ScaledDecode
   } catch (const std::bad_alloc&) {

@@ -25,9 +25,11 @@ namespace host {
 using FirstRows = std::function<int(int width, int height)>;
 
 // JPEG, decoded straight into the picture's XRGB pixels: all of it, or first the rows
-// `firstRows` gives.
+// `firstRows` gives. A JPEG with restart markers at the start of its rows of blocks is decoded
+// in `bands` bands of rows at once, each on its own thread (0: one band for each processor, up
+// to four); the pixels are the same however many.
 std::shared_ptr<Picture> DecodePicture(std::span<const std::uint8_t> bytes,
-                                       const FirstRows& firstRows = {});
+                                       const FirstRows& firstRows = {}, int bands = 0);
 
 // A picture's size, and the size an image is stretched to from the picture's top-left corner:
 // the picture shows the stretched image's top-left width x height.
@@ -38,11 +40,13 @@ struct ScaledSize {
 
 // JPEG, decoded and scaled together: the picture shows the image stretched to `size`. Only the
 // rows and columns the picture shows (and the few the filter reads around them) are decoded,
-// and never held whole: two threads, one decoding and one scaling what it has decoded, so the
-// picture takes about as long as the decode alone and its top rows are there early. The
+// and never held whole: each row is scaled as it comes. A JPEG with restart markers at the
+// start of its rows of blocks is made in `bands` bands of rows at once, each on its own thread
+// (0: one band for each processor, up to four); the pixels are the same however many. The
 // scaling is the same as NewScaledPicture's. Nil for bytes that are not a JPEG, or a size that
 // cannot be made.
-std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes, ScaledSize size);
+std::shared_ptr<Picture> DecodeScaledPicture(std::span<const std::uint8_t> bytes, ScaledSize size,
+                                             int bands = 0);
 
 // WAV, OGG/Vorbis or anything else libsndfile reads, converted to 44.1 kHz stereo.
 std::shared_ptr<const SoundData> DecodeSound(int resourceId, std::span<const std::uint8_t> bytes);

@@ -109,10 +109,12 @@ void MixRows(const float* const* rows, const float* weights, int count, std::siz
 }
 
 // A pixel in linear light back to an XRGB word. The filters' lobes overshoot a little past black
-// and white.
+// and white: clamped as whole steps of the table, which takes fewer instructions than clamping
+// the floats and gives the same steps (the sums stay far inside the integers' range).
 inline std::uint32_t ToLevels(F4 sum, const std::uint8_t* level) {
-  const F4 clamped = sum < 0 ? F4{} : sum > 1 ? F4{} + 1 : sum;
-  const I4 index = __builtin_convertvector(clamped * 65535 + 0.5f, I4);
+  I4 index = __builtin_convertvector(sum * 65535 + 0.5f, I4);
+  index = index < 0 ? I4{} : index;
+  index = index > 65535 ? I4{} + 65535 : index;
   return level[index[0]] | level[index[1]] << 8 | static_cast<std::uint32_t>(level[index[2]]) << 16;
 }
 
@@ -151,7 +153,7 @@ LUMORRA_WIDE_SIMD void MixColumns(const float* in, const Taps* at, int width, in
 
 }  // namespace
 
-RowScaler::Axis RowScaler::Weights(int source, int scaled, int target) {
+RowScaler::Axis RowScaler::Weights(int source, int scaled, int from, int to) {
   Axis axis;
   const double scale = static_cast<double>(scaled) / source;
   const bool reducing = scale < 1;
@@ -159,7 +161,7 @@ RowScaler::Axis RowScaler::Weights(int source, int scaled, int target) {
   const double b = reducing ? 1.0 / 3 : 0, c = reducing ? 1.0 / 3 : 0.5;
   const double radius = reducing ? 2 / scale : 2, step = reducing ? scale : 1;
   std::vector<float> w;
-  for (int t = 0; t < target; ++t) {
+  for (int t = from; t < to; ++t) {
     const double center = (t + 0.5) / scale;  // in the source, where pixel i spans [i, i + 1)
     const int lo = static_cast<int>(std::floor(center - radius));
     const int hi = static_cast<int>(std::ceil(center + radius));
@@ -202,13 +204,15 @@ RowScaler::Axis RowScaler::Even(const Axis& axis, int source) {
 }
 
 RowScaler::RowScaler(int sourceWidth, int sourceHeight, int scaledWidth, int scaledHeight,
-                     int width, int height)
+                     int width, int height, int top)
     : width_(std::clamp(width, 0, scaledWidth)),
       height_(std::clamp(height, 0, scaledHeight)),
-      across_(Even(Weights(sourceWidth, scaledWidth, width_), sourceWidth)),
-      down_(Weights(sourceHeight, scaledHeight, height_)) {
+      top_(std::clamp(top, 0, height_)),
+      across_(Even(Weights(sourceWidth, scaledWidth, 0, width_), sourceWidth)),
+      down_(Weights(sourceHeight, scaledHeight, top_, height_)) {
   columns_ = across_.reach;
-  rows_ = down_.reach;
+  firstRow_ = down_.taps.empty() ? 0 : down_.taps.front().first;
+  rows_ = std::max(firstRow_, down_.reach);
   // A target row reads the rows from its first tap to its last; the rows before a later
   // target row's first tap are never read again.
   slots_ = 1;
@@ -218,6 +222,8 @@ RowScaler::RowScaler(int sourceWidth, int sourceHeight, int scaledWidth, int sca
   ring_.resize(rowFloats_ * static_cast<std::size_t>(slots_));
   mixed_.resize(rowFloats_);
   under_.resize(static_cast<std::size_t>(slots_));
+  pushed_ = firstRow_;
+  made_ = top_;
 }
 
 int RowScaler::Push(const std::uint32_t* row, std::uint32_t* target, std::ptrdiff_t stride) {
@@ -226,7 +232,7 @@ int RowScaler::Push(const std::uint32_t* row, std::uint32_t* target, std::ptrdif
            Tables().linear);
   ++pushed_;
   while (made_ < height_) {
-    const Taps& t = down_.taps[static_cast<std::size_t>(made_)];
+    const Taps& t = down_.taps[static_cast<std::size_t>(made_ - top_)];
     if (t.first + t.count > pushed_) break;
     MakeRow(made_, target + made_ * stride);
     ++made_;
@@ -235,7 +241,7 @@ int RowScaler::Push(const std::uint32_t* row, std::uint32_t* target, std::ptrdif
 }
 
 void RowScaler::MakeRow(int y, std::uint32_t* out) {
-  const Taps& t = down_.taps[static_cast<std::size_t>(y)];
+  const Taps& t = down_.taps[static_cast<std::size_t>(y - top_)];
   for (int k = 0; k < t.count; ++k)
     under_[static_cast<std::size_t>(k)] =
         ring_.data() + rowFloats_ * static_cast<std::size_t>((t.first + k) % slots_);

@@ -16,20 +16,23 @@ namespace host {
 class RowScaler {
  public:
   // The source, sourceWidth x sourceHeight, is stretched over scaledWidth x scaledHeight from
-  // its top-left corner, and the target is that stretched image's top `height` rows and left
-  // `width` columns (at most the scaled size).
+  // its top-left corner, and the target is that stretched image's rows [top, height) and left
+  // `width` columns (at most the scaled size). A target cut into bands of rows, each made by a
+  // scaler of its own, is the same as the one made whole.
   RowScaler(int sourceWidth, int sourceHeight, int scaledWidth, int scaledHeight, int width,
-            int height);
+            int height, int top = 0);
 
-  // The source's columns [0, Columns()) and rows [0, Rows()) are all the target reads.
+  // The source's columns [0, Columns()) and rows [FirstRow(), Rows()) are all the target reads.
   int Columns() const { return columns_; }
+  int FirstRow() const { return firstRow_; }
   int Rows() const { return rows_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  // Takes the next source row (at least Columns() pixels), and writes every target row it
-  // completes into `target` (rows `stride` pixels apart). Returns how many of the target's rows
-  // are made so far; all of them once Rows() rows have been pushed.
+  // Takes the next source row (at least Columns() pixels), from FirstRow() down, and writes every
+  // target row it completes into `target` (target row y at `target + y * stride`). Returns how
+  // far down the target rows are made (from `top`); to Height() once Rows() rows have been
+  // pushed.
   int Push(const std::uint32_t* row, std::uint32_t* target, std::ptrdiff_t stride);
 
  private:
@@ -44,11 +47,12 @@ class RowScaler {
     std::vector<float> weights;
     int reach = 0;  // the source pixels [0, reach) that any target pixel reads
   };
-  static Axis Weights(int source, int scaled, int target);
+  // The weights of target pixels [from, to); taps[0] is pixel `from`'s.
+  static Axis Weights(int source, int scaled, int from, int to);
   static Axis Even(const Axis& axis, int source);
   void MakeRow(int y, std::uint32_t* out);
 
-  int width_, height_, columns_, rows_;
+  int width_, height_, top_, columns_, firstRow_, rows_;
   Axis across_, down_;
   // The source rows a target row may read at once, in linear light, 3 floats a pixel: row r
   // in slot r % slots.

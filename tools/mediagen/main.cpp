@@ -15,6 +15,10 @@
 //       chain1.jpg     the bulb on, warm tungsten light filling the room
 //       chain2.jpg     the same, with the chain pulled down
 //       highlight.jpg  the bulb flaring: the lit room over-exposed, its shadows kept
+//
+//   mediagen --restarts OUTPUT_DIR JPEG...
+//     Copies each JPEG (the masters) into OUTPUT_DIR under its own name, losslessly, with a
+//     restart marker before each row of blocks, where the program's decoders can begin.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -26,6 +30,7 @@
 #include "encode.h"
 #include "icon.h"
 #include "photos.h"
+#include "restarts.h"
 #include "sound.h"
 
 namespace {
@@ -69,21 +74,27 @@ void WriteSoundsAndIcons(const std::filesystem::path& dir) {
 
 int main(int argc, char** argv) {
   const bool develop = argc == 4 && std::string(argv[1]) == "--develop";
-  if (argc != 2 && !develop) {
+  const bool restarts = argc >= 3 && std::string(argv[1]) == "--restarts";
+  if (argc != 2 && !develop && !restarts) {
     std::fprintf(stderr,
-                 "usage: mediagen OUTPUT_DIR\n       mediagen --develop RENDER_DIR OUTPUT_DIR\n");
+                 "usage: mediagen OUTPUT_DIR\n       mediagen --develop RENDER_DIR OUTPUT_DIR\n"
+                 "       mediagen --restarts OUTPUT_DIR JPEG...\n");
     return 2;
   }
   try {
-    std::filesystem::path dir(argv[argc - 1]);
+    std::filesystem::path dir(argv[restarts ? 2 : argc - 1]);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (!std::filesystem::is_directory(dir))
       throw std::runtime_error("cannot create output directory " + dir.string());
-    if (develop)
+    if (restarts) {
+      for (int i = 3; i < argc; ++i)
+        mg::WriteWithRestarts(argv[i], (dir / std::filesystem::path(argv[i]).filename()).string());
+    } else if (develop) {
       mg::WritePhotographs(argv[2], dir);
-    else
+    } else {
       WriteSoundsAndIcons(dir);
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mediagen: %s\n", e.what());
     return 1;
