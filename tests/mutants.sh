@@ -70,7 +70,7 @@ src/host/picture_scale.cpp :: for (const Taps& t : down_.taps) slots_ = std::max
 src/host/picture_scale.cpp :: even.weights.end() - most + (t.first - first)); :: even.weights.end() - most); :: evened weights land on the wrong pixels at the right edge
 src/host/picture_scale.cpp :: decode((i + 0.5) / 255.0) :: decode((i + 0.9) / 255.0) :: linear light rounds to the wrong sRGB level
 src/host/codec.cpp :: cut = static_cast<JDIMENSION>(columns); :: cut = static_cast<JDIMENSION>(columns - 64); :: a scaled copy's decode leaves out columns the copy reads
-src/host/codec.cpp :: done(reported = made); :: done(reported = std::min(made + 8, size.height)); :: a scaled copy reports rows made before they are
+src/host/codec.cpp :: done_(reported = made); :: done_(reported = std::min(made + 8, bottom)); :: a scaled copy reports rows made before they are
 src/app/app.cpp :: Window1::MasterCopies(runtime.GetBackend().MainScreenPixels()) :: Window1::MasterCopies(runtime.GetBackend().MainScreenSize()) :: a scaled desktop's dark copy is begun at the points' size and made twice
 src/scene/open.cpp :: if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) return std::nullopt; :: ; :: a 4K screen scales the masters to their own size
 src/host/sdl/sdl_audio.cpp :: constexpr Micros kShutdownWait = 100 * kMillis; :: constexpr Micros kShutdownWait = 300 * kMillis; :: quitting waits three tenths of a second for the sound device
