@@ -12,6 +12,7 @@
 #include <future>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/sdl/sdl_audio.h"
@@ -39,12 +40,18 @@ struct Device {
 };
 Device* device = nullptr;
 
+// What the device is busy with on this thread. Its time passes when the thread next reads the
+// clock, which is as it reports back: the clock never shows the time past while the report is
+// still to come.
+thread_local Micros working = 0;
+
 Micros Now() {
   if (device->quitting) {
     const std::lock_guard lock(device->mutex);
     device->clockReadWhileQuitting = true;
     device->quitBegun.notify_all();
   }
+  if (working) device->now += std::exchange(working, 0);
   return device->now;
 }
 
@@ -53,12 +60,12 @@ int OpenAudioDevice(int, Uint16, int, int, const char*, int) {
     std::unique_lock lock(device->mutex);
     device->quitBegun.wait(lock, [] { return device->clockReadWhileQuitting; });
   }
-  device->now += device->opening;
+  working = device->opening;
   return device->opens ? 0 : -1;
 }
 void CloseAudio() {
   ++device->closes;
-  device->now += device->closing;
+  working = device->closing;
 }
 int AllocateChannels(int count) { return count < 0 ? 0 : count; }
 void ChannelFinished(void (*)(int)) {}
