@@ -11,7 +11,7 @@ ResourceStore::ResourceStore(const ResourceTable& table, Backend& backend)
 void ResourceStore::Prefetch(std::span<const std::pair<ResourceKind, int>> order) {
   for (const auto& [kind, number] : order) {
     if (kind == ResourceKind::Picture) {
-      if (!pictures_.count(number)) pictures_[number] = LoadPicture(number);
+      if (!pictures_.count(number)) pictures_[number] = LoadPicture(number, 0);
     } else if (!sounds_.count(number)) {
       sounds_[number] = LoadSoundData(number);
     }
@@ -24,20 +24,20 @@ std::shared_ptr<const SoundData> ResourceStore::LoadSoundData(int number) {
   return bytes.empty() ? nullptr : DecodeSound(number, bytes);
 }
 
-std::shared_ptr<Picture> ResourceStore::LoadPicture(int number) {
+std::shared_ptr<Picture> ResourceStore::LoadPicture(int number, int bands) {
   auto bytes = table_.Find(ResourceKind::Picture, number);
   if (!bytes.empty()) ++decodes_[{ResourceKind::Picture, number}];
-  return bytes.empty() ? nullptr : DecodePicture(bytes, firstRows_);
+  return bytes.empty() ? nullptr : DecodePicture(bytes, firstRows_, bands);
 }
 
-std::shared_ptr<Picture> ResourceStore::LoadScaledPicture(int number, ScaledSize size) {
+std::shared_ptr<Picture> ResourceStore::LoadScaledPicture(int number, ScaledSize size, int bands) {
   auto bytes = table_.Find(ResourceKind::Picture, number);
   if (!bytes.empty()) ++decodes_[{ResourceKind::Picture, number}];
-  return bytes.empty() ? nullptr : DecodeScaledPicture(bytes, size);
+  return bytes.empty() ? nullptr : DecodeScaledPicture(bytes, size, bands);
 }
 
 void ResourceStore::PrefetchScaled(int number, ScaledSize size) {
-  if (!scaled_.count(number)) scaled_[number] = {size, LoadScaledPicture(number, size)};
+  if (!scaled_.count(number)) scaled_[number] = {size, LoadScaledPicture(number, size, 0)};
 }
 
 std::shared_ptr<Picture> ResourceStore::GetScaledPicture(int number, ScaledSize size) {
@@ -46,7 +46,7 @@ std::shared_ptr<Picture> ResourceStore::GetScaledPicture(int number, ScaledSize 
     scaled_.erase(it);
     if (made == size) return picture;
   }
-  return LoadScaledPicture(number, size);
+  return LoadScaledPicture(number, size, 1);
 }
 
 std::shared_ptr<Sound> ResourceStore::GetSound(int number) {
@@ -67,7 +67,7 @@ std::shared_ptr<Picture> ResourceStore::GetPicture(int number) {
     pictures_.erase(it);
     return picture;
   }
-  return LoadPicture(number);
+  return LoadPicture(number, 1);
 }
 
 }  // namespace host

@@ -42,7 +42,10 @@ class ResourceStore {
  public:
   ResourceStore(const ResourceTable& table, Backend& backend);
 
-  // Starts decoding these resources now, in this order.
+  // Starts decoding these resources now, in this order. What is prefetched is what start-up
+  // waits for: a picture that can be decoded in bands of rows at once (see DecodePicture) gets
+  // every processor. One decoded when asked for is made while the program runs, beside it:
+  // on the worker alone, which also holds less memory at once.
   void Prefetch(std::span<const std::pair<ResourceKind, int>> order);
 
   // Pictures decoded from now on first decode only the top rows this gives for their size; the
@@ -67,8 +70,9 @@ class ResourceStore {
 
  private:
   std::shared_ptr<const SoundData> LoadSoundData(int number);
-  std::shared_ptr<Picture> LoadPicture(int number);
-  std::shared_ptr<Picture> LoadScaledPicture(int number, ScaledSize size);
+  // In `bands` bands of rows at once (see DecodePicture).
+  std::shared_ptr<Picture> LoadPicture(int number, int bands);
+  std::shared_ptr<Picture> LoadScaledPicture(int number, ScaledSize size, int bands);
 
   const ResourceTable& table_;
   Backend& backend_;
