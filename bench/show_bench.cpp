@@ -1,7 +1,10 @@
 // The whole show on the SDL backend, start-up to one pull to black; run with SDL_AUDIODRIVER=disk.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,9 +30,19 @@ void NoteMix() {
   mixes.store(i + 1, std::memory_order_release);
 }
 
+// How long this thread has waited to run while it could (the kernel's run_delay), in ms.
+double RunDelayMs() {
+  std::ifstream stat("/proc/thread-self/schedstat");
+  double onCpuNs = 0, waitedNs = 0;
+  stat >> onCpuNs >> waitedNs;
+  return waitedNs / 1e6;
+}
+
 }  // namespace
 
 int main() {
+  // SHOW_TRACE=1: a line per Action, to tell the program's own delays from the machine's.
+  const bool trace = std::getenv("SHOW_TRACE") && *std::getenv("SHOW_TRACE") == '1';
   host::sdl::SetMixObserver(&NoteMix);  // across opening and closing the device
 
   std::string error;
@@ -49,12 +62,31 @@ int main() {
     lumorra::Window1* scene = lumorra::Window1::Instance().get();
     if (!scene->Native()) return std::fprintf(stderr, "show_bench: no native window\n"), 1;
 
+    // For the trace: when the last Action ended and the last present returned, and the
+    // run_delay then.
+    double actionEndMs = 0, presentEndMs = 0, presentMs = 0, delayAtMs = 0;
     runtime.presentObserver = [&](const host::Window& window) {
       if (&window == scene && litMs < 0 && window.Backdrop() && window.Backdrop() == scene->lighter)
         litMs = bench::NowMs();
+      if (!trace) return;
+      const double now = bench::NowMs();
+      presentMs = now - std::max(actionEndMs, presentEndMs), presentEndMs = now;
+      delayAtMs = RunDelayMs();
     };
     runtime.timerObserver = [&](const host::Timer& timer, host::Micros due, host::Micros ran) {
       late.push_back((ran - due) / 1000.0);
+      if (trace) {
+        // The Action, its lateness, the present before the wait that ended in it, how long
+        // the wait lasted and how much of it the thread was ready but not run.
+        const double now = bench::NowMs(), delay = RunDelayMs();
+        std::fprintf(stderr,
+                     "trace: %-11s late %7.3f ms  present %7.3f ms  wait %8.3f ms  "
+                     "run_delay %7.3f ms  at %.3f\n",
+                     timer.Name().c_str(), (ran - due) / 1000.0, presentMs,
+                     ran / 1000.0 - presentEndMs, delay - delayAtMs, ran / 1000.0);
+        delayAtMs = delay, presentMs = 0, presentEndMs = ran / 1000.0;
+        actionEndMs = now;
+      }
       if (timer.Name() == "Timer8") showersPlayMs = ran / 1000.0;
       if (scene->enditall && runtime.NextDeadline() < 0) quitOk = true, runtime.Quit();
     };
@@ -78,6 +110,7 @@ int main() {
     runtime.Dispatch({Type::MouseMove, id, x, y});
     runtime.Dispatch({Type::MouseDown, id, x, y});
     runtime.Dispatch({Type::MouseUp, id, x, y});
+    actionEndMs = bench::NowMs();  // the pull's present is timed from here
     runtime.Run();
     scene = nullptr;
     lumorra::Finalise();

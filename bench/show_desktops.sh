@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Usage: [ROUNDS=2] [DESKTOPS="x11 weston weston-pixman mutter"] [SERVERS=own|shared]
+# [SHOW_TRACE=1] [BENCH_WRAP=command] bench/show_desktops.sh path/to/build. The show's timer
+# lateness (lumorra_show_bench, as show.sh) on Xvfb 1920x1080 under X11 and under Wayland
+# compositors nested on the same Xvfb, one run of each in turn, ROUNDS times, so that the
+# machine's load weighs on all of them alike. Weston with its GL renderer (on llvmpipe) or its
+# pixman renderer (weston-pixman); mutter nested, at scale 1. A desktop named NAME-shared runs in
+# the program's session whatever SERVERS says; NAME@VAR=VALUE runs the bench with VAR set. Each
+# run's CPU: ours, the compositor's and Xvfb's. SHOW_TRACE=1 prints each late Action with the
+# present before it and its thread's run_delay (see show_bench.cpp); BENCH_WRAP runs the bench
+# under a command (`perf record -a -e sched:sched_switch ... --`).
+source "$(dirname "$0")/lib.sh"
+SCREEN=1920x1080
+ROUNDS=${ROUNDS:-2}
+DESKTOPS=${DESKTOPS:-x11 weston weston-pixman mutter}
+# As on a desktop, the display servers run in sessions of their own, so that the kernel's
+# autogroups share the CPUs between them and the program as between a desktop's processes; with
+# SERVERS=shared they run in the script's session, with the program.
+OWN=(setsid) && [ "${SERVERS:-own}" = own ] || OWN=()
+printf '#!/bin/sh\nexec %s Xvfb "$@"\n' "${OWN[*]}" >"$WORK/xvfb" && chmod +x "$WORK/xvfb"
+start_xserver "$WORK/xvfb" -screen 0 ${SCREEN}x24 -noreset -nolisten tcp
+export XDG_RUNTIME_DIR=$WORK/runtime && mkdir -m 700 "$XDG_RUNTIME_DIR"
+if [[ $DESKTOPS == *mutter* ]]; then
+  DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$WORK/bus.pid")
+  export DBUS_SESSION_BUS_ADDRESS && PIDS+=("$(cat "$WORK/bus.pid")")
+fi
+
+cpu_ms() { # PID: CPU time of its threads so far, ms
+  cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s / 1e6 }'
+}
+
+# start_compositor DESKTOP: sets COMPOSITOR (its pid, or empty) and the environment to reach it.
+# DESKTOP-shared runs the compositor in the script's session, with the program, whatever SERVERS.
+start_compositor() {
+  COMPOSITOR=
+  rm -f "$XDG_RUNTIME_DIR/bench"
+  local OWN=("${OWN[@]}") && [[ $1 != *-shared ]] || OWN=()
+  case ${1%-shared} in
+    x11) export SDL_VIDEODRIVER=x11 && unset WAYLAND_DISPLAY && return 0 ;;
+    weston | weston-pixman)
+      local pixman=() && [ "${1%-shared}" = weston ] || pixman=(--use-pixman)
+      "${OWN[@]}" weston --backend=x11-backend.so "${pixman[@]}" --width=${SCREEN%x*} --height=${SCREEN#*x} \
+        --socket=bench --idle-time=0 >"$WORK/$1.log" 2>&1 &
+      ;;
+    mutter)
+      HOME=$WORK GSETTINGS_BACKEND=memory MUTTER_DEBUG_DUMMY_MODE_SPECS=$SCREEN \
+        "${OWN[@]}" mutter --nested --wayland --no-x11 --wayland-display=bench >"$WORK/$1.log" 2>&1 &
+      ;;
+    *) fail "unknown desktop $1" ;;
+  esac
+  COMPOSITOR=$! && PIDS+=("$COMPOSITOR")
+  wait_for 200 test -S "$XDG_RUNTIME_DIR/bench" || fail "$1 did not start: $(tail -3 "$WORK/$1.log")"
+  sleep 1 # its first frames drawn
+  [ "$round" != 1 ] || echo "$1 in $(cut -d' ' -f1 "/proc/$COMPOSITOR/autogroup"), the program in $(cut -d' ' -f1 /proc/self/autogroup)"
+  export WAYLAND_DISPLAY=bench SDL_VIDEODRIVER=wayland
+}
+
+echo "screen $SCREEN, display servers' sessions: ${SERVERS:-own}; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+machine_busy_start
+for round in $(seq "$ROUNDS"); do
+  for entry in $DESKTOPS; do
+    # "desktop@VAR=VALUE" runs the bench with VAR set, beside runs without it.
+    desktop=${entry%%@*} extra=() && [ "$entry" = "$desktop" ] || extra=("${entry#*@}")
+    start_compositor "$desktop"
+    server_before=$(cpu_ms "$XVFB_PID") comp_before=$([ -z "$COMPOSITOR" ] || cpu_ms "$COMPOSITOR")
+    TIMEFORMAT='%U %S'
+    # shellcheck disable=SC2086
+    { time ${BENCH_WRAP:-} env "${extra[@]}" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
+      "$BENCH_BIN/lumorra_show_bench" >"$WORK/out-$round-$entry" 2>"$WORK/err"; } 2>"$WORK/time" ||
+      fail "show bench failed on $desktop: $(grep -v CRITICAL "$WORK/err")"
+    [ -z "${KEEP:-}" ] || cp "$WORK/err" "$KEEP/err-$round-$entry"
+    ours=$(awk '{ printf "%.0f", ($1 + $2) * 1000 }' "$WORK/time")
+    server=$(($(cpu_ms "$XVFB_PID") - server_before))
+    comp=- && [ -z "$COMPOSITOR" ] || comp=$(($(cpu_ms "$COMPOSITOR") - comp_before))
+    samples lateness "$WORK/out-$round-$entry" >"$WORK/late-run"
+    read -r n m p max <<<"$(stats "$WORK/late-run")"
+    over=$(awk '$1 > 2 { o++ } END { print o + 0 }' "$WORK/late-run")
+    printf '%-20s round %d: %d Actions, median %.3f, max %.3f ms, over 2 ms: %d; CPU ms: ours %s, compositor %s, Xvfb %s; load %s\n' \
+      "$entry" "$round" "$n" "$m" "$max" "$over" "$ours" "$comp" "$server" "$(cut -d' ' -f1 /proc/loadavg)"
+    if [ "${SHOW_TRACE:-0}" = 1 ]; then
+      # Each late Action, and the one before it.
+      grep '^trace:' "$WORK/err" | awk '{ late = $4 } late > 2 { print "    " prev; print "  > " $0 } { prev = $0 }'
+    fi
+    [ -z "$COMPOSITOR" ] || stop_pid "$COMPOSITOR"
+  done
+done
+echo "pooled, per desktop:"
+for entry in $DESKTOPS; do
+  samples lateness "$WORK"/out-*-"$entry" >"$WORK/late"
+  read -r n m p max <<<"$(stats "$WORK/late")"
+  awk -v d="$entry" -v n="$n" -v m="$m" -v p="$p" -v max="$max" '$1 > 2 { o++ } END {
+    printf "%-20s %d Actions: median %.3f ms, p99 %.3f ms, max %.3f ms, over 2 ms: %d (goal p99 <= 2 ms: %s)\n",
+      d, n, m, p, max, o, p <= 2 ? "met" : "MISSED" }' "$WORK/late"
+done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+machine_busy_report
