@@ -221,6 +221,9 @@ TEST_F(SdlDummy, APressKeepsThePointerWithTheBoxOrTheSceneWhereItBegan) {
   MakeBox();
   box->Show();
   const int left = BoxLeft(), top = BoxTop();
+  // From a known start on the scene: newer SDLs give a shown window the pointer by themselves.
+  Move(left - 50, top + 10);
+  Heard();
   // Pressed in the box, dragged out over the scene and released there: all of it the box's.
   Move(left + 20, top + 10);
   Button(true, left + 20, top + 10);
@@ -228,7 +231,7 @@ TEST_F(SdlDummy, APressKeepsThePointerWithTheBoxOrTheSceneWhereItBegan) {
   Button(false, left - 30, top + 10);
   Move(left - 40, top + 10);
   EXPECT_EQ(Heard(),
-            "move box 20,10\ndown box 20,10\nmove box -30,10\nup box -30,10\n"
+            "leave scene\nmove box 20,10\ndown box 20,10\nmove box -30,10\nup box -30,10\n"
             "leave box\nmove scene " +
                 std::to_string(left - 40) + ',' + std::to_string(top + 10) + '\n');
   // Pressed on the scene, dragged over the box and released there: all of it the scene's.
