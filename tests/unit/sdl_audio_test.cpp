@@ -46,13 +46,15 @@ Device* device = nullptr;
 thread_local Micros working = 0;
 
 Micros Now() {
+  if (working) device->now += std::exchange(working, 0);
+  // Read before the device may answer: the reading is from before the answer.
+  const Micros now = device->now;
   if (device->quitting) {
     const std::lock_guard lock(device->mutex);
     device->clockReadWhileQuitting = true;
     device->quitBegun.notify_all();
   }
-  if (working) device->now += std::exchange(working, 0);
-  return device->now;
+  return now;
 }
 
 int OpenAudioDevice(int, Uint16, int, int, const char*, int) {
