@@ -9,6 +9,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <system_error>
@@ -306,20 +308,36 @@ int BandsFor(const std::optional<RestartPoints>& points, int rows, int bands) {
 }
 
 // Runs `band` for each of `bands` bands: the first on this thread, the others each on a thread of
-// its own, or after the first on this one where no thread can be had.
+// its own, or after the first on this one where no thread can be had. Returns when all are done;
+// what one of them threw (no memory for its rows) is thrown here then.
 void RunBands(int bands, const std::function<void(int band)>& band) {
+  std::mutex lock;
+  std::exception_ptr failed;
   std::vector<std::thread> threads;
   std::vector<int> later;
   for (int b = 1; b < bands; ++b) {
     try {
-      threads.emplace_back(band, b);
+      threads.emplace_back([&band, &lock, &failed, b] {
+        try {
+          band(b);
+        } catch (...) {
+          const std::lock_guard hold(lock);
+          if (!failed) failed = std::current_exception();
+        }
+      });
     } catch (const std::system_error&) {
       later.push_back(b);
     }
   }
-  band(0);
-  for (const int b : later) band(b);
+  try {
+    band(0);
+    for (const int b : later) band(b);
+  } catch (...) {
+    for (std::thread& thread : threads) thread.join();
+    throw;
+  }
   for (std::thread& thread : threads) thread.join();
+  if (failed) std::rethrow_exception(failed);
 }
 
 // Decodes rows [first, last) of a width x height JPEG, at least their columns [0, columns), each
