@@ -34,6 +34,7 @@
 #include "host/sdl/sdl_xsettings.h"
 #include "host/sdl/wayland_cursor.h"
 #include "host/sdl/wayland_frames.h"
+#include "host/sdl/wayland_present.h"
 #include "host/sdl/x_put.h"
 
 namespace host::sdl {
@@ -108,6 +109,7 @@ struct Context final : PointerRouter::Geometry {
   // Where pictures are held so that the window system copies them itself: shared memory the X
   // server reads, or else (SDL's renderer) textures uploaded once.
   std::shared_ptr<SharedPixels> sharedPixels;
+  std::shared_ptr<WaylandPixels> waylandPixels;  // memory files the Wayland compositor maps
   bool textures = false;
   // Declared last so that it goes first: the mixer runs on a thread of its own.
   AudioEngine audio{&Clock};
@@ -543,6 +545,9 @@ void SdlWindow::MakePresenter(Context& context) {
   directTried_ = true;
   if (context.sharedPixels) {
     direct_ = NewSharedMemoryPresenter(window_.get(), context.sharedPixels);
+  } else if (context.waylandPixels) {
+    direct_ = NewWaylandPresenter(window_.get(), context.waylandPixels);
+    if (!direct_) direct_ = NewTexturePresenter(window_.get());
   } else if (context.textures) {
     direct_ = NewPixmapPresenter(window_.get());
     if (!direct_) direct_ = NewTexturePresenter(window_.get());
@@ -1131,7 +1136,9 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   if (sharedMemory) {
     backend->context_->sharedPixels = ShareThePictures();
   } else {
-    backend->context_->textures = true;
+    // On Wayland the compositor maps the pictures' memory itself, as an X server does.
+    backend->context_->waylandPixels = ShareThePicturesOnWayland();
+    backend->context_->textures = !backend->context_->waylandPixels;
   }
   return backend;
 }
