@@ -189,6 +189,10 @@ bool WaylandPresenter::Connect() {
 }
 
 WaylandPresenter::~WaylandPresenter() {
+  // The window goes right after: its buffer goes first, or mutter would look for the buffers'
+  // damage after they were gone.
+  wl_surface_attach(surface_, nullptr, 0, 0);
+  wl_surface_commit(surface_);
   for (const Shown& shown : shown_) wl_buffer_destroy(shown.buffer);
   for (auto& frame : frames_) FreeFrame(*frame);
   if (shm_) wl_shm_destroy(shm_);
@@ -266,8 +270,7 @@ WaylandPresenter::Frame* WaylandPresenter::NewFrame(int width, int height) {
 
 // A buffer the compositor has let go of, preferably one that already holds this view's picture,
 // so that only the labels' areas need composing again.
-WaylandPresenter::Frame* WaylandPresenter::FrameFor(const WindowView& view, int width,
-                                                    int height) {
+WaylandPresenter::Frame* WaylandPresenter::FrameFor(const WindowView& view, int width, int height) {
   std::erase_if(frames_, [&](const std::unique_ptr<Frame>& frame) {
     if (frame->busy || (frame->width == width && frame->height == height)) return false;
     FreeFrame(*frame);
