@@ -28,12 +28,15 @@ busy_pct() {
 machine_busy_report() { echo "machine during this benchmark: $(busy_pct)% of $(nproc) CPUs busy"; }
 
 # start_weston WxH [SCALE]: Weston's x11 backend on the Xvfb, its output WxH pixels at SCALE (1),
-# so WxH/SCALE in points, for clients with WAYLAND_DISPLAY=bench; sets WESTON_PID.
+# so WxH/SCALE in points, for clients with WAYLAND_DISPLAY=bench; sets WESTON_PID. Weston runs in
+# a session of its own, as a desktop's compositor does: in the program's, the kernel's autogroup
+# would charge its drawing (in software, on llvmpipe) to the program's share of the CPUs, and
+# the program's timers would wait for it (see show_desktops.sh).
 start_weston() {
   local scale=${2:-1}
   command -v weston >/dev/null || fail "weston is not installed"
   export XDG_RUNTIME_DIR=$WORK/runtime && mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-  weston --backend=x11-backend.so --width=$((${1%x*} / scale)) --height=$((${1#*x} / scale)) \
+  setsid weston --backend=x11-backend.so --width=$((${1%x*} / scale)) --height=$((${1#*x} / scale)) \
     --scale="$scale" --socket=bench --idle-time=0 >"$WORK/weston.log" 2>&1 &
   WESTON_PID=$! && PIDS+=("$WESTON_PID")
   wait_for 100 test -S "$XDG_RUNTIME_DIR/bench" || fail "weston did not start"

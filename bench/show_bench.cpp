@@ -38,11 +38,38 @@ double RunDelayMs() {
   return waitedNs / 1e6;
 }
 
+// SHOW_TRACE=1: a line per Action on stderr, to tell the program's own delays from the
+// machine's: its lateness, the present before the wait that ended in it (timed from the end of
+// the Action before), how long the wait lasted and how much of it the thread was ready but not
+// run.
+struct Trace {
+  bool on = false;
+  double actionEndMs = 0, presentEndMs = 0, presentMs = 0, delayAtMs = 0;
+
+  void Presented() {
+    if (!on) return;
+    const double now = bench::NowMs();
+    presentMs = now - std::max(actionEndMs, presentEndMs), presentEndMs = now;
+    delayAtMs = RunDelayMs();
+  }
+  void Fired(const std::string& name, double dueMs, double ranMs) {
+    if (!on) return;
+    const double now = bench::NowMs(), delay = RunDelayMs();
+    std::fprintf(stderr,
+                 "trace: %-11s late %7.3f ms  present %7.3f ms  wait %8.3f ms  "
+                 "run_delay %7.3f ms  at %.3f\n",
+                 name.c_str(), ranMs - dueMs, presentMs, ranMs - presentEndMs, delay - delayAtMs,
+                 ranMs);
+    delayAtMs = delay, presentMs = 0, presentEndMs = ranMs;
+    actionEndMs = now;
+  }
+};
+
 }  // namespace
 
 int main() {
-  // SHOW_TRACE=1: a line per Action, to tell the program's own delays from the machine's.
-  const bool trace = std::getenv("SHOW_TRACE") && *std::getenv("SHOW_TRACE") == '1';
+  Trace trace;
+  trace.on = std::getenv("SHOW_TRACE") && *std::getenv("SHOW_TRACE") == '1';
   host::sdl::SetMixObserver(&NoteMix);  // across opening and closing the device
 
   std::string error;
@@ -62,31 +89,14 @@ int main() {
     lumorra::Window1* scene = lumorra::Window1::Instance().get();
     if (!scene->Native()) return std::fprintf(stderr, "show_bench: no native window\n"), 1;
 
-    // For the trace: when the last Action ended and the last present returned, and the
-    // run_delay then.
-    double actionEndMs = 0, presentEndMs = 0, presentMs = 0, delayAtMs = 0;
     runtime.presentObserver = [&](const host::Window& window) {
       if (&window == scene && litMs < 0 && window.Backdrop() && window.Backdrop() == scene->lighter)
         litMs = bench::NowMs();
-      if (!trace) return;
-      const double now = bench::NowMs();
-      presentMs = now - std::max(actionEndMs, presentEndMs), presentEndMs = now;
-      delayAtMs = RunDelayMs();
+      trace.Presented();
     };
     runtime.timerObserver = [&](const host::Timer& timer, host::Micros due, host::Micros ran) {
       late.push_back((ran - due) / 1000.0);
-      if (trace) {
-        // The Action, its lateness, the present before the wait that ended in it, how long
-        // the wait lasted and how much of it the thread was ready but not run.
-        const double now = bench::NowMs(), delay = RunDelayMs();
-        std::fprintf(stderr,
-                     "trace: %-11s late %7.3f ms  present %7.3f ms  wait %8.3f ms  "
-                     "run_delay %7.3f ms  at %.3f\n",
-                     timer.Name().c_str(), (ran - due) / 1000.0, presentMs,
-                     ran / 1000.0 - presentEndMs, delay - delayAtMs, ran / 1000.0);
-        delayAtMs = delay, presentMs = 0, presentEndMs = ran / 1000.0;
-        actionEndMs = now;
-      }
+      trace.Fired(timer.Name(), due / 1000.0, ran / 1000.0);
       if (timer.Name() == "Timer8") showersPlayMs = ran / 1000.0;
       if (scene->enditall && runtime.NextDeadline() < 0) quitOk = true, runtime.Quit();
     };
@@ -110,7 +120,7 @@ int main() {
     runtime.Dispatch({Type::MouseMove, id, x, y});
     runtime.Dispatch({Type::MouseDown, id, x, y});
     runtime.Dispatch({Type::MouseUp, id, x, y});
-    actionEndMs = bench::NowMs();  // the pull's present is timed from here
+    trace.actionEndMs = bench::NowMs();  // the pull's present is timed from here
     runtime.Run();
     scene = nullptr;
     lumorra::Finalise();

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Usage: [ROUNDS=2] [DESKTOPS="x11 weston weston-pixman mutter"] [SERVERS=own|shared]
-# [SHOW_TRACE=1] [BENCH_WRAP=command] bench/show_desktops.sh path/to/build. The show's timer
+# [BEFORE=path/to/other/build] [SHOW_TRACE=1] [BENCH_WRAP=command] bench/show_desktops.sh
+# path/to/build. The show's timer
 # lateness (lumorra_show_bench, as show.sh) on Xvfb 1920x1080 under X11 and under Wayland
 # compositors nested on the same Xvfb, one run of each in turn, ROUNDS times, so that the
 # machine's load weighs on all of them alike. Weston with its GL renderer (on llvmpipe) or its
 # pixman renderer (weston-pixman); mutter nested, at scale 1. A desktop named NAME-shared runs in
 # the program's session whatever SERVERS says; NAME@VAR=VALUE runs the bench with VAR set. Each
-# run's CPU: ours, the compositor's and Xvfb's. SHOW_TRACE=1 prints each late Action with the
+# run's CPU: ours, the compositor's and Xvfb's. BEFORE runs that build's bench too, right after
+# each run of this one's (its runs named NAME~before), for a change judged in one session. SHOW_TRACE=1 prints each late Action with the
 # present before it and its thread's run_delay (see show_bench.cpp); BENCH_WRAP runs the bench
 # under a command (`perf record -a -e sched:sched_switch ... --`).
 source "$(dirname "$0")/lib.sh"
@@ -56,17 +58,22 @@ start_compositor() {
 }
 
 echo "screen $SCREEN, display servers' sessions: ${SERVERS:-own}; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+ENTRIES=()
+for entry in $DESKTOPS; do ENTRIES+=("$entry") && [ -z "${BEFORE:-}" ] || ENTRIES+=("$entry~before"); done
 machine_busy_start
 for round in $(seq "$ROUNDS"); do
-  for entry in $DESKTOPS; do
+  for entry in "${ENTRIES[@]}"; do
+    bench=$BENCH_BIN/lumorra_show_bench && [[ $entry != *~before ]] ||
+      bench=$(readlink -f "$BEFORE")/bench/lumorra_show_bench
     # "desktop@VAR=VALUE" runs the bench with VAR set, beside runs without it.
-    desktop=${entry%%@*} extra=() && [ "$entry" = "$desktop" ] || extra=("${entry#*@}")
+    named=${entry%~before} && desktop=${named%%@*}
+    extra=() && [ "$named" = "$desktop" ] || extra=("${named#*@}")
     start_compositor "$desktop"
     server_before=$(cpu_ms "$XVFB_PID") comp_before=$([ -z "$COMPOSITOR" ] || cpu_ms "$COMPOSITOR")
     TIMEFORMAT='%U %S'
     # shellcheck disable=SC2086
     { time ${BENCH_WRAP:-} env "${extra[@]}" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-      "$BENCH_BIN/lumorra_show_bench" >"$WORK/out-$round-$entry" 2>"$WORK/err"; } 2>"$WORK/time" ||
+      "$bench" >"$WORK/out-$round-$entry" 2>"$WORK/err"; } 2>"$WORK/time" ||
       fail "show bench failed on $desktop: $(grep -v CRITICAL "$WORK/err")"
     [ -z "${KEEP:-}" ] || cp "$WORK/err" "$KEEP/err-$round-$entry"
     ours=$(awk '{ printf "%.0f", ($1 + $2) * 1000 }' "$WORK/time")
@@ -85,7 +92,7 @@ for round in $(seq "$ROUNDS"); do
   done
 done
 echo "pooled, per desktop:"
-for entry in $DESKTOPS; do
+for entry in "${ENTRIES[@]}"; do
   samples lateness "$WORK"/out-*-"$entry" >"$WORK/late"
   read -r n m p max <<<"$(stats "$WORK/late")"
   awk -v d="$entry" -v n="$n" -v m="$m" -v p="$p" -v max="$max" '$1 > 2 { o++ } END {

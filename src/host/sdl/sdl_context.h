@@ -18,6 +18,7 @@
 #include "host/sdl/sdl_present.h"
 #include "host/sdl/sdl_text.h"
 #include "host/sdl/wayland_cursor.h"
+#include "host/sdl/wayland_present.h"
 
 namespace host::sdl {
 
@@ -79,6 +80,7 @@ struct Context final : PointerRouter::Geometry {
   // Where pictures are held so that the window system copies them itself: shared memory the X
   // server reads, or else (SDL's renderer) textures uploaded once.
   std::shared_ptr<SharedPixels> sharedPixels;
+  std::shared_ptr<WaylandPixels> waylandPixels;  // memory files the Wayland compositor maps
   bool textures = false;
   // Declared last so that it goes first: the mixer runs on a thread of its own.
   AudioEngine audio{&Clock};

@@ -193,7 +193,9 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string& error) {
   if (sharedMemory) {
     backend->context_->sharedPixels = ShareThePictures();
   } else {
-    backend->context_->textures = true;
+    // On Wayland the compositor maps the pictures' memory itself, as an X server does.
+    backend->context_->waylandPixels = ShareThePicturesOnWayland();
+    backend->context_->textures = !backend->context_->waylandPixels;
   }
   return backend;
 }

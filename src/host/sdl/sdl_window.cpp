@@ -82,6 +82,9 @@ void SdlWindow::MakePresenter(Context& context) {
   directTried_ = true;
   if (context.sharedPixels) {
     direct_ = NewSharedMemoryPresenter(window_.get(), context.sharedPixels);
+  } else if (context.waylandPixels) {
+    direct_ = NewWaylandPresenter(window_.get(), context.waylandPixels);
+    if (!direct_) direct_ = NewTexturePresenter(window_.get());
   } else if (context.textures) {
     direct_ = NewPixmapPresenter(window_.get());
     if (!direct_) direct_ = NewTexturePresenter(window_.get());
