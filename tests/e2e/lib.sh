@@ -212,6 +212,15 @@ start_desktop() {
     # The packaged binary carries a file capability that keeps it from starting in a container;
     # a copy has none.
     [ -x "$WORK/kwin_wayland" ] || cp "$(command -v kwin_wayland)" "$WORK/kwin_wayland"
+    # KWin 5 gives its nested output the scale of --scale; KWin 6 only makes the window that much
+    # larger and keeps the output at scale 1 unless its saved output settings say otherwise.
+    mkdir -p "$WORK/home/.config"
+    cat >"$WORK/home/.config/kwinoutputconfig.json" <<CONF
+[{"name": "outputs", "data": [{"connectorName": "X11-0", "scale": $scale,
+   "mode": {"width": 1920, "height": 1080, "refreshRate": 60000}}]},
+ {"name": "setups", "data": [{"lidClosed": false, "outputs": [{"enabled": true,
+   "outputIndex": 0, "position": {"x": 0, "y": 0}, "priority": 0}]}]}]
+CONF
     HOME=$WORK/home "$WORK/kwin_wayland" --x11-display "$DISPLAY" --socket desktop \
       --width $((1920 / scale)) --height $((1080 / scale)) --scale "$scale" \
       --no-lockscreen --no-global-shortcuts --no-kactivities >"$WORK/desktop.log" 2>&1 &

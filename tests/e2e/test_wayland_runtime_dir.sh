@@ -15,7 +15,7 @@ weston_pointer 1152x768
 # program's own, or one made by SDL from a file in XDG_RUNTIME_DIR).
 hand_made() { grep -qE 'memfd:lumorra-cursor|/sdl-shared-' "/proc/$WESTON_PID/maps"; }
 for run in $(seq 10); do
-  start_on_weston
+  start_on_wayland lumorra
   expect_picture "$WORK/reduced.png" 360x300+0+0 10 "run $run: no scene"
   xdotool mousemove 700 500 sleep 0.1 mousemove 72 160  # onto the chain: 59..85 x 26..305
   wait_for 60 hand_made || fail "run $run: no hand over the chain"
