@@ -9,7 +9,15 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# E2E_SHOTS=DIR keeps what a failing test last looked at: failed.png, the program's stderr, the
+# desktop's log.
+fail() {
+  echo "FAIL: $*" >&2
+  [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/failed.png" 2>/dev/null || true
+  [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/stderr.txt" "$E2E_SHOTS/failed-stderr.txt" 2>/dev/null || true
+  [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/desktop.log" "$E2E_SHOTS/failed-desktop.log" 2>/dev/null || true
+  exit 1
+}
 
 # wait_for TRIES COMMAND...: runs COMMAND every 50 ms until it succeeds, at most TRIES times.
 wait_for() {

@@ -51,9 +51,16 @@ void Translate(Context& context, const SDL_Event& sdl) {
           break;
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_RESTORED:
+          if (SdlWindow* window = context.Find(event.window)) window->Configured();
           event.type = Type::Expose;
           break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+          if (SdlWindow* window = context.Find(event.window)) window->Configured();
+          return;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:  // the core draws the new size
           event.type = Type::Resized;
           event.x = sdl.window.data1;
           event.y = sdl.window.data2;

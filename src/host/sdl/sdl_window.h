@@ -91,6 +91,16 @@ class SdlWindow final : public NativeWindow {
     if (shown_) Draw();
   }
 
+  // On Wayland a configure from the desktop (full screen, active, a size) takes effect with the
+  // surface's next commit, and SDL acknowledges it without one. A window that commits only when
+  // its picture changes could stay unmapped or in its old state for as long as the picture
+  // holds (mutter, busy, sent the activating configure after the first frame and showed
+  // nothing until the next). So the last frame goes out again after each configure SDL tells
+  // of; elsewhere the window system needs nothing.
+  void Configured() {
+    if (frames_) Redraw();
+  }
+
   // An overlay on it changed: it is drawn again before the loop next waits.
   void RequestDraw() { drawPending_ = shown_; }
   bool DrawPending() const { return drawPending_; }
