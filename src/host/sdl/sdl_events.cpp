@@ -8,6 +8,53 @@
 
 namespace host::sdl {
 
+namespace {
+
+// A window's own event; false when the core has nothing to hear of it.
+bool TranslateWindowEvent(Context& context, const SDL_WindowEvent& sdl, InputEvent& event) {
+  using Type = InputEvent::Type;
+  event.window = static_cast<int>(sdl.windowID);
+  SdlWindow* window = context.Find(event.window);
+  switch (sdl.event) {
+    case SDL_WINDOWEVENT_ENTER:
+      context.pointer.Enter(context.Crossed(event.window));
+      return false;
+    case SDL_WINDOWEVENT_LEAVE:
+      if (context.hostPointerWindow == event.window) context.hostPointerWindow = 0;
+      context.pointer.Leave(context.Crossed(event.window), context.pending);
+      return false;
+    case SDL_WINDOWEVENT_EXPOSED:
+      // The backend keeps each window's last frame and puts it back at once; the core hears of
+      // it too, in case it wants to draw something newer.
+      if (window) window->Redraw();
+      event.type = Type::Expose;
+      return true;
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+      if (window) window->Configured();
+      event.type = Type::Expose;
+      return true;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MOVED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      if (window) window->Configured();
+      return false;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:  // the core draws the new size
+      event.type = Type::Resized;
+      event.x = sdl.data1;
+      event.y = sdl.data2;
+      return true;
+    case SDL_WINDOWEVENT_CLOSE:
+      event.type = Type::CloseRequest;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void Translate(Context& context, const SDL_Event& sdl) {
   using Type = InputEvent::Type;
   std::deque<InputEvent>& out = context.pending;
@@ -34,43 +81,7 @@ void Translate(Context& context, const SDL_Event& sdl) {
       return;
     }
     case SDL_WINDOWEVENT:
-      event.window = static_cast<int>(sdl.window.windowID);
-      switch (sdl.window.event) {
-        case SDL_WINDOWEVENT_ENTER:
-          context.pointer.Enter(context.Crossed(event.window));
-          return;
-        case SDL_WINDOWEVENT_LEAVE:
-          if (context.hostPointerWindow == event.window) context.hostPointerWindow = 0;
-          context.pointer.Leave(context.Crossed(event.window), out);
-          return;
-        case SDL_WINDOWEVENT_EXPOSED:
-          // The backend keeps each window's last frame and puts it back at once; the core
-          // hears of it too, in case it wants to draw something newer.
-          if (SdlWindow* window = context.Find(event.window)) window->Redraw();
-          event.type = Type::Expose;
-          break;
-        case SDL_WINDOWEVENT_SHOWN:
-        case SDL_WINDOWEVENT_RESTORED:
-          if (SdlWindow* window = context.Find(event.window)) window->Configured();
-          event.type = Type::Expose;
-          break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-        case SDL_WINDOWEVENT_MOVED:
-        case SDL_WINDOWEVENT_MAXIMIZED:
-          if (SdlWindow* window = context.Find(event.window)) window->Configured();
-          return;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:  // the core draws the new size
-          event.type = Type::Resized;
-          event.x = sdl.window.data1;
-          event.y = sdl.window.data2;
-          break;
-        case SDL_WINDOWEVENT_CLOSE:
-          event.type = Type::CloseRequest;
-          break;
-        default:
-          return;
-      }
+      if (!TranslateWindowEvent(context, sdl.window, event)) return;
       break;
     case SDL_QUIT:
       // SDL turns a compositor's death into a plain quit request: look at the connection.
