@@ -38,6 +38,7 @@ TEST(MasterCopies, AScreenShowsTheCopyMadeForItsCoverOnly) {
       {{3440, 1440}, medium::lowlight1_3440},
       {{3440, 2293}, medium::lowlight1_3440},
       {{3440, 2294}, none},
+      {{3000, 2293}, none},  // covered by height: 3440 wide, but 2293 high, a row short
       {{2880, 1800}, none},  // between the copies: the master scaled, as before
       {{1920, 1080}, none},  // the photographs
       {{1920, 1280}, none},
