@@ -27,7 +27,7 @@ inline constexpr int kMasterNumbers = 1000;
 namespace medium {
 #define LUMORRA_MEDIUM(kind, number, name, type) inline constexpr int name = number;
 #define LUMORRA_MASTER(number, name, type) inline constexpr int name = number;
-#define LUMORRA_COPY(number, master, width, name, type) inline constexpr int name = number;
+#define LUMORRA_COPY(number, master, width, quality, name, type) inline constexpr int name = number;
 #include "media/media_table.def"
 #undef LUMORRA_COPY
 #undef LUMORRA_MASTER
@@ -43,7 +43,7 @@ struct MasterCopy {
 
 inline constexpr MasterCopy kMasterCopies[] = {
 #define LUMORRA_MEDIUM(kind, number, name, type)
-#define LUMORRA_COPY(number, master, width, name, type) \
+#define LUMORRA_COPY(number, master, width, quality, name, type) \
   {number, medium::master - kMasterNumbers, width, (2560 * (width) + 3839) / 3840},
 #include "media/media_table.def"
 #undef LUMORRA_COPY

@@ -21,11 +21,6 @@
 namespace mg {
 namespace {
 
-// A little above the masters' 88: at 88 the fine grain of the dark room, already thinned by
-// the scaling, loses a tenth of its detail (the Laplacian's variance over the bulb and the
-// chair), and the copy reads softer than the master scaled at run time; at 92 it is at least as
-// sharp. The sampling (4:2:0) is the masters', WriteJpeg's.
-constexpr int kJpegQuality = 92;
 constexpr int kMasterWidth = 3840, kMasterHeight = 2560;
 
 struct Failure {
@@ -79,9 +74,10 @@ bool Decode(const unsigned char* in, unsigned long size, std::uint32_t* pixels, 
 
 int CopyHeight(int width) { return (kMasterHeight * width + kMasterWidth - 1) / kMasterWidth; }
 
-void WriteCopy(const std::string& from, int width, const std::string& to) {
+void WriteCopy(const std::string& from, int width, int quality, const std::string& to) {
   if (width <= 0 || width >= kMasterWidth)
     throw std::runtime_error("a copy is narrower than its master");
+  if (quality < 1 || quality > 100) throw std::runtime_error("a JPEG's quality is 1 to 100");
   std::ifstream in(from, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + from);
   const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
@@ -107,7 +103,7 @@ void WriteCopy(const std::string& from, int width, const std::string& to) {
   }
   // Encoded as the masters are, then given their restart markers the same lossless way.
   const std::string plain = to + ".plain";
-  WriteJpeg(plain, rgb, width, height, kJpegQuality);
+  WriteJpeg(plain, rgb, width, height, quality);
   WriteWithRestarts(plain, to);
   std::filesystem::remove(plain);
 }
