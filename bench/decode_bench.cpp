@@ -10,6 +10,9 @@
 //   N band(s)    decoded and scaled together (DecodeScaledPicture) in 1, 2 and 4 bands of rows
 //                at once, each on its own thread from its own restart marker, until the last
 //                row is there
+//   copy N band(s)  where the program has a copy of the dark master built in for the screen's
+//                size: that copy's rows the screen shows, decoded as they are, in 1, 2 and 4
+//                bands
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <cstddef>
@@ -135,5 +138,21 @@ int main(int argc, char** argv) {
     char what[32];
     std::snprintf(what, sizeof what, "%d band%s", bands, bands > 1 ? "s" : "");
     Best(what, [&] { host::DecodeScaledPicture(bytes, size, bands)->Pixels(); });
+  }
+  // What the program does instead where it has a copy built in for the screen's size: that
+  // copy's rows the screen shows, as they are.
+  if (const auto number = lumorra::Window1::DarkCopy({width, height})) {
+    const auto copy = lumorra::EmbeddedResources().Find(host::ResourceKind::Picture, *number);
+    std::printf("the copy built in for this size (%zu bytes), its top %d rows:\n", copy.size(),
+                height);
+    for (int bands : {1, 2, 4}) {
+      char what[32];
+      std::snprintf(what, sizeof what, "copy %d band%s", bands, bands > 1 ? "s" : "");
+      Best(what, [&] {
+        host::DecodePicture(
+            copy, [height](int, int) { return height; }, bands)
+            ->TopRows(height);
+      });
+    }
   }
 }

@@ -71,7 +71,10 @@ src/host/picture_scale.cpp :: even.weights.end() - most + (t.first - first)); ::
 src/host/picture_scale.cpp :: decode((i + 0.5) / 255.0) :: decode((i + 0.9) / 255.0) :: linear light rounds to the wrong sRGB level
 src/host/codec.cpp :: cut = static_cast<JDIMENSION>(columns); :: cut = static_cast<JDIMENSION>(columns - 64); :: a scaled copy's decode leaves out columns the copy reads
 src/host/codec.cpp :: done_(reported = made); :: done_(reported = std::min(made + 8, bottom)); :: a scaled copy reports rows made before they are
-src/app/app.cpp :: Window1::MasterCopies(runtime.GetBackend().MainScreenPixels()) :: Window1::MasterCopies(runtime.GetBackend().MainScreenSize()) :: a scaled desktop's dark copy is begun at the points' size and made twice
+src/app/app.cpp :: const host::Size pixels = runtime.GetBackend().MainScreenPixels(); :: const host::Size pixels = runtime.GetBackend().MainScreenSize(); :: a scaled desktop's dark picture is begun at the points' size and made again
+src/app/app.cpp ::       order.emplace_back(kind, *darkCopy); ::       store->PrefetchScaled(number + kMasterNumbers, *copies); :: the dark master is scaled at start-up where a copy of it is built in
+src/scene/open.cpp :: copy.height == copies->scaledHeight) :: copy.height >= copies->scaledHeight) :: a screen covered a row shorter than a copy shows that copy, its rows a fraction off
+src/media/media_table.def :: lowlight1_2x, 2560, 92, :: lowlight1_2x, 2560, 88, :: the 2560-wide copy comes out softer than the master scaled at run time
 src/scene/open.cpp :: if (scaledWidth == kMasterWidth && scaledHeight == kMasterHeight) return std::nullopt; :: ; :: a 4K screen scales the masters to their own size
 src/host/sdl/sdl_audio.cpp :: constexpr Micros kShutdownWait = 100 * kMillis; :: constexpr Micros kShutdownWait = 300 * kMillis; :: quitting waits three tenths of a second for the sound device
 src/host/sdl/sdl_audio.cpp ::   if (!job->WaitUntil(deadline)) { ::   if (!job->WaitUntil(clock_() + kShutdownWait)) { :: closing the sound device gets a budget of its own after the opening's

@@ -77,12 +77,17 @@ void PrefetchMedia(host::Runtime& runtime) {
   // A screen that shows the masters gets the dark one, which the first frame waits for, and the
   // sounds. The other masters are decoded when the scene asks for them, each just before its
   // copy at the screen's size is made from it, so that they are not all held at once. Where the
-  // screen shows copies scaled from the masters, the dark copy is begun here.
-  const auto copies = Window1::MasterCopies(runtime.GetBackend().MainScreenPixels());
+  // screen shows copies scaled from the masters, the dark copy is begun here, or the dark copy
+  // built in for the screen's size where there is one.
+  const host::Size pixels = runtime.GetBackend().MainScreenPixels();
+  const auto copies = Window1::MasterCopies(pixels);
+  const auto darkCopy = Window1::DarkCopy(pixels);
   std::vector<std::pair<host::ResourceKind, int>> order;
   for (const auto& [kind, number] : kOrder)
     if (kind == host::ResourceKind::Sound)
       order.emplace_back(kind, number);
+    else if (number == medium::lowlight1 && darkCopy)
+      order.emplace_back(kind, *darkCopy);
     else if (number == medium::lowlight1 && copies)
       store->PrefetchScaled(number + kMasterNumbers, *copies);
     else if (number == medium::lowlight1)

@@ -8,7 +8,10 @@
   extern "C" const std::uint8_t lumorra_media_##name##_##type[]; \
   extern "C" const std::uint8_t lumorra_media_##name##_##type##_end[];
 #define LUMORRA_MASTER(number, name, type) LUMORRA_MEDIUM(Picture, number, name, type)
+#define LUMORRA_COPY(number, master, width, quality, name, type) \
+  LUMORRA_MEDIUM(Picture, number, name, type)
 #include "media/media_table.def"
+#undef LUMORRA_COPY
 #undef LUMORRA_MASTER
 #undef LUMORRA_MEDIUM
 
@@ -28,7 +31,10 @@ const host::ResourceTable& EmbeddedResources() {
   t.Add(ResourceKind::kind, number,              \
         Bytes(lumorra_media_##name##_##type, lumorra_media_##name##_##type##_end));
 #define LUMORRA_MASTER(number, name, type) LUMORRA_MEDIUM(Picture, number, name, type)
+#define LUMORRA_COPY(number, master, width, quality, name, type) \
+  LUMORRA_MEDIUM(Picture, number, name, type)
 #include "media/media_table.def"
+#undef LUMORRA_COPY
 #undef LUMORRA_MASTER
 #undef LUMORRA_MEDIUM
     return t;

@@ -15,7 +15,7 @@ namespace cache {
 std::shared_ptr<host::Sound> chain_snd, quiet_snd, showers_snd;
 std::shared_ptr<host::Picture> chain1_permapic, chain2_permapic, highlight_permapic,
     lowlight1_permapic, lowlight2_permapic;
-std::map<int, std::shared_ptr<host::Picture>> masters;
+std::map<int, std::shared_ptr<host::Picture>> masters;  // and the copies, by their own numbers
 }  // namespace cache
 
 std::shared_ptr<host::ResourceFork> Resources() {
@@ -75,6 +75,10 @@ std::shared_ptr<host::Picture> Master(int photograph) {
 
 std::shared_ptr<host::Picture> ScaledMaster(int photograph, host::ScaledSize size) {
   return Resources()->GetScaledPicture(photograph + kMasterNumbers, size);
+}
+
+std::shared_ptr<host::Picture> BuiltInCopy(int number) {
+  return LoadPicture(cache::masters[number], number);
 }
 
 void ReleaseMasters() { cache::masters.clear(); }

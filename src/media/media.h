@@ -25,6 +25,9 @@ std::shared_ptr<host::Picture> Master(int photograph);
 // A copy of a photograph's master scaled to `size`, decoded and scaled together so that the
 // master is never held whole. Not cached: each copy is asked for once.
 std::shared_ptr<host::Picture> ScaledMaster(int photograph, host::ScaledSize size);
+// A master's copy built into the program (by its number, kMasterCopies), reduced offline for
+// the screens of one width. Cached like the masters until ReleaseMasters.
+std::shared_ptr<host::Picture> BuiltInCopy(int number);
 
 // Whether a screen this size shows the photographs scaled from the masters: one larger than
 // the photographs (1920x1280) in either direction. Smaller screens never touch the masters.

@@ -65,6 +65,18 @@ std::optional<host::ScaledSize> Window1::MasterCopies(host::Size screen) {
   return host::ScaledSize{screen.width, screen.height, scaledWidth, scaledHeight};
 }
 
+std::optional<int> Window1::DarkCopy(host::Size screen) {
+  // Only a copy of exactly the size the master would be scaled to: it is then the same picture
+  // (one JPEG generation apart), and nothing is scaled twice, which would blur it.
+  const auto copies = MasterCopies(screen);
+  if (!copies) return std::nullopt;
+  for (const MasterCopy& copy : kMasterCopies)
+    if (copy.photograph == medium::lowlight1 && copy.width == copies->scaledWidth &&
+        copy.height == copies->scaledHeight)
+      return copy.number;
+  return std::nullopt;
+}
+
 void Window1::Event_Open() {
   gentle = gentleChoice_.value_or(host::DesktopPrefersReducedMotion());
   host::Deref(quiet()).Play();
@@ -86,8 +98,10 @@ void Window1::Event_Open() {
     if (const auto copies = MasterCopies({width, height})) {
       // Each copy is decoded and scaled in one go, in turn on the worker: the dark one first
       // (begun at start-up), as the first frame waits for it; the others while the dark room is
-      // shown.
-      darker = ScaledMaster(medium::lowlight1, *copies);
+      // shown. Where the program has the dark one built in at this size, that is shown as it is
+      // (cut off at the screen's edge), decoded from the top as the master would be.
+      const auto darkCopy = DarkCopy({width, height});
+      darker = darkCopy ? BuiltInCopy(*darkCopy) : ScaledMaster(medium::lowlight1, *copies);
       darker2 = ScaledMaster(medium::lowlight2, *copies);
       lighter = ScaledMaster(medium::chain1, *copies);
       lighter2 = ScaledMaster(medium::chain2, *copies);

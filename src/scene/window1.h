@@ -82,6 +82,10 @@ class Window1 : public host::Window {
   // The copies of the masters a screen of this size (in pixels) shows, scaled to cover it; none
   // for a screen that shows the photographs, or the masters as they are.
   static std::optional<host::ScaledSize> MasterCopies(host::Size screen);
+  // The built-in copy of the dark master (its number) that a screen of this size (in pixels)
+  // shows as it is, in place of the dark master scaled to cover it: one made for exactly the
+  // size the master would be scaled to. None for any other screen.
+  static std::optional<int> DarkCopy(host::Size screen);
 
   // The keyboard: Space or Return pulls the chain, Escape quits, and once the screen is black
   // any key quits. A key held down is one press.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screens larger than the photographs: the scene covers them (no black beside or below it) and
 # the chain pulls where it is drawn, scaled with the pictures. Their pictures come from the
-# masters (3840x2560): scaled down at 2560x1440, as they are at 3840x2160.
+# masters (3840x2560): scaled down at 2560x1440 (the dark one from the copy built in for that
+# width), as they are at 3840x2160.
 source "$(dirname "$0")/lib.sh"
 # expect_corners REFERENCE SECONDS WHY: the screen's far corners, where a picture drawn at its own
 # size leaves black, match REFERENCE. Small crops keep each try quick on a 4K screen.

@@ -16,12 +16,14 @@ namespace {
 // masters to cover it, or the masters as they are.
 enum class Fit { Reduced, Full, Cover, Master };
 // A screen: its size in points, how the photographs fit it, where the chain is grabbed (in
-// points), and the pixels behind the points where the desktop scales it (Wayland's output scale).
+// points), the pixels behind the points where the desktop scales it (Wayland's output scale), and
+// the copy of the dark master built in for those pixels that the dark room is shown from, if any.
 struct ScreenCase {
   host::Size points;
   Fit fit;
   host::Rect chain;
   host::Size pixels = points;
+  int darkCopy = 0;
 };
 
 constexpr int kPhotographs[] = {medium::lowlight1, medium::lowlight2, medium::chain1,
@@ -51,19 +53,23 @@ class OpenOnScreen : public SceneTest, public ::testing::WithParamInterface<Scre
 
 // The pictures are made for the screen's pixels, and a pull lands where the chain is drawn.
 TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
-  const auto [points, fit, chain, pixels] = GetParam();
+  const auto [points, fit, chain, pixels, darkCopy] = GetParam();
   const int sw = pixels.width, sh = pixels.height;
   const bool large = fit == Fit::Cover || fit == Fit::Master;
   // Screens up to 1920x1280 never decode a master (nor does the test for them, below); larger
-  // ones decode the masters and never the photographs.
+  // ones decode the masters and never the photographs, except the dark master where a copy of
+  // it is built in for the screen: only that copy is decoded.
   const auto decodes = [this](int n) {
     return runtime->Resources()->Decodes(host::ResourceKind::Picture, n);
   };
   const auto checkDecodes = [&] {
     for (int n : kPhotographs) {
-      EXPECT_EQ(decodes(n + kMasterNumbers), large ? 1 : 0) << "master of " << n;
+      const bool copied = darkCopy && n == medium::lowlight1;
+      EXPECT_EQ(decodes(n + kMasterNumbers), large && !copied ? 1 : 0) << "master of " << n;
       EXPECT_EQ(decodes(n), large ? 0 : 1) << "photograph " << n;
     }
+    for (const MasterCopy& copy : kMasterCopies)
+      EXPECT_EQ(decodes(copy.number), copy.number == darkCopy ? 1 : 0) << "copy " << copy.number;
   };
   checkDecodes();
   const host::Size size = fit == Fit::Reduced ? host::Size{1152, 768}
@@ -85,8 +91,16 @@ TEST_P(OpenOnScreen, PicksThePictureSizeFitsTheScreenAndRunsTheShowInIt) {
   const bool shared = fit == Fit::Full || fit == Fit::Master;
   for (int i = 0; i < 5; ++i) {
     ASSERT_NE(fields[i], nullptr);
-    EXPECT_EQ((host::Size{fields[i]->Width(), fields[i]->Height()}), size);
-    EXPECT_EQ(fields[i] == embedded[i], shared) << "full and master size share, others copy";
+    // The dark room from a built-in copy: that very picture, covering the screen at the size the
+    // master would be scaled to, cut off at the screen's edge.
+    const bool copied = darkCopy && i == 0;
+    const host::Size expected = copied ? host::Size{sw, (1280 * sw + 1919) / 1920} : size;
+    EXPECT_EQ((host::Size{fields[i]->Width(), fields[i]->Height()}), expected);
+    if (copied) {
+      EXPECT_EQ(fields[i], BuiltInCopy(darkCopy));
+    } else {
+      EXPECT_EQ(fields[i] == embedded[i], shared) << "full and master size share, others copy";
+    }
     for (int j = 0; j < 5; ++j) {
       if (j < i) {
         EXPECT_NE(fields[i], fields[j]);
@@ -133,14 +147,19 @@ const ScreenCase kScreens[] = {
     {{1153, 768}, Fit::Full, kChain},
     {{1920, 1080}, Fit::Full, kChain},
     {{1920, 1280}, Fit::Full, kChain},
-    {{1960, 1280}, Fit::Cover, {100, 26, 41, 501}},                 // by width, 49/48
-    {{1920, 1360}, Fit::Cover, {104, 27, 43, 522}},                 // by height, 17/16
-    {{2560, 1440}, Fit::Cover, {130, 34, 54, 654}},                 // 4/3
-    {{3440, 1440}, Fit::Cover, {175, 46, 73, 879}},                 // 43/24
-    {{3840, 2160}, Fit::Master, {196, 52, 80, 980}},                // 2
-    {{960, 540}, Fit::Full, {49, 13, 20, 245}, {1920, 1080}},       // scaled 2
-    {{1280, 720}, Fit::Full, {65, 17, 27, 327}, {1920, 1080}},      // scaled 1.5
-    {{2048, 1280}, Fit::Cover, {104, 27, 44, 524}, {2560, 1600}}};  // scaled 1.25, 4/3
+    {{1960, 1280}, Fit::Cover, {100, 26, 41, 501}},  // by width, 49/48
+    {{1920, 1360}, Fit::Cover, {104, 27, 43, 522}},  // by height, 17/16
+    {{2560, 1440}, Fit::Cover, {130, 34, 54, 654}, {2560, 1440}, medium::lowlight1_2560},  // 4/3
+    {{3440, 1440}, Fit::Cover, {175, 46, 73, 879}, {3440, 1440}, medium::lowlight1_3440},
+    {{2880, 1800}, Fit::Cover, {147, 39, 60, 735}},             // 3/2, no copy
+    {{3840, 2160}, Fit::Master, {196, 52, 80, 980}},            // 2
+    {{960, 540}, Fit::Full, {49, 13, 20, 245}, {1920, 1080}},   // scaled 2
+    {{1280, 720}, Fit::Full, {65, 17, 27, 327}, {1920, 1080}},  // scaled 1.5
+    {{2048, 1280},
+     Fit::Cover,
+     {104, 27, 44, 524},
+     {2560, 1600},  // scaled 1.25, 4/3
+     medium::lowlight1_2560}};
 INSTANTIATE_TEST_SUITE_P(Screens, OpenOnScreen, ::testing::ValuesIn(kScreens),
                          [](const auto& info) {
                            const ScreenCase& c = info.param;

@@ -19,7 +19,14 @@
 //   mediagen --restarts OUTPUT_DIR JPEG...
 //     Copies each JPEG (the masters) into OUTPUT_DIR under its own name, losslessly, with a
 //     restart marker before each row of blocks, where the program's decoders can begin.
+//
+//   mediagen --copy MASTER WIDTH QUALITY OUTPUT
+//     Writes the master scaled down to WIDTH wide as the program scales it for a screen that
+//     wide (see copies.h), a JPEG of QUALITY like the masters, restart markers included: built
+//     into the program for the dark master only, which the first frame on such a screen waits
+//     for.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -27,6 +34,7 @@
 #include <string_view>
 #include <vector>
 
+#include "copies.h"
 #include "encode.h"
 #include "icon.h"
 #include "photos.h"
@@ -75,13 +83,19 @@ void WriteSoundsAndIcons(const std::filesystem::path& dir) {
 int main(int argc, char** argv) {
   const bool develop = argc == 4 && std::string(argv[1]) == "--develop";
   const bool restarts = argc >= 3 && std::string(argv[1]) == "--restarts";
-  if (argc != 2 && !develop && !restarts) {
+  const bool copy = argc == 6 && std::string(argv[1]) == "--copy";
+  if (argc != 2 && !develop && !restarts && !copy) {
     std::fprintf(stderr,
                  "usage: mediagen OUTPUT_DIR\n       mediagen --develop RENDER_DIR OUTPUT_DIR\n"
-                 "       mediagen --restarts OUTPUT_DIR JPEG...\n");
+                 "       mediagen --restarts OUTPUT_DIR JPEG...\n"
+                 "       mediagen --copy MASTER WIDTH QUALITY OUTPUT\n");
     return 2;
   }
   try {
+    if (copy) {
+      mg::WriteCopy(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
+      return 0;
+    }
     std::filesystem::path dir(argv[restarts ? 2 : argc - 1]);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
