@@ -10,7 +10,7 @@ namespace host::sdl {
 Rect OverlayWindow::Bounds(const Context& context) const {
   int width = 0, height = 0;
   if (const SdlWindow* host = context.Find(host_); host && host->Native())
-    SDL_GetWindowSize(host->Native(), &width, &height);
+    WindowSize(host->Native(), width, height);
   return Rect{(width - size_.width) / 2, (height - size_.height) / 2, size_.width, size_.height};
 }
 
@@ -66,7 +66,7 @@ bool Context::WindowRect(int window, Rect& rect) const {
   const SdlWindow* found = Find(window);
   if (!found || !found->Native()) return false;
   SDL_GetWindowPosition(found->Native(), &rect.left, &rect.top);
-  SDL_GetWindowSize(found->Native(), &rect.width, &rect.height);
+  WindowSize(found->Native(), rect.width, rect.height);
   return true;
 }
 

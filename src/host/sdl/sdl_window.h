@@ -18,6 +18,11 @@
 
 namespace host::sdl {
 
+// The window's size as the window system has it. On X11 the server is asked: SDL 2 over SDL 3
+// gives a full-screen window its display's size, even where the window covers one monitor of a
+// display split in several. Elsewhere SDL's answer.
+void WindowSize(SDL_Window* window, int& width, int& height);
+
 // How long the program must have had nothing to present before the window system reads ahead
 // the pictures it has not seen yet.
 constexpr Micros kReadAheadDelay = 300 * kMillis;

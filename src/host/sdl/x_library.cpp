@@ -12,4 +12,15 @@ bool OnX11(SDL_Window* window, SDL_SysWMinfo& info) {
   return window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11;
 }
 
+void WindowSize(SDL_Window* window, int& width, int& height) {
+  SDL_GetWindowSize(window, &width, &height);
+  SDL_SysWMinfo info;
+  if (!OnX11(window, info)) return;
+  const auto attributes = XFunction<decltype(&XGetWindowAttributes)>("XGetWindowAttributes");
+  XWindowAttributes attrs{};
+  if (!attributes || !attributes(info.info.x11.display, info.info.x11.window, &attrs)) return;
+  width = attrs.width;
+  height = attrs.height;
+}
+
 }  // namespace host::sdl
