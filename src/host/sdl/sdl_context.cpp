@@ -63,17 +63,27 @@ void Context::SetCursor(CursorKind kind) {
   cursor = kind;
 }
 
-void Context::FollowScreen() {
+void Context::FollowScreen(bool again) {
   SDL_Rect screen{};
   if (!screens.MainScreen(screen)) return;
   for (SdlWindow* window : windows) {
     if (!window->FullScreen() || !window->Native()) continue;
     SDL_Rect now{};
     SDL_GetWindowPosition(window->Native(), &now.x, &now.y);
-    SDL_GetWindowSize(window->Native(), &now.w, &now.h);
+    WindowSize(window->Native(), now.w, now.h);
+    if (SDL_RectEquals(&now, &screen)) continue;
     // The pictures chosen at the start stay; the window's resize brings a new, larger or
-    // smaller, surface and a redraw with black beyond them.
-    if (!SDL_RectEquals(&now, &screen)) screens.Cover(window->Native(), screen);
+    // smaller, surface and a redraw with black beyond them. While the full-screen state is
+    // taken away and given back, SDL 2 over SDL 3 may see the window leave full screen, pin its
+    // limits to the old size again and put it back there. So from now on a size that comes out
+    // other than the screen's gets the new limits once more, without the state, which would
+    // start it all over; a window manager that holds the window elsewhere sends no new size.
+    if (again) {
+      screens.Fit(window->Native(), screen);
+    } else {
+      screens.Cover(window->Native(), screen);
+      refitting = true;
+    }
   }
 }
 

@@ -44,7 +44,9 @@ struct Context final : PointerRouter::Geometry {
   Micros WakeFor(Micros now, Micros deadline);
   SdlWindow* Find(int id) const;
   OverlayWindow* FindOverlay(int id) const;
-  void FollowScreen();
+  // Puts every full-screen window over the main screen as it is now. `again` after a window's
+  // size changed while it was being moved: only limits and place are given once more.
+  void FollowScreen(bool again = false);
   bool WindowRect(int window, Rect& rect) const override;
   bool Pointer(int& x, int& y) const override;
   // The window a pointer event on SDL's `window` belongs to, with (x, y) turned into its
@@ -77,6 +79,7 @@ struct Context final : PointerRouter::Geometry {
   KeyReader keys;
   ScreenWatch screens;
   bool screenChanged = false;  // the event filter heard of it; the loop has not followed it yet
+  bool refitting = false;      // a window was moved to follow the screen: sizes are watched since
   // Where pictures are held so that the window system copies them itself: shared memory the X
   // server reads, or else (SDL's renderer) textures uploaded once.
   std::shared_ptr<SharedPixels> sharedPixels;

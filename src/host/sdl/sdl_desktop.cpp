@@ -186,9 +186,22 @@ void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
   // SDL keeps a full-screen window's size to itself, so the X server is asked directly. That
   // is all it takes without a window manager; a window manager that keeps the window's full-
   // screen state but not its size is asked to take the state away and give it back, which
-  // fits the window to the screen as it is now. SDL pinned the smallest and largest size to
-  // the first size (the window is not resizable), and a window manager that honours that
-  // (openbox) would keep the old size, so the pins move to the new size first.
+  // fits the window to the screen as it is now.
+  Fit(window, bounds);
+  const auto flush = XFunction<decltype(&XFlush)>("XFlush");
+  if (!flush) return;
+  for (const bool add : {false, true})
+    SendFullScreenState(info.info.x11.display, info.info.x11.window, add);
+  flush(info.info.x11.display);
+}
+
+void ScreenWatch::Fit(SDL_Window* window, const SDL_Rect& bounds) const {
+  SDL_SysWMinfo info;
+  if (!display_ || !OnX11(window, info)) return;
+  // SDL pinned the smallest and largest size to the first size (the window is not resizable),
+  // and a window manager that honours that (openbox) would keep the old size, so the pins move
+  // to the new size first. A window manager that honours them refits a full-screen window as
+  // soon as they change.
   const auto hints = XFunction<decltype(&XSetWMNormalHints)>("XSetWMNormalHints");
   const auto move = XFunction<decltype(&XMoveResizeWindow)>("XMoveResizeWindow");
   const auto flush = XFunction<decltype(&XFlush)>("XFlush");
@@ -203,7 +216,6 @@ void ScreenWatch::Cover(SDL_Window* window, const SDL_Rect& bounds) const {
   hints(display, info.info.x11.window, &size);
   move(display, info.info.x11.window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
        static_cast<unsigned>(bounds.h));
-  for (const bool add : {false, true}) SendFullScreenState(display, info.info.x11.window, add);
   flush(display);
 }
 
@@ -219,6 +231,7 @@ void ScreenWatch::Listen() const {}
 bool ScreenWatch::IsScreenChange(const SDL_Event&) const { return false; }
 bool ScreenWatch::MainScreen(SDL_Rect&) const { return false; }
 void ScreenWatch::Cover(SDL_Window*, const SDL_Rect&) const {}
+void ScreenWatch::Fit(SDL_Window*, const SDL_Rect&) const {}
 #endif
 
 #if defined(SDL_VIDEO_DRIVER_WAYLAND)

@@ -49,6 +49,9 @@ class ScreenWatch {
   bool MainScreen(SDL_Rect& bounds) const;
   // Puts `window` exactly over `bounds`, whatever state the window manager keeps it in.
   void Cover(SDL_Window* window, const SDL_Rect& bounds) const;
+  // Gives `window` the size limits and place of `bounds` again, without asking the window
+  // manager for the full-screen state anew: for after a Cover whose limits were put back.
+  void Fit(SDL_Window* window, const SDL_Rect& bounds) const;
 
  private:
   bool started_ = false;

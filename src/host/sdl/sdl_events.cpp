@@ -41,6 +41,7 @@ bool TranslateWindowEvent(Context& context, const SDL_WindowEvent& sdl, InputEve
       if (window) window->Configured();
       return false;
     case SDL_WINDOWEVENT_SIZE_CHANGED:  // the core draws the new size
+      if (context.refitting) context.FollowScreen(true);
       event.type = Type::Resized;
       event.x = sdl.data1;
       event.y = sdl.data2;
