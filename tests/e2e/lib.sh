@@ -37,8 +37,18 @@ start_lumorra() {
     kill -0 "$APP_PID" 2>/dev/null || fail "lumorra exited at start: $(cat "$WORK/stderr.txt")"
     APP_WIN=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | head -n1) && [ -n "$APP_WIN" ]
   }
-  wait_for 200 shown || fail "no window appeared"
+  wait_for 200 shown || fail "no window appeared: $(app_windows)"
   sleep 0.3  # let the first frame land
+}
+
+# app_windows: what became of the program's windows, and where its threads wait, for a start
+# that never showed.
+app_windows() {
+  local window
+  for window in $(xdotool search --pid "$APP_PID" 2>/dev/null); do
+    printf '%s ' "$window" "$(xwininfo -id "$window" 2>&1 | sed -n 's/.*Map State: //p; s/.*-geometry //p' | tr '\n' ' ')"
+  done
+  printf 'threads waiting in: %s' "$(cat /proc/"$APP_PID"/task/*/wchan 2>/dev/null | tr '\0' ' ')"
 }
 
 # expect_exit PID SECONDS WHAT [WANTED]: the process ends within SECONDS with status WANTED (0).
