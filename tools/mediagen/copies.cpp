@@ -16,6 +16,7 @@
 
 #include "encode.h"
 #include "host/picture_scale.h"
+#include "jpeg_failure.h"
 #include "restarts.h"
 
 namespace mg {
@@ -23,28 +24,16 @@ namespace {
 
 constexpr int kMasterWidth = 3840, kMasterHeight = 2560;
 
-struct Failure {
-  jpeg_error_mgr mgr;
-  std::jmp_buf jump;
-  char msg[JMSG_LENGTH_MAX];
-};
-
-void Fail(j_common_ptr info) {
-  auto* failure = reinterpret_cast<Failure*>(info->err);
-  (*info->err->format_message)(info, failure->msg);
-  std::longjmp(failure->jump, 1);
-}
-
 // The master's pixels as the program decodes them (XRGB words, libjpeg's default DCT and
 // upsampling). Kept free of C++ objects with destructors, because libjpeg reports errors with
 // longjmp.
 bool Decode(const unsigned char* in, unsigned long size, std::uint32_t* pixels, int width,
             int height, char* msg, std::size_t msgLen) {
   jpeg_decompress_struct info;
-  Failure failure;
+  JpegFailure failure;
   failure.msg[0] = '\0';
   info.err = jpeg_std_error(&failure.mgr);
-  failure.mgr.error_exit = Fail;
+  failure.mgr.error_exit = JpegFail;
   jpeg_create_decompress(&info);
   if (setjmp(failure.jump)) {
     std::snprintf(msg, msgLen, "%s", failure.msg);

@@ -10,20 +10,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "jpeg_failure.h"
+
 namespace mg {
 namespace {
-
-struct Failure {
-  jpeg_error_mgr mgr;
-  std::jmp_buf jump;
-  char msg[JMSG_LENGTH_MAX];
-};
-
-void Fail(j_common_ptr info) {
-  auto* failure = reinterpret_cast<Failure*>(info->err);
-  (*info->err->format_message)(info, failure->msg);
-  std::longjmp(failure->jump, 1);
-}
 
 // The transcoded file in `*out` (malloc'd, `*size` bytes). Kept free of C++ objects with
 // destructors, because libjpeg reports errors with longjmp.
@@ -31,11 +21,11 @@ bool Transcode(const unsigned char* in, unsigned long inSize, unsigned char** ou
                unsigned long* size, char* msg, std::size_t msgLen) {
   jpeg_decompress_struct source;
   jpeg_compress_struct target;
-  Failure failure;
+  JpegFailure failure;
   failure.msg[0] = '\0';
   source.err = jpeg_std_error(&failure.mgr);
   target.err = &failure.mgr;
-  failure.mgr.error_exit = Fail;
+  failure.mgr.error_exit = JpegFail;
   jpeg_create_decompress(&source);
   jpeg_create_compress(&target);
   if (setjmp(failure.jump)) {
