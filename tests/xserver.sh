@@ -72,6 +72,6 @@ start_xvfb() { start_xserver Xvfb -screen 0 "$1x${XVFB_DEPTH:-24}" -noreset -nol
 start_wm() {
   "$@" >"$WORK/wm.log" 2>&1 &
   PIDS+=($!)
-  wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+  wm_up() { grep -q 'window id' <<<"$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)"; }
   wait_for 100 wm_up || fail "the window manager $1 did not start"
 }

@@ -21,6 +21,11 @@ chmod +x "$WORK/bin/xdg-open"
 
 said() { tail -n 40 "$WORK/stderr.txt" 2>/dev/null || true; }
 
+# Whether the program under test is a sanitizer build, asked once. (`ldd | grep -q` would fail
+# now and then under pipefail: grep stops reading at the match and ldd dies of SIGPIPE.)
+SANITIZED=$(ldd "$LUMORRA" 2>/dev/null | grep -c libasan || true)
+sanitized() { [ "$SANITIZED" != 0 ]; }
+
 # The program reports its own timings on stderr, to be held to their goals: reported NAME gives
 # the figure in ms, empty when there is none.
 export LUMORRA_TEST_REPORT=1

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 HANG_MS=1000
 # A sanitizer build checks for leaks as it ends, which takes seconds.
-ldd "$LUMORRA" 2>/dev/null | grep -q libasan && echo "sanitizer build: 4 s limit" && HANG_MS=4000
+sanitized && echo "sanitizer build: 4 s limit" && HANG_MS=4000
 
 DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$WORK/dbus.pid")
 export DBUS_SESSION_BUS_ADDRESS && PIDS+=("$(cat "$WORK/dbus.pid")")
@@ -21,7 +21,7 @@ start_pipewire() {
     wireplumber >>"$WORK/pw.log" 2>&1 &
     SERVER_PIDS+=($!)
     pactl load-module module-null-sink sink_name=lumorra_rec >/dev/null
-    sink_up() { pactl info | grep -q '^Default Sink: lumorra_rec$'; }
+    sink_up() { grep -q '^Default Sink: lumorra_rec$' <<<"$(pactl info)"; }
     wait_for 100 sink_up || fail "the null sink is not the default: $(tail -3 "$WORK/pw.log")"
   fi
   PIDS+=("${SERVER_PIDS[@]}")

@@ -43,7 +43,7 @@ start_wm env HOME="$WORK/home" icewm
 ICEWM_PID=${PIDS[-1]}
 sleep 0.5  # the taskbar maps after the check is set
 start_lumorra
-full_screen() { xprop -id "$APP_WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
+full_screen() { grep -q _NET_WM_STATE_FULLSCREEN <<<"$(xprop -id "$APP_WIN" _NET_WM_STATE)"; }
 wait_for 40 full_screen || fail "not full screen to icewm: $(xprop -id "$APP_WIN" _NET_WM_STATE)"
 expect_picture "$WORK/reduced.png" 1024x40+0+0 5 "something covers the top of the scene"
 grow_and_check icewm

@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"  # needs Xorg and xserver-xorg-video-dummy
 
 # check_main_monitor WHAT: the scene and the box are placed on the main monitor; Ctrl+Q quits.
 check_main_monitor() {
-  xrandr --listmonitors | grep -q '1920/.*+1280+0' || fail "$1: no offset main monitor: $(xrandr --listmonitors)"
+  grep -q '1920/.*+1280+0' <<<"$(xrandr --listmonitors)" || fail "$1: no offset main monitor: $(xrandr --listmonitors)"
   start_lumorra
   expect_geometry 1920x1080+1280+0 "$1: the scene is not over the main monitor"
   click_about 1280 0
