@@ -5,7 +5,7 @@ gnome_remote.py shot FILE      the screen as the shell shows it, as a PNG
 gnome_remote.py scale S        the virtual monitor at scale S (for this session only)
 gnome_remote.py click X Y      the pointer onto X,Y (logical pixels) from a little above left, a click
 gnome_remote.py hover X Y      the same without the click
-gnome_remote.py key KEYSYM     a key pressed and let go
+gnome_remote.py key KEYSYM...  keys pressed in turn and let go in reverse (Ctrl+Q: 0xffe3 0x71)
 gnome_remote.py serve          the commands above one a line from standard input, "done" after each
 
 The pointer goes through mutter's remote desktop, by relative motion from the bottom right corner,
@@ -86,8 +86,9 @@ class Hands:
                     self.send("NotifyPointerButton", "(ib)", 272, pressed)
                     time.sleep(0.05)
         elif action == "key":
-            for pressed in (True, False):
-                self.send("NotifyKeyboardKeysym", "(ub)", int(args[0], 0), pressed)
+            keys = [int(key, 0) for key in args]
+            for key, pressed in [(k, True) for k in keys] + [(k, False) for k in reversed(keys)]:
+                self.send("NotifyKeyboardKeysym", "(ub)", key, pressed)
                 time.sleep(0.05)
         elif action == "shot":
             shot(args[0])

@@ -203,66 +203,45 @@ CONF
   pid=$(cat "$WORK/system-bus.pid") && PIDS+=("$pid")
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$WORK/system-bus
 }
-# start_desktop mutter|gnome-shell|kwin SCALE: GNOME's compositor (mutter, or the whole shell)
-# or KDE's (kwin_wayland) nested in the 1920x1200 X server (start_xvfb 1920x1200), at its top
-# left, its output 1920x1080 pixels at SCALE, with the Wayland socket "desktop"; sets
-# COMPOSITOR_PID and COMPOSITOR_WIN. Mutter's nested window is the output's size in points
-# (it draws the pixels scaled down into it), KWin's its size in pixels. POINTS_PX is how many X
-# pixels a point of the output takes in the window, both in screenshots and for the pointer.
+# start_desktop kwin SCALE: KDE's compositor (kwin_wayland) nested in the 1920x1200 X server
+# (start_xvfb 1920x1200), at its top left, its output 1920x1080 pixels at SCALE, with the
+# Wayland socket "desktop"; sets COMPOSITOR_PID and COMPOSITOR_WIN. The nested window is the
+# output's size in pixels; POINTS_PX is how many X pixels a point of the output takes in it, both
+# in screenshots and for the pointer.
 start_desktop() {
   local scale=$2
   [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || start_session_bus
   rm -f "$XDG_RUNTIME_DIR/desktop"
-  if [ "$1" = mutter ] || [ "$1" = gnome-shell ]; then
-    # A fractional scale needs mutter's experimental framebuffer scaling, read from settings.
-    mkdir -p "$WORK/home/.config/glib-2.0/settings"
-    printf '[org/gnome/mutter]\nexperimental-features=["scale-monitor-framebuffer"]\n' \
-      >"$WORK/home/.config/glib-2.0/settings/keyfile"
-    [ "$1" = mutter ] || [ -n "${DBUS_SYSTEM_BUS_ADDRESS:-}" ] || start_system_bus
-    HOME=$WORK/home GSETTINGS_BACKEND=keyfile MUTTER_DEBUG_DUMMY_MODE_SPECS=1920x1080 \
-      MUTTER_DEBUG_DUMMY_MONITOR_SCALES="$scale" \
-      "$1" --nested --wayland --no-x11 --wayland-display=desktop >"$WORK/desktop.log" 2>&1 &
-    POINTS_PX=1
-  else
-    # The packaged binary carries a file capability that keeps it from starting in a container;
-    # a copy has none.
-    [ -x "$WORK/kwin_wayland" ] || cp "$(command -v kwin_wayland)" "$WORK/kwin_wayland"
-    # KWin 5 gives its nested output the scale of --scale; KWin 6 only makes the window that much
-    # larger and keeps the output at scale 1 unless its saved output settings say otherwise.
-    mkdir -p "$WORK/home/.config"
-    cat >"$WORK/home/.config/kwinoutputconfig.json" <<CONF
+  # The packaged binary carries a file capability that keeps it from starting in a container; a
+  # copy has none.
+  [ -x "$WORK/kwin_wayland" ] || cp "$(command -v kwin_wayland)" "$WORK/kwin_wayland"
+  # KWin 5 gives its nested output the scale of --scale; KWin 6 only makes the window that much
+  # larger and keeps the output at scale 1 unless its saved output settings say otherwise.
+  mkdir -p "$WORK/home/.config"
+  cat >"$WORK/home/.config/kwinoutputconfig.json" <<CONF
 [{"name": "outputs", "data": [{"connectorName": "X11-0", "scale": $scale,
    "mode": {"width": 1920, "height": 1080, "refreshRate": 60000}}]},
  {"name": "setups", "data": [{"lidClosed": false, "outputs": [{"enabled": true,
    "outputIndex": 0, "position": {"x": 0, "y": 0}, "priority": 0}]}]}]
 CONF
-    HOME=$WORK/home "$WORK/kwin_wayland" --x11-display "$DISPLAY" --socket desktop \
-      --width $((1920 / scale)) --height $((1080 / scale)) --scale "$scale" \
-      --no-lockscreen --no-global-shortcuts --no-kactivities >"$WORK/desktop.log" 2>&1 &
-    POINTS_PX=$scale
-  fi
+  HOME=$WORK/home "$WORK/kwin_wayland" --x11-display "$DISPLAY" --socket desktop \
+    --width $((1920 / scale)) --height $((1080 / scale)) --scale "$scale" \
+    --no-lockscreen --no-global-shortcuts --no-kactivities >"$WORK/desktop.log" 2>&1 &
+  POINTS_PX=$scale
   COMPOSITOR_PID=$! && PIDS+=("$COMPOSITOR_PID")
   wait_for 200 test -S "$XDG_RUNTIME_DIR/desktop" || fail "$1 did not start: $(tail -5 "$WORK/desktop.log")"
   mapped() { COMPOSITOR_WIN=$(xdotool search --onlyvisible --pid "$COMPOSITOR_PID" 2>/dev/null | head -n1) && [ -n "$COMPOSITOR_WIN" ]; }
   wait_for 200 mapped || fail "$1 showed no window: $(tail -5 "$WORK/desktop.log")"
   # The pointer enters the compositor's window from the X screen's rows below it (the screen is
-  # taller than the output): mutter follows the pointer only once it has crossed into the window.
+  # taller than the output).
   xdotool mousemove 10 1190 sleep 0.2 mousemove 100 100 sleep 0.2
-  if [ "$1" = gnome-shell ]; then
-    # The shell starts in its overview, as at a login; the Super key leaves it for the desktop.
-    started() { grep -q 'GNOME Shell started' "$WORK/desktop.log"; }
-    wait_for 400 started || fail "gnome-shell did not start: $(tail -5 "$WORK/desktop.log")"
-    sleep 1 && xdotool windowfocus "$COMPOSITOR_WIN" 2>/dev/null || true
-    xdotool key super sleep 1
-  fi
 }
 
-# desktop_scenario mutter|kwin SCALE: on start_desktop's compositor at SCALE, in the default
+# desktop_scenario kwin SCALE: on start_desktop's compositor at SCALE, in the default
 # environment, the program shows the room at the output's pixels (the photograph's top-left
 # 1920x1080, as the window shows it; in SHOWN, its size in X pixels), full screen, through
 # Wayland; a pull lights it; "About" shows the credits box centred; Space pulls and Escape quits
-# while it shows (under mutter, which takes no pointer from the X server: Space lights the room,
-# Escape quits).
+# while it shows.
 desktop_scenario() {
   local scale=$2 points_w points_h box
   points_w=$(awk -v s="$scale" 'BEGIN { printf "%d", 1920 / s }')
@@ -275,17 +254,6 @@ desktop_scenario() {
   expect_picture "$WORK/dark.png" "$SHOWN+0+0" 20 "$1 at $scale: the room is not the output whole at its pixels" 0.01
   [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/dark-$1-$scale.png"
   expect_native_wayland
-  if [ "$1" != kwin ]; then
-    # Mutter 43 nested takes the X server's keyboard but none of its pointer events: the chain
-    # is pulled with Space, and Escape quits.
-    xdotool windowfocus "$COMPOSITOR_WIN" 2>/dev/null || true
-    sleep 0.3 && xdotool key space
-    expect_picture "$WORK/lit.png" "$SHOWN+0+0" 10 "$1 at $scale: Space did not light the room" 0.01
-    [ -z "${E2E_SHOTS:-}" ] || cp "$WORK/await.png" "$E2E_SHOTS/lit-$1-$scale.png"
-    xdotool key Escape
-    expect_exit "$APP_PID" 5 "$1 at $scale: Escape"
-    return
-  fi
   # The chain is drawn at the output's pixels, where a 1920x1080 screen shows it: the pointer
   # comes onto it from off it, then moves on it.
   xdotool mousemove $((700 * POINTS_PX)) $((700 * POINTS_PX)) sleep 0.3 \
@@ -307,7 +275,7 @@ desktop_scenario() {
     fail "$1 at $scale: Space did not switch the light off while the box showed"
   expect_exit "$APP_PID" 5 "$1 at $scale: Escape while the box showed"
 }
-# on_desktops mutter|kwin SCALE...: desktop_scenario under the compositor started afresh at each
+# on_desktops kwin SCALE...: desktop_scenario under the compositor started afresh at each
 # SCALE; after the first, the program started again quits with Ctrl+Q; after the last, it is
 # started again and the compositor's end ends it with one line, status 1.
 on_desktops() {

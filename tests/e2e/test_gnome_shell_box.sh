@@ -3,8 +3,9 @@
 # and keys through mutter's remote desktop, the screen through the shell's screenshots, as a
 # remote-desktop user has them): native Wayland, the room at the output's pixels, a pull on the
 # chain lights it, "About" shows the credits box in the middle at the output's scale, Space
-# switches the light off under the box, Escape quits with 0 while it shows. Nested in an X
-# server the shell takes no pointer events, so this is where the box is seen under GNOME.
+# switches the light off under the box, Escape quits with 0 while it shows; then Ctrl+Q quits,
+# and the shell's end ends the program with one line, status 1. Nested in an X server the shell
+# takes no pointer events, so this is where the box is seen under GNOME.
 source "$(dirname "$0")/lib.sh"
 GNOME=(/usr/bin/python3 "$(dirname "$0")/gnome_remote.py")
 start_session_bus
@@ -14,7 +15,7 @@ printf '[org/gnome/mutter]\nexperimental-features=["scale-monitor-framebuffer"]\
   >"$WORK/home/.config/glib-2.0/settings/keyfile"
 HOME=$WORK/home GSETTINGS_BACKEND=keyfile gnome-shell --headless --wayland --no-x11 \
   --wayland-display=desktop --virtual-monitor 1920x1080 >"$WORK/desktop.log" 2>&1 &
-PIDS+=($!)
+SHELL_PID=$! && PIDS+=("$SHELL_PID")
 started() { grep -q 'GNOME Shell started' "$WORK/desktop.log"; }
 wait_for 600 started || fail "gnome-shell did not start: $(tail -5 "$WORK/desktop.log")"
 coproc HANDS { "${GNOME[@]}" serve; }
@@ -68,4 +69,13 @@ for scale in 1 2 1.5; do
     fail "at $scale: Space did not switch the light off while the box showed"
   expect_exit "$APP_PID" 5 "at $scale: Escape while the box showed"
 done
+start_on_wayland desktop
+gnome_picture "$WORK/dark.png" 40 "the second start"
+gnome key 0xffe3 0x71  # Ctrl+Q
+expect_exit "$APP_PID" 5 "Ctrl+Q"
+start_on_wayland desktop
+gnome_picture "$WORK/dark.png" 40 "the last start"
+kill "$SHELL_PID"
+expect_exit "$APP_PID" 5 "the shell's end" 1
+expect_one_error 1 'lumorra: lost the connection to the display desktop'
 echo ok
