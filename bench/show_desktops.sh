@@ -5,7 +5,10 @@
 # lateness (lumorra_show_bench, as show.sh) on Xvfb 1920x1080 under X11 and under Wayland
 # compositors nested on the same Xvfb, one run of each in turn, ROUNDS times, so that the
 # machine's load weighs on all of them alike. Weston with its GL renderer (on llvmpipe) or its
-# pixman renderer (weston-pixman); mutter nested, at scale 1. A desktop named NAME-shared runs in
+# pixman renderer (weston-pixman); mutter nested, at scale 1 (mutter-lp1: drawing on one llvmpipe
+# thread, which leaves the other CPU to its clients as a desktop's GPU would; mutter-x11: the
+# program on X11 through the same mutter's Xwayland, as it would run on the same desktop without
+# its Wayland path). A desktop named NAME-shared runs in
 # the program's session whatever SERVERS says; NAME@VAR=VALUE runs the bench with VAR set. Each
 # run's CPU: ours, the compositor's and Xvfb's. BEFORE runs that build's bench too, right after
 # each run of this one's (its runs named NAME~before), for a change judged in one session. SHOW_TRACE=1 prints each late Action with the
@@ -21,12 +24,16 @@ DESKTOPS=${DESKTOPS:-x11 weston weston-pixman mutter}
 OWN=(setsid) && [ "${SERVERS:-own}" = own ] || OWN=()
 printf '#!/bin/sh\nexec %s Xvfb "$@"\n' "${OWN[*]}" >"$WORK/xvfb" && chmod +x "$WORK/xvfb"
 start_xserver "$WORK/xvfb" -screen 0 ${SCREEN}x24 -noreset -nolisten tcp
+HOST_DISPLAY=$DISPLAY
 export XDG_RUNTIME_DIR=$WORK/runtime && mkdir -m 700 "$XDG_RUNTIME_DIR"
 if [[ $DESKTOPS == *mutter* ]]; then
   DBUS_SESSION_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$WORK/bus.pid")
   export DBUS_SESSION_BUS_ADDRESS && PIDS+=("$(cat "$WORK/bus.pid")")
 fi
 
+# The time the hypervisor kept this machine's CPUs from running so far, ms: a thread that waits
+# for it shows no run_delay, as the kernel does not see it waiting.
+steal_ms() { awk -v hz="$(getconf CLK_TCK)" '/^cpu / { printf "%.0f", $9 * 1000 / hz }' /proc/stat; }
 cpu_ms() { # PID: CPU time of its threads so far, ms
   cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s / 1e6 }'
 }
@@ -36,6 +43,7 @@ cpu_ms() { # PID: CPU time of its threads so far, ms
 start_compositor() {
   COMPOSITOR=
   rm -f "$XDG_RUNTIME_DIR/bench"
+  export DISPLAY=$HOST_DISPLAY && unset XAUTHORITY
   local OWN=("${OWN[@]}") && [[ $1 != *-shared ]] || OWN=()
   case ${1%-shared} in
     x11) export SDL_VIDEODRIVER=x11 && unset WAYLAND_DISPLAY && return 0 ;;
@@ -44,9 +52,11 @@ start_compositor() {
       "${OWN[@]}" weston --backend=x11-backend.so "${pixman[@]}" --width=${SCREEN%x*} --height=${SCREEN#*x} \
         --socket=bench --idle-time=0 >"$WORK/$1.log" 2>&1 &
       ;;
-    mutter)
-      HOME=$WORK GSETTINGS_BACKEND=memory MUTTER_DEBUG_DUMMY_MODE_SPECS=$SCREEN \
-        "${OWN[@]}" mutter --nested --wayland --no-x11 --wayland-display=bench >"$WORK/$1.log" 2>&1 &
+    mutter | mutter-lp1 | mutter-x11)
+      local x11=(--no-x11) threads=() && [ "${1%-shared}" != mutter-x11 ] || x11=()
+      [ "${1%-shared}" != mutter-lp1 ] || threads=(LP_NUM_THREADS=1)
+      HOME=$WORK GSETTINGS_BACKEND=memory MUTTER_DEBUG_DUMMY_MODE_SPECS=$SCREEN env "${threads[@]}" \
+        "${OWN[@]}" mutter --nested --wayland "${x11[@]}" --wayland-display=bench >"$WORK/$1.log" 2>&1 &
       ;;
     *) fail "unknown desktop $1" ;;
   esac
@@ -55,6 +65,14 @@ start_compositor() {
   sleep 1 # its first frames drawn
   [ "$round" != 1 ] || echo "$1 in $(cut -d' ' -f1 "/proc/$COMPOSITOR/autogroup"), the program in $(cut -d' ' -f1 /proc/self/autogroup)"
   export WAYLAND_DISPLAY=bench SDL_VIDEODRIVER=wayland
+  if [ "${1%-shared}" = mutter-x11 ]; then
+    local xwayland
+    xwayland=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$WORK/$1.log")
+    [ -n "$xwayland" ] || fail "mutter started no Xwayland: $(tail -3 "$WORK/$1.log")"
+    export DISPLAY=$xwayland SDL_VIDEODRIVER=x11
+    XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.*) && export XAUTHORITY
+    unset WAYLAND_DISPLAY
+  fi
 }
 
 echo "screen $SCREEN, display servers' sessions: ${SERVERS:-own}; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -70,6 +88,7 @@ for round in $(seq "$ROUNDS"); do
     extra=() && [ "$named" = "$desktop" ] || extra=("${named#*@}")
     start_compositor "$desktop"
     server_before=$(cpu_ms "$XVFB_PID") comp_before=$([ -z "$COMPOSITOR" ] || cpu_ms "$COMPOSITOR")
+    steal_before=$(steal_ms)
     TIMEFORMAT='%U %S'
     # shellcheck disable=SC2086
     { time ${BENCH_WRAP:-} env "${extra[@]}" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
@@ -82,8 +101,9 @@ for round in $(seq "$ROUNDS"); do
     samples lateness "$WORK/out-$round-$entry" >"$WORK/late-run"
     read -r n m p max <<<"$(stats "$WORK/late-run")"
     over=$(awk '$1 > 2 { o++ } END { print o + 0 }' "$WORK/late-run")
-    printf '%-20s round %d: %d Actions, median %.3f, max %.3f ms, over 2 ms: %d; CPU ms: ours %s, compositor %s, Xvfb %s; load %s\n' \
-      "$entry" "$round" "$n" "$m" "$max" "$over" "$ours" "$comp" "$server" "$(cut -d' ' -f1 /proc/loadavg)"
+    printf '%-20s round %d: %d Actions, median %.3f, max %.3f ms, over 2 ms: %d; CPU ms: ours %s, compositor %s, Xvfb %s, stolen %s; load %s\n' \
+      "$entry" "$round" "$n" "$m" "$max" "$over" "$ours" "$comp" "$server" "$(($(steal_ms) - steal_before))" \
+      "$(cut -d' ' -f1 /proc/loadavg)"
     if [ "${SHOW_TRACE:-0}" = 1 ]; then
       # Each late Action, and the one before it.
       grep '^trace:' "$WORK/err" | awk '{ late = $4 } late > 2 { print "    " prev; print "  > " $0 } { prev = $0 }'
@@ -93,7 +113,9 @@ for round in $(seq "$ROUNDS"); do
 done
 echo "pooled, per desktop:"
 for entry in "${ENTRIES[@]}"; do
-  samples lateness "$WORK"/out-*-"$entry" >"$WORK/late"
+  # By round, as a desktop's name may end another's (x11, mutter-x11).
+  # shellcheck disable=SC2046
+  samples lateness $(for r in $(seq "$ROUNDS"); do echo "$WORK/out-$r-$entry"; done) >"$WORK/late"
   read -r n m p max <<<"$(stats "$WORK/late")"
   awk -v d="$entry" -v n="$n" -v m="$m" -v p="$p" -v max="$max" '$1 > 2 { o++ } END {
     printf "%-20s %d Actions: median %.3f ms, p99 %.3f ms, max %.3f ms, over 2 ms: %d (goal p99 <= 2 ms: %s)\n",
