@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # Usage: [ROUNDS=2] [DESKTOPS="x11 weston weston-pixman mutter"] [SERVERS=own|shared]
-# [BEFORE=path/to/other/build] [SHOW_TRACE=1] [BENCH_WRAP=command] [QUIET_STOLEN_MS=50] bench/show_desktops.sh
-# path/to/build. The show's timer
-# lateness (lumorra_show_bench, as show.sh) on Xvfb 1920x1080 under X11 and under Wayland
-# compositors nested on the same Xvfb, one run of each in turn, ROUNDS times, so that the
-# machine's load weighs on all of them alike. Weston with its GL renderer (on llvmpipe) or its
-# pixman renderer (weston-pixman); mutter nested, at scale 1 (mutter-lp1: drawing on one llvmpipe
-# thread, which leaves the other CPU to its clients as a desktop's GPU would; mutter-x11: the
-# program on X11 through the same mutter's Xwayland, as it would run on the same desktop without
-# its Wayland path). A desktop named NAME-shared runs in
-# the program's session whatever SERVERS says; NAME@VAR=VALUE runs the bench with VAR set. Each
-# run's CPU: ours, the compositor's and Xvfb's. BEFORE runs that build's bench too, right after
-# each run of this one's (its runs named NAME~before), for a change judged in one session. SHOW_TRACE=1 prints each late Action with the
-# present before it and its thread's run_delay (see show_bench.cpp); BENCH_WRAP runs the bench
-# under a command (`perf record -a -e sched:sched_switch ... --`). The Actions are pooled twice:
-# over every run, and over the runs in which the hypervisor took at most QUIET_STOLEN_MS of the
-# machine's CPU time, the figure a machine of its own would give.
+# [BEFORE=path/to/other/build] [SHOW_TRACE=1] [BENCH_WRAP=command] [QUIET_STOLEN_MS=50]
+# bench/show_desktops.sh path/to/build. The show's timer lateness (lumorra_show_bench, as show.sh)
+# on Xvfb 1920x1080 under X11 and under Wayland compositors nested on the same Xvfb, one run of each
+# in turn, ROUNDS times, so that the machine's load weighs on all of them alike. Weston with its GL
+# renderer (on llvmpipe) or its pixman renderer (weston-pixman); mutter nested, at scale 1
+# (mutter-lp1: drawing on one llvmpipe thread, which leaves the other CPU to its clients as a
+# desktop's GPU would; mutter-x11: the program on X11 through the same mutter's Xwayland, as it
+# would run on the same desktop without its Wayland path). A desktop named NAME-shared runs in the
+# program's session whatever SERVERS says; NAME@VAR=VALUE runs the bench with VAR set. Each run's
+# CPU: ours, the compositor's and Xvfb's. BEFORE runs that build's bench too, right after each run
+# of this one's (its runs named NAME~before), for a change judged in one session. SHOW_TRACE=1
+# prints each late Action with the present before it and its thread's run_delay (see
+# show_bench.cpp); BENCH_WRAP runs the bench under a command (`perf record -a -e sched:sched_switch
+# ... --`). The Actions are pooled twice: over every run, and over the runs in which the hypervisor
+# took at most QUIET_STOLEN_MS of the machine's CPU time, the figure a machine of its own would
+# give.
 source "$(dirname "$0")/lib.sh"
 SCREEN=1920x1080
 ROUNDS=${ROUNDS:-2}
