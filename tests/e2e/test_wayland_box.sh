@@ -20,10 +20,14 @@ below "$(crop_error "$WORK/box.png" "$WORK/reduced.png" $top)" 0.03 || fail "the
 expect_picture "$WORK/reduced.png" $box 10 "the credits box did not hide by itself"
 click_about
 wait_for 20 box_up "$box" || fail "the credits box did not come back"
-xdotool mousemove 576 357 sleep 0.3  # "Corvane"
-shot "$WORK/lit.png"
-blue=$(convert "$WORK/lit.png" -crop 82x12+537+351 +repage -fx 'b > 0.6 && r < 0.3' -format '%[fx:mean]' info:)
-! below "$blue" 0.02 || fail "the author's name did not turn blue under the pointer ($blue)"
+xdotool mousemove 576 357  # "Corvane"
+name_blue() {
+  shot "$WORK/lit.png"
+  blue=$(convert "$WORK/lit.png" -crop 82x12+537+351 +repage -fx 'b > 0.6 && r < 0.3' \
+    -format '%[fx:mean]' info:)
+  ! below "$blue" 0.02
+}
+wait_for 20 name_blue || fail "the author's name did not turn blue under the pointer ($blue)"
 xdotool click 1
 expect_picture "$WORK/reduced.png" $box 5 "the credits box did not hide when its name was clicked"
 xdotool key ctrl+q
